@@ -1,0 +1,20 @@
+// The threshold map and the three dissolves: Out (to the fill colour), In (from it) and Cross.
+#pragma once
+
+#include "DataHandling.h"
+
+constexpr SInt32 cMaxThreshold = 32000;
+
+void InitPixelEffect(pluginDataPtr theConfig, SInt32 maxFrame, SInt16 wid, SInt16 hig);
+void ShutdownPixelEffect(pluginDataPtr theConfig);
+void SetupRandomDoneFrame(GWorldPtr dest, SInt32 totalFrames);
+
+void CrossFXPixel(GWorldPtr sourceLeft, GWorldPtr sourceRight, GWorldPtr dest, const Rect& activeRect,
+                  Boolean copyRest, pluginDataPtr theConfig, SInt32 frameNum, SInt32 totalFrames);
+void InFXPixel(GWorldPtr sourceLeft, GWorldPtr sourceRight, GWorldPtr dest, const Rect& activeRect, Boolean copyRest,
+               pluginDataPtr theConfig, SInt32 frameNum, SInt32 totalFrames);
+void OutFXPixel(GWorldPtr sourceLeft, GWorldPtr sourceRight, GWorldPtr dest, const Rect& activeRect,
+                Boolean copyRest, pluginDataPtr theConfig, SInt32 frameNum, SInt32 totalFrames);
+
+void ThePixelEffect(GWorldPtr source, GWorldPtr dest, const Rect& activeRect, Boolean copyRest,
+                    pluginDataPtr theConfig, SInt32 currentFrame, SInt32 maxFrame);

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds every target and runs all of its tests; ends with one line counting them all.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "$top/build"
+targets=(${GLINT_TARGETS:-native i386 ppc asan})
+passed=0
+failed=0
+status=0
+
+for target in "${targets[@]}"; do
+  start=$(date +%s)
+  echo "=== $target: build"
+  if ! build=$("$top/scripts/build-target.sh" "$target"); then
+    echo "=== $target: BUILD FAILED"
+    status=1
+    failed=$((failed + 1))
+    continue
+  fi
+  echo "=== $target: test"
+  log="$top/build/$target.ctest.log"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 600 >"$log" 2>&1
+  result=$?
+  tail -n 40 "$log" | sed -n '/tests passed/,$p; /The following tests FAILED/,$p' | sort -u
+  summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  if [[ $summary =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+    failed=$((failed + BASH_REMATCH[1]))
+    passed=$((passed + BASH_REMATCH[2] - BASH_REMATCH[1]))
+  else
+    failed=$((failed + 1))
+  fi
+  [ $result -eq 0 ] || { status=1; grep -E 'Failed|FAILED|\*\*\*' "$log" | head -n 40; }
+  echo "=== $target: done in $(( $(date +%s) - start )) s"
+done
+
+echo "Total: $passed passed, $failed failed"
+exit $status
