@@ -2,10 +2,8 @@
 # Installs every Debian package that building and testing need; skips what is present.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build ccache g++-12 g++-12-multilib g++-12-powerpc-linux-gnu qemu-user
-  libgtest-dev googletest libbenchmark-dev
-)
+# One list per concern in scripts/packages/, a package a line; '#' starts a comment.
+packages=($(cat "$(dirname "$0")"/packages/*.txt | sed 's/#.*//'))
 
 missing=()
 for p in "${packages[@]}"; do
