@@ -123,8 +123,10 @@ void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty)
 void CGContextRotateCTM(CGContextRef context, CGFloat angle)
 {
     Transform& m = CheckedContext(context)->ctm;
-    double theCos = std::cos(double(angle));
-    double theSin = std::sin(double(angle));
+    // Single precision, as the angle is: the double versions in the PowerPC C library use an
+    // instruction that the emulator running the tests rejects.
+    double theCos = std::cos(angle);
+    double theSin = std::sin(angle);
     SnapToAxis(theCos, theSin);
     const Transform theOld = m;
     m.a = theCos * theOld.a + theSin * theOld.c;

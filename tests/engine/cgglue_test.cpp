@@ -111,15 +111,11 @@ TEST_F(CGglue, ScaledDrawKeepsAFlatColourFlatToTheEdges)
         {1, 1, {10, 10, 11, 31}}, // one pixel stretched into a line
     };
     const UInt32 cColor = 0xFF0AC81E;
-    ImageOwner theImages[] = {MakeImage(5, 3, [&](int, int) { return cColor; }),
-                              MakeImage(64, 48, [&](int, int) { return cColor; }),
-                              MakeImage(7, 7, [&](int, int) { return cColor; }),
-                              MakeImage(1, 1, [&](int, int) { return cColor; })};
-    for (int k = 0; k < 4; ++k) {
-        const Case& theCase = theCases[k];
+    for (const Case& theCase : theCases) {
+        ImageOwner theImage = MakeImage(theCase.width, theCase.height, [&](int, int) { return cColor; });
         GWorldOwner theGW = MakeGWorld(40, 30);
         FillColor(theGW.get(), cGrey);
-        DrawCGImageInQDRect(theGW.get(), theImages[k].get(), theCase.target, 0.0f, false);
+        DrawCGImageInQDRect(theGW.get(), theImage.get(), theCase.target, 0.0f, false);
         for (int r = 0; r < 30; ++r)
             for (int c = 0; c < 40; ++c) {
                 Point thePoint{static_cast<SInt16>(r), static_cast<SInt16>(c)};
