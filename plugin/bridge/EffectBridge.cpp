@@ -1,6 +1,6 @@
 #include "EffectBridge.h"
 
-#include "CGImage.h"
+#include "CoreGraphics.h"
 #include "DataHandling.h"
 #include "MacMemory.h"
 #include "PluginDefines.h"
