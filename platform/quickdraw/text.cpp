@@ -3,6 +3,7 @@
 #include "bakedfont.h"
 #include "paint.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 using namespace quickdraw_internal;
@@ -38,7 +39,7 @@ SInt16 WidthOf(const BakedFont& theFont, const UInt8* theText, int theCount)
     for (int i = 0; i < theCount; ++i) {
         if (const BakedGlyph* theGlyph = GlyphOf(theFont, theText[i])) theWidth += theGlyph->advance;
     }
-    return static_cast<SInt16>(theWidth);
+    return static_cast<SInt16>(std::min(theWidth, 32767));
 }
 
 void DrawGlyph(const Painter& thePainter, const BakedGlyph& theGlyph, int theH, int theV)

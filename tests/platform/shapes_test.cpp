@@ -211,7 +211,7 @@ TEST_F(ShapesTest, OvalsAreSymmetricAndHaveTheEllipsesArea)
                 }
             }
         }
-        EXPECT_NEAR(theInk, c.area, c.area * 0.01) << c.name;
+        EXPECT_NEAR(theInk, c.area, 0.5) << c.name; // anti-aliased edges add up to the exact area
     }
 }
 
