@@ -1,6 +1,5 @@
 #include "drawingfixture.h"
 
-#include <cmath>
 #include <functional>
 #include <numbers>
 
