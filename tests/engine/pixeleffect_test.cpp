@@ -145,7 +145,7 @@ TEST(PixelEffect, NoMapOrNoBufferDrawsNothing)
     EXPECT_EQ(Pixels(theScene.dest.get()), std::vector<UInt32>(8, cOld));
 }
 
-TEST(PixelEffect, DISABLED_InvalidTransitionDrawsOnlyTheErrorText)
+TEST(PixelEffect, InvalidTransitionDrawsOnlyTheErrorText)
 {
     Scene theScene(400, 40, std::vector<UInt16>(400 * 40, 1));
     for (SInt16 theWhich : {0, 4}) {
