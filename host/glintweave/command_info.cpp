@@ -1,0 +1,92 @@
+#include "commands.h"
+
+#include "HostSession.h"
+#include "PluginBundle.h"
+#include "TestPatternSource.h"
+#include "TransitionRun.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char* TypeName(HYPluginType theType)
+{
+    switch (theType) {
+    case kPluginTransitionBeforeType: return "at the start of a clip";
+    case kPluginTransitionBetweenType: return "between two clips";
+    case kPluginTransitionAfterType: return "at the end of a clip";
+    default: return "unknown";
+    }
+}
+
+SInt32 FramesAt(HostSession& theSession, SInt32 theWhich, float theSpeed)
+{
+    theSession.SetSpeed(theSpeed);
+    theSession.Call(theWhich, kPlugGetInfo);
+    return theSession.Params().getInfo.framesToBeRendered;
+}
+
+} // namespace
+
+int InfoCommand(const Arguments& theArguments)
+{
+    std::string theBundlePath = DefaultBundlePath();
+    float theSpeed = 0.5f;
+    for (size_t i = 0; i < theArguments.size(); ++i) {
+        const std::string& theArgument = theArguments[i];
+        if (theArgument == "--help" || theArgument == "-h") {
+            std::puts("usage: glintweave info [--speed 0..1] [--bundle PATH]\n"
+                      "\n"
+                      "Loads the plug-in bundle and prints what its info request reports for Out, In and\n"
+                      "Cross: type, frame count at the speed (default 0.5), labels, button, group, flags.");
+            return 0;
+        }
+        if ((theArgument == "--speed" || theArgument == "--bundle") && i + 1 < theArguments.size()) {
+            const std::string& theValue = theArguments[++i];
+            if (theArgument == "--bundle") {
+                theBundlePath = theValue;
+                continue;
+            }
+            char* theEnd = nullptr;
+            theSpeed = std::strtof(theValue.c_str(), &theEnd);
+            if (theEnd == theValue.c_str() || *theEnd || !(theSpeed >= 0.0f && theSpeed <= 1.0f))
+                return Fail("--speed takes a number from 0 to 1, not '" + theValue + "'");
+            continue;
+        }
+        return Fail("info: unknown option '" + theArgument + "'");
+    }
+
+    std::string theError;
+    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
+    if (!theBundle) return Fail(theError);
+    std::printf("Plug-in bundle %s (%s)\n", theBundle->Path().c_str(),
+                CFStringGetUTF8Pointer(CFBundleGetIdentifier(theBundle->Bundle())));
+
+    TestPatternSource theSource(1000, 1000);
+    const char* const theNames[] = {"", "Out", "In", "Cross"};
+    for (SInt32 theWhich = 1; theWhich <= 3; ++theWhich) {
+        HostSession theSession(theBundle->Main(), theSource);
+        const SInt32 theShortest = FramesAt(theSession, theWhich, 0.0f);
+        const SInt32 theLongest = FramesAt(theSession, theWhich, 1.0f);
+        theSession.SetSpeed(theSpeed);
+        const SInt32 theResult = theSession.Call(theWhich, kPlugGetInfo);
+        if (theResult != kPluginOK) return Fail(std::string("the info request failed with ") + ResultName(theResult));
+        const HYPluginParams& theParams = theSession.Params();
+        const HYPluginGetInfo& theInfo = theParams.getInfo;
+        std::printf("\n%s (which %d): type %d, %s\n", theNames[theWhich], int(theWhich), int(theInfo.pluginType),
+                    TypeName(theInfo.pluginType));
+        std::printf("  frames: %d at speed %.2f (%d at 0, %d at 1; the host allows %d to %d)\n",
+                    int(theInfo.framesToBeRendered), double(theSpeed), int(theShortest), int(theLongest),
+                    int(theInfo.minSpeedFrames), int(theInfo.maxSpeedFrames));
+        std::printf("  taken from the clip before: %d, after: %d; single clips only: %s\n",
+                    int(theInfo.takeFromClipBefore), int(theInfo.takeFromClipAfter),
+                    theInfo.mustTakeFromSingleClips ? "yes" : "no");
+        for (const HYPluginFilterSliderInfo& theSlider : theParams.getInfo2.filterSliders)
+            std::printf("  slider \"%s\": \"%s\" to \"%s\", default %.2f\n", theSlider.label, theSlider.minLabel,
+                        theSlider.maxLabel, double(theSlider.defaultValue));
+        std::printf("  button: \"%s\"\n  group: \"%s\"\n  flags: 0x%04X, direction %d\n", theParams.getInfo3.buttonTitle,
+                    theParams.getInfo2.group, unsigned(theInfo.pluginFlags), int(theInfo.defaultDirection));
+    }
+    return 0;
+}

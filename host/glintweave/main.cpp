@@ -1,0 +1,39 @@
+// glintweave: a stand-in for the video editor that drives the Glintweave transition plug-in.
+#include "commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void PrintUsage(FILE* theStream)
+{
+    std::fputs("usage: glintweave <command> [options]\n"
+               "\n"
+               "commands:\n"
+               "  info      what the plug-in reports about its three transitions\n"
+               "\n"
+               "Run 'glintweave <command> --help' for a command's options.\n",
+               theStream);
+}
+
+} // namespace
+
+int Fail(const std::string& theMessage)
+{
+    std::fprintf(stderr, "glintweave: %s\n", theMessage.c_str());
+    return 1;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        PrintUsage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string theCommand = argv[1];
+    const Arguments theArguments(argv + 2, argv + argc);
+    if (theCommand == "info") return InfoCommand(theArguments);
+    PrintUsage(stderr);
+    return Fail("unknown command '" + theCommand + "'");
+}

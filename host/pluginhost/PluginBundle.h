@@ -1,0 +1,31 @@
+// Loading a plug-in bundle the way the editor did: register the bundle, open its resource
+// file, load its library and find its one entry point.
+#pragma once
+
+#include "CFBundle.h"
+#include "iMovieRecords.h"
+
+#include <memory>
+#include <string>
+
+class PluginBundle {
+public:
+    // Null with a one-line reason in outError when the bundle cannot be used.
+    static std::unique_ptr<PluginBundle> Load(const std::string& thePath, std::string& outError);
+    ~PluginBundle();
+
+    HYPluginMainProc Main() const { return lgMain; }
+    CFBundleRef Bundle() const { return lgBundle; }
+    const std::string& Path() const { return lgPath; }
+
+private:
+    PluginBundle() = default;
+    std::string lgPath;
+    void* lgLibrary = nullptr;
+    HYPluginMainProc lgMain = nullptr;
+    CFBundleRef lgBundle = nullptr;
+    SInt16 lgResourceFile = -1;
+};
+
+// The bundle next to the running program (the build's own), or $GLINTWEAVE_BUNDLE.
+std::string DefaultBundlePath();

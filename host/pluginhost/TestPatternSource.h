@@ -1,0 +1,19 @@
+// Synthetic clips: moving test patterns that differ between clip A and clip B.
+#pragma once
+
+#include "FrameSource.h"
+
+class TestPatternSource : public FrameSource {
+public:
+    TestPatternSource(SInt32 theLengthA, SInt32 theLengthB) : lgLengthA(theLengthA), lgLengthB(theLengthB) {}
+    SInt32 ClipALength() const override { return lgLengthA; }
+    SInt32 ClipBLength() const override { return lgLengthB; }
+    bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;
+
+    // The pattern's pixel (memory order A, R, G, B packed as 0xAARRGGBB) at a position.
+    static UInt32 PatternPixel(SInt32 theFrameNumber, bool theClipB, int theRow, int theColumn, int theWidth,
+                               int theHeight);
+
+private:
+    SInt32 lgLengthA, lgLengthB;
+};

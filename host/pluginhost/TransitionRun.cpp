@@ -1,0 +1,87 @@
+#include "TransitionRun.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* cResultNames[] = {"kPluginOK",          "kPluginCancel",       "kPluginFinished",
+                                        "kPluginBadParams",   "kPluginOutOfMemory",  "kPluginOutOfDiskSpace",
+                                        "kPluginFailed",      "kPluginCantGetNeededFrame", "kPluginUnimplemented",
+                                        "kPluginTryAgainLater", "kPluginAppIsTooOld", "kPluginAppIsTooNew"};
+
+std::string Failure(const char* theStep, SInt32 theResult, const HostSession& theSession)
+{
+    std::string theText = std::string("the plug-in's ") + theStep + " request failed with " + ResultName(theResult);
+    if (!theSession.LastError().empty()) theText += " (" + theSession.LastError() + ")";
+    return theText;
+}
+
+} // namespace
+
+const char* ResultName(SInt32 theResult)
+{
+    return theResult >= 0 && theResult < SInt32(std::size(cResultNames)) ? cResultNames[theResult] : "an unknown result";
+}
+
+bool AskTransitionLayout(HostSession& theSession, const TransitionPlan& thePlan, TransitionLayout& outLayout,
+                         std::string& outError)
+{
+    theSession.SetSpeed(thePlan.speed);
+    SInt32 theResult = theSession.Call(thePlan.which, kPlugGetInfo);
+    if (theResult != kPluginOK) {
+        outError = Failure("info", theResult, theSession);
+        return false;
+    }
+    const HYPluginGetInfo& theInfo = theSession.Params().getInfo;
+    outLayout.frameCount = theInfo.framesToBeRendered;
+    outLayout.pluginType = theInfo.pluginType;
+    const SInt32 theLengthA = theSession.Source().ClipALength();
+    const SInt32 theLengthB = theSession.Source().ClipBLength();
+    const std::string theNeed = std::to_string(outLayout.frameCount);
+    if (outLayout.frameCount <= 0) {
+        outError = "the plug-in asked for a transition of " + theNeed + " frames";
+        return false;
+    }
+    if (theLengthA < outLayout.frameCount) {
+        outError = "the first clip has " + std::to_string(theLengthA) + " frames; the transition needs " + theNeed;
+        return false;
+    }
+    if (outLayout.pluginType == kPluginTransitionBetweenType && theLengthB < outLayout.frameCount) {
+        outError = "the second clip has " + std::to_string(theLengthB) + " frames; the transition needs " + theNeed;
+        return false;
+    }
+    // In takes the head of clip A; Out and Cross its tail (Cross then the head of clip B).
+    outLayout.startFrame = outLayout.pluginType == kPluginTransitionBeforeType ? 0 : theLengthA - outLayout.frameCount;
+    return true;
+}
+
+bool RunTransition(HostSession& theSession, const TransitionPlan& thePlan,
+                   const std::function<bool(SInt32 theIndex, GWorldPtr theFrame)>& theSink, std::string& outError)
+{
+    TransitionLayout theLayout;
+    if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
+    HYPluginParams& theParams = theSession.Params();
+    theSession.SetOutputSize(thePlan.width, thePlan.height);
+    theParams.proxyOnly = thePlan.proxy;
+    theParams.frameCount = theLayout.frameCount;
+    theParams.startFrame = theLayout.startFrame;
+
+    SInt32 theResult = theSession.Call(thePlan.which, kPlugInitialize);
+    if (theResult != kPluginOK) {
+        outError = Failure("begin", theResult, theSession);
+        return false;
+    }
+    bool theSucceeded = true;
+    for (SInt32 theIndex = 0; theIndex < theLayout.frameCount && theSucceeded; ++theIndex) {
+        theParams.renderFrame = theIndex;
+        theResult = theSession.Call(thePlan.which, kPlugDoFrame);
+        if (theResult != kPluginOK) {
+            outError = Failure("frame", theResult, theSession);
+            theSucceeded = false;
+        } else if (!theSink(theIndex, theParams.frame)) {
+            theSucceeded = false;
+        }
+    }
+    (void)theSession.Call(thePlan.which, kPlugTerminate);
+    return theSucceeded;
+}

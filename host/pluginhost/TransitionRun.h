@@ -1,0 +1,33 @@
+// One transition as the editor ran it: the info request, begin, every frame, end.
+#pragma once
+
+#include "HostSession.h"
+
+#include <functional>
+#include <string>
+
+struct TransitionPlan {
+    SInt32 which;     // 1 Out, 2 In, 3 Cross
+    float speed;      // 0 (short) to 1 (long)
+    SInt16 width;     // output frame size
+    SInt16 height;
+    bool proxy;
+};
+
+// The length and placement the plug-in asked for at the info request.
+struct TransitionLayout {
+    SInt32 frameCount;
+    SInt32 startFrame;      // in the movie's numbering: clip A, then clip B
+    HYPluginType pluginType;
+};
+
+// Fills outLayout from the info request; false with a reason when the clips cannot hold it.
+bool AskTransitionLayout(HostSession& theSession, const TransitionPlan& thePlan, TransitionLayout& outLayout,
+                         std::string& outError);
+
+// Renders every frame and hands each to theSink (which may stop the run by returning false).
+// The end request runs after every successful begin.
+bool RunTransition(HostSession& theSession, const TransitionPlan& thePlan,
+                   const std::function<bool(SInt32 theIndex, GWorldPtr theFrame)>& theSink, std::string& outError);
+
+const char* ResultName(SInt32 theResult);
