@@ -15,7 +15,6 @@ enum {
     eofErr = -39,
     fnfErr = -43,
     dupFNErr = -48,
-    paramErr = -50,
     permErr = -54,
     wrPermErr = -61,
     dirNFErr = -120
