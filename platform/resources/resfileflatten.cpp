@@ -46,8 +46,9 @@ OSErr ComputeLayout(const ResourceMap& theMap, Layout* theLayout)
         if (theRefListOffset > 0xFFFF) return addResFailed;
         theRefListOffset += theType.resources.size() * cRefEntrySize;
         for (const ResourceEntry& theEntry : theType.resources) {
-            if (theLayout->dataLength > 0xFFFFFF || UInt64(theEntry.data.size()) > 0xFFFFFFFFu) return addResFailed;
-            theLayout->dataLength += 4 + theEntry.data.size();
+            const UInt64 theDataSize = theEntry.data.size();
+            if (theLayout->dataLength > 0xFFFFFF || theDataSize > 0xFFFFFFFFu) return addResFailed;
+            theLayout->dataLength += 4 + theDataSize;
             if (theEntry.hasName) {
                 // Readers take name offsets as signed.
                 if (theNames > 0x7FFF || theEntry.name.size() > 255) return addResFailed;
