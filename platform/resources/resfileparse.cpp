@@ -34,7 +34,7 @@ struct Span {
 // True when two of theSpans share a byte.
 bool AnyOverlap(std::vector<Span> theSpans)
 {
-    std::sort(theSpans.begin(), theSpans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+    std::sort(theSpans.begin(), theSpans.end(), [](const Span& theOne, const Span& theOther) { return theOne.start < theOther.start; });
     for (size_t i = 1; i < theSpans.size(); ++i)
         if (theSpans[i].start < theSpans[i - 1].end) return true;
     return false;

@@ -10,17 +10,19 @@ using namespace resources_internal;
 
 namespace {
 
-bool SameMap(const ResourceMap& a, const ResourceMap& b)
+bool SameMap(const ResourceMap& theOne, const ResourceMap& theOther)
 {
-    if ((a.attributes & ~mapChanged) != (b.attributes & ~mapChanged) || a.types.size() != b.types.size()) return false;
-    for (size_t t = 0; t < a.types.size(); ++t) {
-        const ResourceTypeEntry& theA = a.types[t];
-        const ResourceTypeEntry& theB = b.types[t];
-        if (theA.type != theB.type || theA.resources.size() != theB.resources.size()) return false;
-        for (size_t r = 0; r < theA.resources.size(); ++r) {
-            const ResourceEntry& x = theA.resources[r];
-            const ResourceEntry& y = theB.resources[r];
-            if (x.id != y.id || x.hasName != y.hasName || x.name != y.name || x.attributes != y.attributes || x.data != y.data)
+    if ((theOne.attributes & ~mapChanged) != (theOther.attributes & ~mapChanged) || theOne.types.size() != theOther.types.size())
+        return false;
+    for (size_t t = 0; t < theOne.types.size(); ++t) {
+        const ResourceTypeEntry& theOneType = theOne.types[t];
+        const ResourceTypeEntry& theOtherType = theOther.types[t];
+        if (theOneType.type != theOtherType.type || theOneType.resources.size() != theOtherType.resources.size()) return false;
+        for (size_t r = 0; r < theOneType.resources.size(); ++r) {
+            const ResourceEntry& theFirst = theOneType.resources[r];
+            const ResourceEntry& theSecond = theOtherType.resources[r];
+            if (theFirst.id != theSecond.id || theFirst.hasName != theSecond.hasName || theFirst.name != theSecond.name ||
+                theFirst.attributes != theSecond.attributes || theFirst.data != theSecond.data)
                 return false;
         }
     }
