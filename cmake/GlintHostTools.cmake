@@ -12,7 +12,7 @@ if(CMAKE_CROSSCOMPILING)
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON)
   function(glint_host_tool theVariable theTool)
-    set(${theVariable} ${GLINT_HOST_TOOL_DIR}/bin/${theTool} PARENT_SCOPE)
+    set(${theVariable} ${GLINT_HOST_TOOL_DIR}/${theTool} PARENT_SCOPE)
     set(${theVariable}_DEPENDS hosttools PARENT_SCOPE)
   endfunction()
 else()
