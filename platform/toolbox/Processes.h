@@ -3,7 +3,7 @@
 
 extern "C" {
 
-// Ends the process. Only failures call it, so the exit status is 1.
+// Ends the process with exit status 1 (only failures call it), running at_quick_exit hooks.
 [[noreturn]] void ExitToShell(void);
 
 }

@@ -1,0 +1,6 @@
+#include "basictx.h"
+
+HYPluginResult CustomButtons(SInt16, HYPluginParams*)
+{
+    return kPluginOK;
+}
