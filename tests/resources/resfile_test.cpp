@@ -235,8 +235,8 @@ TEST(FileSpec, NamesFoldersAndVolumes)
     ASSERT_EQ(FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &theVolume, &theFolder), noErr);
     FSSpec theSpec;
     EXPECT_EQ(FSMakeFSSpec(theVolume, theFolder, PSTR("Absent"), &theSpec), fnfErr);
-    EXPECT_EQ(theSpec.vRefNum, theVolume);
-    EXPECT_EQ(theSpec.parID, theFolder);
+    EXPECT_EQ(SInt16(theSpec.vRefNum), theVolume);
+    EXPECT_EQ(SInt32(theSpec.parID), theFolder);
     EXPECT_EQ(PascalText(theSpec.name), "Absent");
     for (const std::string theName : {"", "a:b", "a/b", "..", "0123456789012345678901234567890123456789012345678901234567890123"}) {
         Str255 thePascal{static_cast<UInt8>(theName.size())};
@@ -247,7 +247,7 @@ TEST(FileSpec, NamesFoldersAndVolumes)
     EXPECT_EQ(FSMakeFSSpec(7, theFolder, PSTR("x"), &theSpec), nsvErr);
 
     ASSERT_EQ(FSPathMakeFSSpec((theHome.Folder() + "/\xC3\xA9t\xC3\xA9").c_str(), &theSpec), fnfErr);
-    EXPECT_EQ(theSpec.parID, theFolder) << "the same folder gets the same number";
+    EXPECT_EQ(SInt32(theSpec.parID), theFolder) << "the same folder gets the same number";
     EXPECT_EQ(PascalText(theSpec.name), "\x8Et\x8E") << "names are Mac Roman";
     EXPECT_EQ(FSPathMakeFSSpec("/tmp/\xE4\xB8\xAD", &theSpec), bdNamErr) << "no Mac Roman for it";
 }
@@ -276,5 +276,5 @@ TEST(FindFolder, PreferencesFolderIsNeverCreated)
     FSMakeFSSpec(theVolume, theFolder, PSTR("p"), &theSpec);
     FSSpec theExpected;
     FSPathMakeFSSpec((theHomeConfig + "/p").c_str(), &theExpected);
-    EXPECT_EQ(theSpec.parID, theExpected.parID);
+    EXPECT_EQ(SInt32(theSpec.parID), SInt32(theExpected.parID));
 }
