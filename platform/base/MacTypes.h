@@ -29,7 +29,7 @@ typedef const unsigned char* ConstStr255Param;
 typedef unsigned char* StringPtr;
 typedef SInt16 ScriptCode;
 
-enum { noErr = 0 };
+enum { noErr = 0, paramErr = -50 };
 enum { smSystemScript = -1 };
 
 #ifndef __cplusplus

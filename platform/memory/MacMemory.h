@@ -33,6 +33,9 @@ void HSetState(Handle theHandle, SInt8 theState);
 void HLock(Handle theHandle);
 void HUnlock(Handle theHandle);
 void MoveHHi(Handle theHandle);
+// The resource bit of a handle's state; the Resource Manager sets it on the handles it owns.
+void HSetRBit(Handle theHandle);
+void HClrRBit(Handle theHandle);
 OSErr PtrToHand(const void* theSource, Handle* theDest, Size theSize);
 
 OSErr MemError(void);

@@ -147,6 +147,26 @@ void HUnlock(Handle theHandle)
     SetMemError(noErr);
 }
 
+void HSetRBit(Handle theHandle)
+{
+    if (!theHandle) {
+        SetMemError(nilHandleErr);
+        return;
+    }
+    RecordOf(theHandle)->state = static_cast<SInt8>(RecordOf(theHandle)->state | (1 << kHandleIsResourceBit));
+    SetMemError(noErr);
+}
+
+void HClrRBit(Handle theHandle)
+{
+    if (!theHandle) {
+        SetMemError(nilHandleErr);
+        return;
+    }
+    RecordOf(theHandle)->state = static_cast<SInt8>(RecordOf(theHandle)->state & ~(1 << kHandleIsResourceBit));
+    SetMemError(noErr);
+}
+
 void MoveHHi(Handle theHandle)
 {
     // Blocks never move in this heap; only the argument is checked.

@@ -76,8 +76,7 @@ enum {
 };
 
 enum {
-    qdNoMemoryErr = -108,
-    paramErr = -50
+    qdNoMemoryErr = -108
 };
 
 extern "C" {

@@ -1,0 +1,66 @@
+// File Manager: file specifications and Finder information, over the host's file system.
+//
+// There is one volume. A directory is known by a number handed out when its path is first met
+// (FindFolder, FSPathMakeFSSpec); the number lasts for the process.
+#pragma once
+
+#include <stddef.h>
+#include "MacTypes.h"
+
+enum {
+    dskFulErr = -34,
+    nsvErr = -35,
+    ioErr = -36,
+    bdNamErr = -37,
+    eofErr = -39,
+    fnfErr = -43,
+    dupFNErr = -48,
+    permErr = -54,
+    wrPermErr = -61,
+    dirNFErr = -120
+};
+
+// Open permissions.
+enum {
+    fsCurPerm = 0,
+    fsRdPerm = 1,
+    fsWrPerm = 2,
+    fsRdWrPerm = 3
+};
+
+enum {
+    kGlintVolumeRefNum = -1, // the one volume
+    fsRtParID = 1,
+    fsRtDirID = 2            // "/"
+};
+
+#pragma pack(push, 2)
+struct FSSpec {
+    SInt16 vRefNum;
+    SInt32 parID;
+    Str63 name; // Mac Roman, no path separators
+};
+#pragma pack(pop)
+typedef FSSpec* FSSpecPtr;
+
+static_assert(sizeof(FSSpec) == 70, "host records embed FSSpec at its classic size");
+static_assert(offsetof(FSSpec, parID) == 2 && offsetof(FSSpec, name) == 6, "FSSpec field offsets");
+
+struct FInfo {
+    OSType fdType;
+    OSType fdCreator;
+    UInt16 fdFlags;
+    Point fdLocation;
+    SInt16 fdFldr;
+};
+
+extern "C" {
+
+// fnfErr when the directory exists but the file does not; the specification is filled in then too.
+OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* spec);
+// Specification of a host path (UTF-8); the file itself need not exist (fnfErr).
+OSErr FSPathMakeFSSpec(const char* path, FSSpec* spec);
+// Type and creator are kept in an extended attribute; a file without it reports zeros.
+OSErr FSpGetFInfo(const FSSpec* spec, FInfo* fndrInfo);
+
+}

@@ -1,0 +1,25 @@
+// Folder Manager: where the system keeps a user's folders.
+#pragma once
+
+#include "MacTypes.h"
+
+enum {
+    kOnSystemDisk = -32768,
+    kOnAppropriateDisk = -32767,
+    kUserDomain = -32763
+};
+
+enum {
+    kDontCreateFolder = 0,
+    kCreateFolder = 1
+};
+
+constexpr OSType kPreferencesFolderType = FOUR_CHAR_CODE("pref");
+
+extern "C" {
+
+// The preferences folder is $XDG_CONFIG_HOME, else ~/.config. It is never created, whatever
+// createFolder says: a missing folder gives fnfErr.
+OSErr FindFolder(SInt16 vRefNum, OSType folderType, Boolean createFolder, SInt16* foundVRefNum, SInt32* foundDirID);
+
+}
