@@ -34,5 +34,22 @@ for target in "${targets[@]}"; do
   echo "=== $target: done in $(( $(date +%s) - start )) s"
 done
 
+# Fuzz targets run briefly from their seed corpora; each counts as one test.
+fuzz_seconds=${GLINT_FUZZ_SECONDS:-60}
+if [ "$fuzz_seconds" -gt 0 ]; then
+  start=$(date +%s)
+  echo "=== fuzz: ${fuzz_seconds} s per target"
+  "$top/scripts/fuzz.sh" "$fuzz_seconds" >"$top/build/fuzz.log" 2>&1 || status=1
+  grep -E '^=== ' "$top/build/fuzz.log"
+  passed=$((passed + $(grep -c ': no crash$' "$top/build/fuzz.log")))
+  failed=$((failed + $(grep -c ': FAILED' "$top/build/fuzz.log")))
+  if ! grep -q ': no crash$' "$top/build/fuzz.log" && ! grep -q ': FAILED' "$top/build/fuzz.log"; then
+    tail -n 30 "$top/build/fuzz.log"
+    failed=$((failed + 1))
+    status=1
+  fi
+  echo "=== fuzz: done in $(( $(date +%s) - start )) s"
+fi
+
 echo "Total: $passed passed, $failed failed"
 exit $status
