@@ -8,12 +8,16 @@
 #include "modalloop.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 using namespace toolbox_internal;
 
 namespace {
+
+// How far the mouse may move during a click that leaves the menu open.
+constexpr int cClickSlop = 2;
 
 class SavedPixels {
 public:
@@ -57,10 +61,11 @@ void Draw(ControlRef thePopup, const MenuLayout& theLayout, SInt16 theHover)
 }
 
 // Runs the menu; 0 when it was closed without a choice.
-SInt16 TrackMenu(ControlRef thePopup, const MenuLayout& theLayout)
+SInt16 TrackMenu(ControlRef thePopup, const MenuLayout& theLayout, Point thePress)
 {
     SInt16 theHover = 0;
     bool theFirstRelease = true;
+    bool theMoved = false;
     InputEvent theEvent;
     for (;;) {
         PresentAll();
@@ -73,18 +78,19 @@ SInt16 TrackMenu(ControlRef thePopup, const MenuLayout& theLayout)
             theFirstRelease = false;
             [[fallthrough]];
         case InputEvent::Kind::MouseDrag: {
+            theMoved = theMoved || std::abs(theEvent.where.h - thePress.h) > cClickSlop ||
+                       std::abs(theEvent.where.v - thePress.v) > cClickSlop;
             SInt16 theItem = theLayout.ItemAt(theEvent.where);
             if (theItem != theHover) Draw(thePopup, theLayout, theHover = theItem);
             break;
         }
-        case InputEvent::Kind::MouseUp: {
-            SInt16 theItem = theLayout.ItemAt(theEvent.where);
-            if (theItem) return theItem;
-            const bool theOnPopup = PtInRect(theEvent.where, &thePopup->bounds) || PtInRect(theEvent.where, &theLayout.frame);
-            if (!(theFirstRelease && theOnPopup)) return 0;
-            theFirstRelease = false;
-            break;
-        }
+        case InputEvent::Kind::MouseUp:
+            // A click on the popup that did not move leaves the menu open for a second click.
+            if (theFirstRelease && !theMoved) {
+                theFirstRelease = false;
+                break;
+            }
+            return theLayout.ItemAt(theEvent.where);
         case InputEvent::Kind::Key:
             if (theEvent.charCode == 0x1B) return 0;
             if (theEvent.charCode == '\r' && theHover) return theHover;
@@ -102,7 +108,7 @@ SInt16 TrackMenu(ControlRef thePopup, const MenuLayout& theLayout)
 
 namespace toolbox_internal {
 
-bool RunPopupMenu(ControlRef thePopup)
+bool RunPopupMenu(ControlRef thePopup, Point thePress)
 {
     if (thePopup->items.empty()) return false;
     MenuLayout theLayout = PopupMenuLayout(thePopup);
@@ -111,7 +117,7 @@ bool RunPopupMenu(ControlRef thePopup)
         SavedPixels theBeneath(thePopup->owner->port, theLayout.frame);
         HiliteControl(thePopup, kControlMenuPart);
         Draw(thePopup, theLayout, 0);
-        theChoice = TrackMenu(thePopup, theLayout);
+        theChoice = TrackMenu(thePopup, theLayout, thePress);
     }
     HiliteControl(thePopup, kControlNoPart);
     if (theChoice) SetControl32BitValue(thePopup, theChoice);

@@ -68,7 +68,7 @@ ControlPartCode StandardTrack(ControlRef theControl, Point theWhere, ControlPart
 {
     switch (theControl->kind) {
     case ControlKind::Slider: return TrackSlider(theControl, theWhere);
-    case ControlKind::PopupMenu: return RunPopupMenu(theControl) ? kControlMenuPart : kControlNoPart;
+    case ControlKind::PopupMenu: return RunPopupMenu(theControl, theWhere) ? kControlMenuPart : kControlNoPart;
     case ControlKind::TextField:
         theControl->owner->focus = theControl;
         return kControlNoPart;
