@@ -20,3 +20,14 @@ void InitObject(CFObject* theObject, CFTypeID theTypeID, void (*theFinalize)(CFO
 CFObject* CheckedObject(CFTypeRef theRef);
 
 }
+
+#include <string>
+
+typedef const struct __CFURL* CFURLRef;
+
+namespace corefoundation_internal {
+
+// A new file URL for an absolute path, owned by the caller.
+CFURLRef MakeFileURL(const std::string& thePath);
+
+}

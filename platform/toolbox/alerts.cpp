@@ -1,30 +1,56 @@
+// Standard alerts: a modal window with an icon, a headline, an explanation and up to three
+// buttons. Every alert also writes one line to stderr, so that a log shows what a person saw.
+// Headless, an alert is answered at once by its scripted button, else its default button.
 #include "Alerts.h"
 #include "HeadlessScript.h"
 #include "Processes.h"
+#include "backend.h"
+#include "controlgeometry.h"
+#include "grafport.h"
+#include "scriptedanswers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <string>
+
+using namespace toolbox_internal;
 
 struct OpaqueDialogPtr {
     AlertType type;
-    std::string headline;
-    std::string explanation;
-    std::string buttons[3];
+    std::string headline;    // UTF-8
+    std::string explanation; // UTF-8
+    std::string buttons[3];  // UTF-8; empty: no such button
     SInt16 defaultButton;
+    SInt16 cancelButton;
 };
 
 namespace {
 
-std::deque<SInt16> lgScriptedAnswers;
 long lgAlertCount = 0;
 std::string lgLastHeadline;
 std::string lgLastExplanation;
 
+constexpr SInt16 cAlertWidth = 420;
+constexpr SInt16 cMargin = 20;
+constexpr SInt16 cTextLeft = 76;
+constexpr SInt16 cLineHeight = 16;
+constexpr SInt16 cButtonHeight = 20;
+constexpr SInt16 cButtonGap = 12;
+constexpr UInt32 cButtonCommands[3] = {kHICommandOK, kHICommandCancel, kHICommandOther};
+
 std::string TextOf(CFStringRef theString)
 {
     return theString ? CFStringGetUTF8Pointer(theString) : "";
+}
+
+// Texts are drawn in Mac Roman; characters it lacks show as '?'.
+std::string MacRomanOf(const std::string& theUTF8)
+{
+    std::string theText;
+    if (!MacRomanFromUTF8(theUTF8, theText, '?')) theText.assign(1, '?');
+    if (theText.size() > 255) theText.resize(255);
+    return theText;
 }
 
 const char* TypeName(AlertType theType)
@@ -35,6 +61,129 @@ const char* TypeName(AlertType theType)
     case kAlertCautionAlert: return "caution";
     default: return "plain";
     }
+}
+
+ControlSpec TextSpec(const std::string& theText, SInt16 theTop, SInt16 theLines, bool theBold)
+{
+    ControlSpec theSpec;
+    theSpec.kind = ControlKind::StaticText;
+    theSpec.title = theText;
+    theSpec.bold = theBold;
+    theSpec.bounds = Rect{theTop, cTextLeft, static_cast<SInt16>(theTop + theLines * cLineHeight),
+                          static_cast<SInt16>(cAlertWidth - cMargin)};
+    return theSpec;
+}
+
+// Lays the alert out: the texts wrap to the width right of the icon, the buttons sit below.
+WindowSpec AlertLayout(const OpaqueDialogPtr& theAlert)
+{
+    WindowSpec theWindow;
+    theWindow.name = "alert";
+    theWindow.title = theAlert.headline.empty() ? std::string("Alert") : theAlert.headline;
+    theWindow.width = cAlertWidth;
+
+    // Text is measured in a scratch port with the same font settings as the window's.
+    CGrafPtr theSavedPort;
+    GDHandle theSavedDevice;
+    GetGWorld(&theSavedPort, &theSavedDevice);
+    CGrafPtr theScratch = quickdraw_internal::NewPortWithPixels(1, 1);
+    if (theScratch) SetGWorld(theScratch, nullptr);
+    const SInt16 theTextWidth = cAlertWidth - cMargin - cTextLeft;
+
+    ControlSpec theIcon;
+    theIcon.kind = ControlKind::AlertIcon;
+    theIcon.value = theAlert.type;
+    theIcon.maximum = kAlertPlainAlert;
+    theIcon.bounds = Rect{cMargin, cMargin + 4, cMargin + 40, cMargin + 44};
+    theWindow.controls.push_back(theIcon);
+
+    SInt16 theTop = cMargin;
+    const std::string theHeadline = MacRomanOf(theAlert.headline);
+    SInt16 theLines = static_cast<SInt16>(WrapText(theHeadline, theTextWidth).size());
+    theWindow.controls.push_back(TextSpec(theHeadline, theTop, theLines, true));
+    theTop = static_cast<SInt16>(theTop + theLines * cLineHeight + 8);
+    const std::string theExplanation = MacRomanOf(theAlert.explanation);
+    if (!theExplanation.empty()) {
+        theLines = static_cast<SInt16>(WrapText(theExplanation, theTextWidth).size());
+        theWindow.controls.push_back(TextSpec(theExplanation, theTop, theLines, false));
+        theTop = static_cast<SInt16>(theTop + theLines * cLineHeight + 8);
+    }
+    theTop = std::max<SInt16>(static_cast<SInt16>(theTop + 8), cMargin + 40 + 16);
+
+    // Button 1 at the right, button 2 left of it, button 3 at the left under the text.
+    SInt16 theRight = cAlertWidth - cMargin;
+    for (int i = 0; i < 3; ++i) {
+        if (theAlert.buttons[i].empty()) continue;
+        ControlSpec theButton;
+        theButton.kind = ControlKind::PushButton;
+        theButton.signature = FOUR_CHAR_CODE("albt");
+        theButton.number = static_cast<SInt16>(i + 1);
+        theButton.title = MacRomanOf(theAlert.buttons[i]);
+        theButton.command = cButtonCommands[i];
+        SInt16 theWidth = std::max<SInt16>(72, static_cast<SInt16>(TextWidthOf(theButton.title) + 28));
+        SInt16 theLeft = i == 2 ? cTextLeft : static_cast<SInt16>(theRight - theWidth);
+        theButton.bounds = Rect{theTop, theLeft, static_cast<SInt16>(theTop + cButtonHeight),
+                                static_cast<SInt16>(theLeft + theWidth)};
+        if (i < 2) theRight = static_cast<SInt16>(theLeft - cButtonGap);
+        theWindow.controls.push_back(theButton);
+    }
+    theWindow.height = static_cast<SInt16>(theTop + cButtonHeight + cMargin);
+
+    SetGWorld(theSavedPort, theSavedDevice);
+    quickdraw_internal::DisposePort(theScratch);
+    return theWindow;
+}
+
+ControlRef AlertButton(WindowRef theWindow, SInt16 theItem)
+{
+    ControlID theID{FOUR_CHAR_CODE("albt"), theItem};
+    ControlRef theButton = nullptr;
+    GetControlByID(theWindow, &theID, &theButton);
+    return theButton;
+}
+
+struct AlertRun {
+    WindowRef window;
+    SInt16 itemHit;
+};
+
+OSStatus AlertCommandHandler(EventHandlerCallRef, EventRef theEvent, void* theData)
+{
+    AlertRun* theRun = static_cast<AlertRun*>(theData);
+    HICommand theCommand{};
+    GetEventParameter(theEvent, kEventParamDirectObject, typeHICommand, nullptr, sizeof theCommand, nullptr, &theCommand);
+    for (int i = 0; i < 3; ++i)
+        if (theCommand.commandID == cButtonCommands[i] && AlertButton(theRun->window, static_cast<SInt16>(i + 1))) {
+            theRun->itemHit = static_cast<SInt16>(i + 1);
+            QuitAppModalLoopForWindow(theRun->window);
+            return noErr;
+        }
+    return eventNotHandledErr;
+}
+
+SInt16 RunAlertWindow(const OpaqueDialogPtr& theAlert)
+{
+    OSStatus theStatus = noErr;
+    WindowRef theWindow = NewToolboxWindow(AlertLayout(theAlert), "", theStatus);
+    if (!theWindow) return theAlert.defaultButton;
+    theWindow->defaultButton = AlertButton(theWindow, theAlert.defaultButton);
+    theWindow->cancelButton = AlertButton(theWindow, theAlert.cancelButton);
+
+    AlertRun theRun{theWindow, 0};
+    const EventTypeSpec theCommandEvent{kEventClassCommand, kEventCommandProcess};
+    InstallEventHandler(GetWindowEventTarget(theWindow), AlertCommandHandler, 1, &theCommandEvent, &theRun, nullptr);
+    ShowWindow(theWindow);
+    if (CurrentBackend().IsHeadless()) {
+        SInt16 theAnswer = NextAlertAnswer().value_or(theAlert.defaultButton);
+        if (ControlRef theButton = AlertButton(theWindow, theAnswer))
+            PressButton(theButton);
+        else
+            theRun.itemHit = theAnswer;
+    } else {
+        RunAppModalLoopForWindow(theWindow);
+    }
+    DisposeWindow(theWindow);
+    return theRun.itemHit ? theRun.itemHit : theAlert.defaultButton;
 }
 
 } // namespace
@@ -50,16 +199,21 @@ OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamRec* param, UIn
 OSStatus CreateStandardAlert(AlertType alertType, CFStringRef error, CFStringRef explanation,
                              const AlertStdCFStringAlertParamRec* param, DialogRef* outAlert)
 {
+    if (!outAlert) return -50;
     DialogRef theAlert = new OpaqueDialogPtr;
     theAlert->type = alertType;
     theAlert->headline = TextOf(error);
     theAlert->explanation = TextOf(explanation);
     theAlert->defaultButton = kStdOkItemIndex;
+    theAlert->cancelButton = 0;
     if (param) {
         theAlert->buttons[0] = param->defaultText ? TextOf(param->defaultText) : "OK";
         theAlert->buttons[1] = TextOf(param->cancelText);
         theAlert->buttons[2] = TextOf(param->otherText);
-        if (param->defaultButton >= 1 && param->defaultButton <= 3) theAlert->defaultButton = param->defaultButton;
+        if (param->defaultButton >= 1 && param->defaultButton <= 3 && !theAlert->buttons[param->defaultButton - 1].empty())
+            theAlert->defaultButton = param->defaultButton;
+        if (param->cancelButton >= 1 && param->cancelButton <= 3 && !theAlert->buttons[param->cancelButton - 1].empty())
+            theAlert->cancelButton = param->cancelButton;
     } else {
         theAlert->buttons[0] = "OK";
     }
@@ -80,24 +234,10 @@ OSStatus RunStandardAlert(DialogRef inAlert, ModalFilterUPP, DialogItemIndex* ou
     std::fprintf(stderr, "Alert (%s): %s: %s%s\n", TypeName(inAlert->type), inAlert->headline.c_str(),
                  inAlert->explanation.c_str(), theButtons.c_str());
 
-    SInt16 theAnswer = inAlert->defaultButton;
-    if (!lgScriptedAnswers.empty()) {
-        theAnswer = lgScriptedAnswers.front();
-        lgScriptedAnswers.pop_front();
-    }
-    if (outItemHit) *outItemHit = theAnswer;
+    SInt16 theItemHit = RunAlertWindow(*inAlert);
+    if (outItemHit) *outItemHit = theItemHit;
     delete inAlert;
     return noErr;
-}
-
-void HeadlessPushAlertAnswer(SInt16 theItemHit)
-{
-    lgScriptedAnswers.push_back(theItemHit);
-}
-
-void HeadlessClearScript(void)
-{
-    lgScriptedAnswers.clear();
 }
 
 long HeadlessAlertCount(void)
@@ -117,10 +257,8 @@ const char* HeadlessLastAlertExplanation(void)
 
 void ExitToShell(void)
 {
-    // A fatal end leaves its blocks in place; quick_exit skips the leak report of a normal exit
-    // while still running the at_quick_exit hooks a host uses to remove partial output.
     std::fflush(nullptr);
-    std::quick_exit(EXIT_FAILURE);
+    std::exit(EXIT_FAILURE);
 }
 
 } // extern "C"

@@ -1,0 +1,11 @@
+// Builds for other processors have no display backend.
+#include "backend.h"
+
+namespace toolbox_internal {
+
+Backend* OpenDisplayBackend()
+{
+    return nullptr;
+}
+
+} // namespace toolbox_internal
