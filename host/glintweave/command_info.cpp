@@ -27,6 +27,16 @@ SInt32 FramesAt(HostSession& theSession, SInt32 theWhich, float theSpeed)
     return theSession.Params().getInfo.framesToBeRendered;
 }
 
+// The plug-in's texts are Mac Roman; the terminal wants UTF-8.
+std::string Readable(const char* theMacRoman)
+{
+    CFStringRef theString = CFStringCreateWithCString(kCFAllocatorDefault, theMacRoman, kCFStringEncodingMacRoman);
+    if (!theString) return "";
+    std::string theText = CFStringGetUTF8Pointer(theString);
+    CFRelease(theString);
+    return theText;
+}
+
 } // namespace
 
 int InfoCommand(const Arguments& theArguments)
@@ -83,10 +93,12 @@ int InfoCommand(const Arguments& theArguments)
                     int(theInfo.takeFromClipBefore), int(theInfo.takeFromClipAfter),
                     theInfo.mustTakeFromSingleClips ? "yes" : "no");
         for (const HYPluginFilterSliderInfo& theSlider : theParams.getInfo2.filterSliders)
-            std::printf("  slider \"%s\": \"%s\" to \"%s\", default %.2f\n", theSlider.label, theSlider.minLabel,
-                        theSlider.maxLabel, double(theSlider.defaultValue));
-        std::printf("  button: \"%s\"\n  group: \"%s\"\n  flags: 0x%04X, direction %d\n", theParams.getInfo3.buttonTitle,
-                    theParams.getInfo2.group, unsigned(theInfo.pluginFlags), int(theInfo.defaultDirection));
+            std::printf("  slider \"%s\": \"%s\" to \"%s\", default %.2f\n", Readable(theSlider.label).c_str(),
+                        Readable(theSlider.minLabel).c_str(), Readable(theSlider.maxLabel).c_str(),
+                        double(theSlider.defaultValue));
+        std::printf("  button: \"%s\"\n  group: \"%s\"\n  flags: 0x%04X, direction %d\n",
+                    Readable(theParams.getInfo3.buttonTitle).c_str(), Readable(theParams.getInfo2.group).c_str(),
+                    unsigned(theInfo.pluginFlags), int(theInfo.defaultDirection));
     }
     return 0;
 }

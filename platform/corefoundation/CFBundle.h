@@ -3,11 +3,11 @@
 
 #include "CFString.h"
 #include "CFURL.h"
+#include "Files.h"
 
 typedef struct __CFBundle* CFBundleRef;
 
 enum {
-    fnfErr = -43,
     coreFoundationUnknownErr = -4960
 };
 

@@ -6,7 +6,6 @@
 // The bundle identifier by which the plug-in finds its own bundle.
 #define cBundleIdentifier "org.glintweave.dissolve"
 
-constexpr UInt32 cConfigSize = 144;
 
 // String lists in the bundle's resource file.
 constexpr SInt16 cSliderLabelsList = 128;

@@ -9,75 +9,74 @@
 #include <cstddef>
 
 typedef UInt8 HYPluginSelector;
-enum : HYPluginSelector {
-    kPlugGetInfo = 1,
-    kPlugInitialize = 2,
-    kPlugDrawIcon = 3,
-    kPlugDrawThumbNail = 4,
-    kPlugFilePlaceHolder = 5,
-    kPlugDoFrame = 6,
-    kPlugCallOnceWithInitAndTerminate = 7,
-    kPlugTerminate = 8,
-    kPlugCustomButtonClick = 9
-};
+inline constexpr HYPluginSelector kPlugGetInfo = 1;
+inline constexpr HYPluginSelector kPlugInitialize = 2;
+inline constexpr HYPluginSelector kPlugDrawIcon = 3;
+inline constexpr HYPluginSelector kPlugDrawThumbNail = 4;
+inline constexpr HYPluginSelector kPlugFilePlaceHolder = 5;
+inline constexpr HYPluginSelector kPlugDoFrame = 6;
+inline constexpr HYPluginSelector kPlugCallOnceWithInitAndTerminate = 7;
+inline constexpr HYPluginSelector kPlugTerminate = 8;
+inline constexpr HYPluginSelector kPlugCustomButtonClick = 9;
 
 typedef UInt8 HYPluginResult;
-enum : HYPluginResult {
-    kPluginOK = 0,
-    kPluginCancel = 1,
-    kPluginFinished = 2,
-    kPluginBadParams = 3,
-    kPluginOutOfMemory = 4,
-    kPluginOutOfDiskSpace = 5,
-    kPluginFailed = 6,
-    kPluginCantGetNeededFrame = 7,
-    kPluginUnimplemented = 8,
-    kPluginTryAgainLater = 9,
-    kPluginAppIsTooOld = 10,
-    kPluginAppIsTooNew = 11
-};
+inline constexpr HYPluginResult kPluginOK = 0;
+inline constexpr HYPluginResult kPluginCancel = 1;
+inline constexpr HYPluginResult kPluginFinished = 2;
+inline constexpr HYPluginResult kPluginBadParams = 3;
+inline constexpr HYPluginResult kPluginOutOfMemory = 4;
+inline constexpr HYPluginResult kPluginOutOfDiskSpace = 5;
+inline constexpr HYPluginResult kPluginFailed = 6;
+inline constexpr HYPluginResult kPluginCantGetNeededFrame = 7;
+inline constexpr HYPluginResult kPluginUnimplemented = 8;
+inline constexpr HYPluginResult kPluginTryAgainLater = 9;
+inline constexpr HYPluginResult kPluginAppIsTooOld = 10;
+inline constexpr HYPluginResult kPluginAppIsTooNew = 11;
 
 typedef UInt8 HYPluginType;
-enum : HYPluginType {
-    kPluginUnknownType = 0,
-    kPluginTitleType = 101,
-    kPluginTransitionBeforeType = 102,
-    kPluginTransitionBetweenType = 103,
-    kPluginTransitionAfterType = 104,
-    kPluginFilterType = 105
-};
+inline constexpr HYPluginType kPluginUnknownType = 0;
+inline constexpr HYPluginType kPluginTitleType = 101;
+inline constexpr HYPluginType kPluginTransitionBeforeType = 102;
+inline constexpr HYPluginType kPluginTransitionBetweenType = 103;
+inline constexpr HYPluginType kPluginTransitionAfterType = 104;
+inline constexpr HYPluginType kPluginFilterType = 105;
 
 typedef UInt8 HYTitleType;
-enum : HYTitleType { kTitleUnknown = 1, kTitleSingleTextPair = 2, kTitleMultiTextPair = 3, kTitleTextBlock = 4 };
+inline constexpr HYTitleType kTitleUnknown = 1;
+inline constexpr HYTitleType kTitleSingleTextPair = 2;
+inline constexpr HYTitleType kTitleMultiTextPair = 3;
+inline constexpr HYTitleType kTitleTextBlock = 4;
 
 typedef UInt8 HYPluginDirection;
-enum : HYPluginDirection {
-    kPluginDirectionNone = 0,
-    kPluginDirectionUp = 1,
-    kPluginDirectionDown = 2,
-    kPluginDirectionLeft = 3,
-    kPluginDirectionRight = 4
-};
+inline constexpr HYPluginDirection kPluginDirectionNone = 0;
+inline constexpr HYPluginDirection kPluginDirectionUp = 1;
+inline constexpr HYPluginDirection kPluginDirectionDown = 2;
+inline constexpr HYPluginDirection kPluginDirectionLeft = 3;
+inline constexpr HYPluginDirection kPluginDirectionRight = 4;
 
 typedef UInt8 HYTitleJustification;
-enum : HYTitleJustification { kTitleJustCenter = 0, kTitleJustLeft = 1, kTitleJustRight = 2 };
+inline constexpr HYTitleJustification kTitleJustCenter = 0;
+inline constexpr HYTitleJustification kTitleJustLeft = 1;
+inline constexpr HYTitleJustification kTitleJustRight = 2;
 
 typedef UInt8 HYRefDVQuality;
-enum : HYRefDVQuality { kDVLowQuality = 0, kDVHighQuality = 1, kDVHighQualitySingleField = 2 };
+inline constexpr HYRefDVQuality kDVLowQuality = 0;
+inline constexpr HYRefDVQuality kDVHighQuality = 1;
+inline constexpr HYRefDVQuality kDVHighQualitySingleField = 2;
 
 typedef UInt8 HYRefDigitalVideoStandard;
-enum : HYRefDigitalVideoStandard { kRefUnknownStandard = 0, kRefNTSCStandard = 1, kRefPALStandard = 2 };
+inline constexpr HYRefDigitalVideoStandard kRefUnknownStandard = 0;
+inline constexpr HYRefDigitalVideoStandard kRefNTSCStandard = 1;
+inline constexpr HYRefDigitalVideoStandard kRefPALStandard = 2;
 
 typedef UInt8 HYRefClipType;
-enum : HYRefClipType {
-    kRefUnknownClipType = 0,
-    kRefRegularClipType = 1,
-    kRefTransitionClipType = 2,
-    kRefTitleClipType = 3,
-    kRefImageClipType = 4,
-    kRefBlackClipType = 5,
-    kRefPanZoomClipType = 6
-};
+inline constexpr HYRefClipType kRefUnknownClipType = 0;
+inline constexpr HYRefClipType kRefRegularClipType = 1;
+inline constexpr HYRefClipType kRefTransitionClipType = 2;
+inline constexpr HYRefClipType kRefTitleClipType = 3;
+inline constexpr HYRefClipType kRefImageClipType = 4;
+inline constexpr HYRefClipType kRefBlackClipType = 5;
+inline constexpr HYRefClipType kRefPanZoomClipType = 6;
 
 typedef UInt32 HYPluginChoiceFlags;
 typedef struct OpaqueHYPluginInstance* HYPluginInstance;
