@@ -257,8 +257,10 @@ const char* HeadlessLastAlertExplanation(void)
 
 void ExitToShell(void)
 {
+    // A fatal end leaves its blocks in place; quick_exit skips the leak report of a normal exit
+    // while still running the at_quick_exit hooks a host uses to remove partial output.
     std::fflush(nullptr);
-    std::exit(EXIT_FAILURE);
+    std::quick_exit(EXIT_FAILURE);
 }
 
 } // extern "C"
