@@ -2,7 +2,7 @@
 
 #include "HostSession.h"
 #include "PluginBundle.h"
-#include "TestPatternSource.h"
+#include "TestPatternClips.h"
 #include "TransitionRun.h"
 
 #include <cstdio>
@@ -73,7 +73,7 @@ int InfoCommand(const Arguments& theArguments)
     std::printf("Plug-in bundle %s (%s)\n", theBundle->Path().c_str(),
                 CFStringGetUTF8Pointer(CFBundleGetIdentifier(theBundle->Bundle())));
 
-    TestPatternSource theSource(1000, 1000);
+    TestPatternClips theSource(1000, 1000);
     const char* const theNames[] = {"", "Out", "In", "Cross"};
     for (SInt32 theWhich = 1; theWhich <= 3; ++theWhich) {
         HostSession theSession(theBundle->Main(), theSource);

@@ -22,7 +22,7 @@ const char* HostCallbackName(HostCallback theCallback)
     return cCallbackNames[size_t(theCallback)];
 }
 
-HostSession::HostSession(HYPluginMainProc theMain, FrameSource& theSource) : lgMain(theMain), lgSource(theSource)
+HostSession::HostSession(HYPluginMainProc theMain, ClipFrames& theSource) : lgMain(theMain), lgSource(theSource)
 {
     lgProcs.NewPtr = NewPtrCallback;
     lgProcs.DisposePtr = DisposePtrCallback;

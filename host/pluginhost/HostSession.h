@@ -2,7 +2,7 @@
 // the callbacks did, with faults that tests can inject into any callback.
 #pragma once
 
-#include "FrameSource.h"
+#include "ClipFrames.h"
 #include "iMovieRecords.h"
 
 #include <array>
@@ -40,13 +40,13 @@ struct AudioMix {
 
 class HostSession {
 public:
-    HostSession(HYPluginMainProc theMain, FrameSource& theSource);
+    HostSession(HYPluginMainProc theMain, ClipFrames& theSource);
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
 
     HYPluginParams& Params() { return lgParams; }
-    FrameSource& Source() { return lgSource; }
+    ClipFrames& Source() { return lgSource; }
     HYProcs& Procs() { return lgProcs; }
     // Calls the entry point with this selector and the session's parameter block.
     SInt32 Call(SInt32 theWhich, HYPluginSelector theSelector);
@@ -96,7 +96,7 @@ private:
     static HYPluginResult MixAudioCallback(HYPluginInstance theInstance, HYFrameCookie theCookie, SInt16 theLevel);
 
     HYPluginMainProc lgMain;
-    FrameSource& lgSource;
+    ClipFrames& lgSource;
     HYPluginParams lgParams{};
     HYProcs lgProcs{};
     HYPluginTransitionInfo lgTransitionInfo{};

@@ -5,9 +5,9 @@
 
 #include <string>
 
-class FrameSource {
+class ClipFrames {
 public:
-    virtual ~FrameSource() = default;
+    virtual ~ClipFrames() = default;
     // Frames of clip A; frame numbers from this on belong to clip B.
     virtual SInt32 ClipALength() const = 0;
     virtual SInt32 ClipBLength() const = 0;

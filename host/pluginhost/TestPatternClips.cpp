@@ -1,6 +1,6 @@
-#include "TestPatternSource.h"
+#include "TestPatternClips.h"
 
-UInt32 TestPatternSource::PatternPixel(SInt32 theFrameNumber, bool theClipB, int theRow, int theColumn, int theWidth,
+UInt32 TestPatternClips::PatternPixel(SInt32 theFrameNumber, bool theClipB, int theRow, int theColumn, int theWidth,
                                        int theHeight)
 {
     // Clip A: warm diagonal bands moving right; clip B: cool checkerboard moving down.
@@ -14,7 +14,7 @@ UInt32 TestPatternSource::PatternPixel(SInt32 theFrameNumber, bool theClipB, int
     return theDark ? 0xFF103070u : 0xFF60C0E0u;
 }
 
-bool TestPatternSource::DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError)
+bool TestPatternClips::DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError)
 {
     if (theFrameNumber < 0 || theFrameNumber >= lgLengthA + lgLengthB) {
         outError = "no frame " + std::to_string(theFrameNumber) + " in the movie";

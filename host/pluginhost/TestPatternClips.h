@@ -1,11 +1,11 @@
 // Synthetic clips: moving test patterns that differ between clip A and clip B.
 #pragma once
 
-#include "FrameSource.h"
+#include "ClipFrames.h"
 
-class TestPatternSource : public FrameSource {
+class TestPatternClips : public ClipFrames {
 public:
-    TestPatternSource(SInt32 theLengthA, SInt32 theLengthB) : lgLengthA(theLengthA), lgLengthB(theLengthB) {}
+    TestPatternClips(SInt32 theLengthA, SInt32 theLengthB) : lgLengthA(theLengthA), lgLengthB(theLengthB) {}
     SInt32 ClipALength() const override { return lgLengthA; }
     SInt32 ClipBLength() const override { return lgLengthB; }
     bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;

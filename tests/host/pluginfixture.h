@@ -1,0 +1,69 @@
+// Tests that drive the real bundle through its entry point, as the host does.
+#pragma once
+
+#include "HostSession.h"
+#include "PluginBundle.h"
+#include "TestPatternClips.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace testing_support {
+
+// A fresh preferences folder for this test process, set before the plug-in's first start.
+inline std::filesystem::path PreferencesFolder()
+{
+    static std::filesystem::path lgFolder = [] {
+        char theTemplate[] = "/tmp/glintweave-prefs-XXXXXX";
+        std::filesystem::path theFolder = mkdtemp(theTemplate);
+        setenv("XDG_CONFIG_HOME", theFolder.c_str(), 1);
+        return theFolder;
+    }();
+    return lgFolder;
+}
+
+inline PluginBundle& LoadedBundle()
+{
+    static std::unique_ptr<PluginBundle> lgBundle = [] {
+        PreferencesFolder();
+        std::string theError;
+        std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(GLINT_BUNDLE_PATH, theError);
+        if (!theBundle) ADD_FAILURE() << theError;
+        return theBundle;
+    }();
+    return *lgBundle;
+}
+
+class PluginTest : public testing::Test {
+protected:
+    TestPatternClips source{200, 200};
+    std::unique_ptr<HostSession> session;
+
+    void SetUp() override { session = std::make_unique<HostSession>(LoadedBundle().Main(), source); }
+
+    SInt32 Call(SInt32 theWhich, HYPluginSelector theSelector) { return session->Call(theWhich, theSelector); }
+
+    // Info, begin and output frame ready for frame requests of a transition of theFrames frames.
+    void Begin(SInt32 theWhich, SInt32 theFrames, SInt16 theWidth = 32, SInt16 theHeight = 24)
+    {
+        HYPluginParams& theParams = session->Params();
+        session->SetSpeed(float(theFrames - 10) / 110.0f);
+        ASSERT_EQ(Call(theWhich, kPlugGetInfo), kPluginOK);
+        ASSERT_EQ(Call(theWhich, kPlugInitialize), kPluginOK);
+        session->SetOutputSize(theWidth, theHeight);
+        theParams.frameCount = theFrames;
+        theParams.startFrame = theWhich == 2 ? 0 : source.ClipALength() - theFrames;
+    }
+
+    SInt32 Frame(SInt32 theWhich, SInt32 theIndex)
+    {
+        session->Params().renderFrame = theIndex;
+        return Call(theWhich, kPlugDoFrame);
+    }
+};
+
+}
