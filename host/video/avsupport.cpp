@@ -33,7 +33,7 @@ void QuietFFmpegLog()
 
 int DecoderThreadCount()
 {
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
 }
 
 } // namespace video

@@ -61,7 +61,8 @@ std::string FileNameOf(const std::string& thePath);
 // FFmpeg prints nothing unless GLINT_FFMPEG_LOG is set: the host reports its own one-line errors.
 void QuietFFmpegLog();
 
-// Decoder threads: FFmpeg's own, bounded so that frame threading stays modest in memory.
+// Codec threads: FFmpeg's own, at most 4, since every frame thread of a 1080p decoder holds
+// several more pictures.
 int DecoderThreadCount();
 
 } // namespace video

@@ -15,8 +15,10 @@ namespace video {
 
 namespace {
 
+// Scrubbing happens at preview sizes, where 12 frames fit; a 1080p render reads in order and
+// needs none, so the byte limit keeps one frame there.
 constexpr int cCacheFrames = 12;
-constexpr SInt64 cCacheBytes = SInt64(64) << 20;
+constexpr SInt64 cCacheBytes = SInt64(16) << 20;
 // A seek costs about as much as decoding this many frames.
 constexpr SInt64 cSeekCostFrames = 2;
 // Without an index to tell where key frames are, jumps up to this far decode forward.

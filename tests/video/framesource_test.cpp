@@ -17,6 +17,11 @@ struct ClipCase {
     bool audio;
 };
 
+void PrintTo(const ClipCase& theCase, std::ostream* theStream)
+{
+    *theStream << theCase.name;
+}
+
 class ClipFormats : public ::testing::TestWithParam<ClipCase> {};
 
 TEST_P(ClipFormats, ReportSizeRateAndLength)

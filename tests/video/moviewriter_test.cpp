@@ -84,6 +84,11 @@ struct WriteCase {
     const char* description;
 };
 
+void PrintTo(const WriteCase& theCase, std::ostream* theStream)
+{
+    *theStream << theCase.name;
+}
+
 class WrittenMovies : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(WrittenMovies, DecodeBackWithTheirCountRateSizeAndSound)
