@@ -42,15 +42,15 @@ private:
     ~Clips() { std::filesystem::remove_all(folder); }
     std::string Make(const char* theName, const char* thePattern, double theTone) const
     {
-        video::SyntheticClipSpec theSpec;
-        theSpec.pattern = thePattern;
-        theSpec.width = 1920;
-        theSpec.height = 1080;
-        theSpec.frameCount = cFrames;
-        theSpec.toneHertz = theTone;
+        video::SyntheticClip theClip;
+        theClip.pattern = thePattern;
+        theClip.width = 1920;
+        theClip.height = 1080;
+        theClip.frameCount = cFrames;
+        theClip.toneHertz = theTone;
         std::string thePath = folder + "/" + theName;
         std::string theError;
-        if (!video::MakeSyntheticClip(thePath, theSpec, theError)) {
+        if (!video::MakeSyntheticClip(thePath, theClip, theError)) {
             std::fprintf(stderr, "%s\n", theError.c_str());
             std::exit(1);
         }

@@ -7,7 +7,7 @@
 
 namespace video {
 
-struct SyntheticClipSpec {
+struct SyntheticClip {
     // One of testsrc2, testsrc, smptehdbars, smptebars, rgbtestsrc, mandelbrot.
     std::string pattern = "testsrc2";
     SInt32 width = 640;
@@ -19,6 +19,6 @@ struct SyntheticClipSpec {
 };
 
 // Writes the clip to thePath, in the format its extension names (see MovieWriter).
-bool MakeSyntheticClip(const std::string& thePath, const SyntheticClipSpec& theSpec, std::string& theError) noexcept;
+bool MakeSyntheticClip(const std::string& thePath, const SyntheticClip& theClip, std::string& theError) noexcept;
 
 } // namespace video

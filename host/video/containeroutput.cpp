@@ -168,8 +168,8 @@ bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFo
     }
     std::string theContainer = theFormat.extension + 1;
     for (char& c : theContainer) c = char(std::toupper(static_cast<unsigned char>(c)));
-    mDescription = CodecLabel(mVideo->codec) + (mAudio ? " and " + CodecLabel(mAudio->codec) : ", no sound") + " in " +
-                   theContainer;
+    mDescription = CodecLabel(mVideo->codec) + (mAudio ? " and " + CodecLabel(mAudio->codec) : "") + " in " + theContainer +
+                   (mAudio ? "" : ", no sound");
     return true;
 }
 

@@ -34,6 +34,10 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     AVFormatContext* theFormat = nullptr;
     int theResult = avformat_open_input(&theFormat, theUrl.c_str(), nullptr, &theOptions);
     av_dict_free(&theOptions);
+    if (theResult == AVERROR_INVALIDDATA) {
+        theError = Quoted(thePath) + " is not a movie or picture that FFmpeg reads";
+        return false;
+    }
     if (theResult < 0) {
         theError = "Cannot open " + Quoted(thePath) + ": " + ErrorText(theResult);
         return false;

@@ -58,8 +58,9 @@ void PngSequence::RemoveStaging()
 bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSettings, std::string& theError)
 {
     mFolder = FolderOf(thePath);
-    mPatternText = Quoted(FileNameOf(thePath));
     if (!ParseFrameNamePattern(FileNameOf(thePath), mPattern, theError)) return false;
+    mPatternText = Quoted(mPattern.prefix + (mPattern.digits > 1 ? "%0" + std::to_string(mPattern.digits) + "d" : "%d") +
+                          mPattern.suffix);
     struct stat theStatus;
     if (stat(FinalPath(mPattern.NameOf(0)).c_str(), &theStatus) == 0 && S_ISDIR(theStatus.st_mode)) {
         theError = "Cannot write " + Quoted(FinalPath(mPattern.NameOf(0))) + ": it is a folder";

@@ -64,41 +64,41 @@ bool CopyToGWorld(const AVFrame* theFrame, GWorldPtr theWorld)
     return true;
 }
 
-bool MakeClip(const std::string& thePath, const SyntheticClipSpec& theSpec, std::string& theError)
+bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::string& theError)
 {
     bool theKnown = false;
-    for (const char* thePattern : cPatterns) theKnown = theKnown || theSpec.pattern == thePattern;
+    for (const char* thePattern : cPatterns) theKnown = theKnown || theClip.pattern == thePattern;
     if (!theKnown) {
-        theError = "Unknown test pattern " + Quoted(theSpec.pattern);
+        theError = "Unknown test pattern " + Quoted(theClip.pattern);
         return false;
     }
-    if (theSpec.frameCount <= 0 || theSpec.toneHertz < 0 || theSpec.toneHertz > 20000) {
+    if (theClip.frameCount <= 0 || theClip.toneHertz < 0 || theClip.toneHertz > 20000) {
         theError = "A test clip needs frames, and a tone between 0 and 20000 Hz";
         return false;
     }
     MovieSettings theSettings;
-    theSettings.width = theSpec.width;
-    theSettings.height = theSpec.height;
-    theSettings.rate = theSpec.rate;
-    theSettings.withAudio = theSpec.toneHertz > 0;
-    theSettings.keyFrameInterval = theSpec.keyFrameInterval;
+    theSettings.width = theClip.width;
+    theSettings.height = theClip.height;
+    theSettings.rate = theClip.rate;
+    theSettings.withAudio = theClip.toneHertz > 0;
+    theSettings.keyFrameInterval = theClip.keyFrameInterval;
     std::unique_ptr<MovieWriter> theWriter = MovieWriter::Create(thePath, theSettings, theError);
     if (!theWriter) return false;
 
-    std::string theSize = std::to_string(theSpec.width) + "x" + std::to_string(theSpec.height);
-    std::string theRate = std::to_string(theSpec.rate.num) + "/" + std::to_string(theSpec.rate.den);
+    std::string theSize = std::to_string(theClip.width) + "x" + std::to_string(theClip.height);
+    std::string theRate = std::to_string(theClip.rate.num) + "/" + std::to_string(theClip.rate.den);
     Generator thePictures;
-    if (!thePictures.Build(theSpec.pattern + "=size=" + theSize + ":rate=" + theRate + ",format=argb", false, theError))
+    if (!thePictures.Build(theClip.pattern + "=size=" + theSize + ":rate=" + theRate + ",format=argb", false, theError))
         return false;
     Generator theTone;
     if (theSettings.withAudio &&
-        !theTone.Build("sine=frequency=" + std::to_string(theSpec.toneHertz) + ":sample_rate=" +
+        !theTone.Build("sine=frequency=" + std::to_string(theClip.toneHertz) + ":sample_rate=" +
                            std::to_string(cAudioSampleRate) + ",pan=stereo|c0=c0|c1=c0,aformat=sample_fmts=flt",
                        true, theError))
         return false;
 
     GWorldPtr theWorld = nullptr;
-    Rect theBounds{0, 0, SInt16(theSpec.height), SInt16(theSpec.width)};
+    Rect theBounds{0, 0, SInt16(theClip.height), SInt16(theClip.width)};
     if (NewGWorld(&theWorld, 32, &theBounds, nullptr, nullptr, 0) != noErr) {
         theError = "Out of memory for a " + theSize + " picture";
         return false;
@@ -111,16 +111,16 @@ bool MakeClip(const std::string& thePath, const SyntheticClipSpec& theSpec, std:
         theError = "Out of memory";
         return false;
     }
-    for (SInt32 theFrame = 0; theFrame < theSpec.frameCount; ++theFrame) {
+    for (SInt32 theFrame = 0; theFrame < theClip.frameCount; ++theFrame) {
         int theResult = av_buffersink_get_frame(thePictures.sink, thePicture.get());
         if (theResult < 0) {
-            theError = "The " + theSpec.pattern + " generator stopped: " + ErrorText(theResult);
+            theError = "The " + theClip.pattern + " generator stopped: " + ErrorText(theResult);
             return false;
         }
         CopyToGWorld(thePicture.get(), theWorld);
         av_frame_unref(thePicture.get());
         if (theSettings.withAudio) {
-            SInt32 theLength = AudioSamplesInFrame(theFrame, theSpec.rate);
+            SInt32 theLength = AudioSamplesInFrame(theFrame, theClip.rate);
             theResult = av_buffersink_get_samples(theTone.sink, theSound.get(), theLength);
             if (theResult < 0) {
                 theError = "The tone generator stopped: " + ErrorText(theResult);
@@ -137,10 +137,10 @@ bool MakeClip(const std::string& thePath, const SyntheticClipSpec& theSpec, std:
 
 } // namespace
 
-bool MakeSyntheticClip(const std::string& thePath, const SyntheticClipSpec& theSpec, std::string& theError) noexcept
+bool MakeSyntheticClip(const std::string& thePath, const SyntheticClip& theClip, std::string& theError) noexcept
 {
     try {
-        return MakeClip(thePath, theSpec, theError);
+        return MakeClip(thePath, theClip, theError);
     } catch (const std::bad_alloc&) {
         theError = "Out of memory making " + Quoted(FileNameOf(thePath));
         return false;

@@ -27,10 +27,10 @@ class ClipFormats : public ::testing::TestWithParam<ClipCase> {};
 TEST_P(ClipFormats, ReportSizeRateAndLength)
 {
     TemporaryFolder theFolder;
-    video::SyntheticClipSpec theSpec = SmallClipSpec();
-    theSpec.rate = GetParam().rate;
-    theSpec.frameCount = GetParam().frames;
-    std::string thePath = MakeClip(theFolder, GetParam().name, theSpec);
+    video::SyntheticClip theClip = SmallClip();
+    theClip.rate = GetParam().rate;
+    theClip.frameCount = GetParam().frames;
+    std::string thePath = MakeClip(theFolder, GetParam().name, theClip);
     auto theSource = OpenClip(thePath);
     ASSERT_TRUE(theSource);
     const video::ClipInfo& theInfo = theSource->Info();
@@ -73,9 +73,9 @@ class RandomAccess : public ::testing::TestWithParam<const char*> {};
 TEST_P(RandomAccess, GivesTheSamePicturesAsReadingInOrder)
 {
     TemporaryFolder theFolder;
-    video::SyntheticClipSpec theSpec = SmallClipSpec();
-    theSpec.keyFrameInterval = 4; // several groups of pictures, so that jumps really seek
-    std::string thePath = MakeClip(theFolder, GetParam(), theSpec);
+    video::SyntheticClip theClip = SmallClip();
+    theClip.keyFrameInterval = 4; // several groups of pictures, so that jumps really seek
+    std::string thePath = MakeClip(theFolder, GetParam(), theClip);
 
     auto theInOrder = OpenClip(thePath);
     ASSERT_TRUE(theInOrder);
@@ -180,15 +180,15 @@ TEST(FrameSource, AudioOfAFrameIsItsShareOfTheTone)
 TEST(FrameSource, ClipWithoutSoundGivesSilenceOfTheFramesLength)
 {
     TemporaryFolder theFolder;
-    video::SyntheticClipSpec theSpec = SmallClipSpec();
-    theSpec.rate = {30000, 1001};
-    auto theSource = OpenClip(MakeClip(theFolder, "silent.y4m", theSpec));
+    video::SyntheticClip theClip = SmallClip();
+    theClip.rate = {30000, 1001};
+    auto theSource = OpenClip(MakeClip(theFolder, "silent.y4m", theClip));
     ASSERT_TRUE(theSource);
     std::string theError;
     video::AudioBlock theAudio;
     for (SInt32 theFrame : {0, 1, 2}) {
         ASSERT_TRUE(theSource->GetFrameAudio(theFrame, theAudio, theError)) << theError;
-        EXPECT_EQ(theAudio.Length(), video::AudioSamplesInFrame(theFrame, theSpec.rate));
+        EXPECT_EQ(theAudio.Length(), video::AudioSamplesInFrame(theFrame, theClip.rate));
         EXPECT_EQ(RootMeanSquare(theAudio), 0.0);
     }
 }

@@ -72,22 +72,22 @@ void FillWithNoise(GWorldPtr theWorld, unsigned theSeed)
     }
 }
 
-video::SyntheticClipSpec SmallClipSpec()
+video::SyntheticClip SmallClip()
 {
-    video::SyntheticClipSpec theSpec;
-    theSpec.width = 64;
-    theSpec.height = 48;
-    theSpec.rate = {10, 1};
-    theSpec.frameCount = 20;
-    theSpec.toneHertz = 440;
-    return theSpec;
+    video::SyntheticClip theClip;
+    theClip.width = 64;
+    theClip.height = 48;
+    theClip.rate = {10, 1};
+    theClip.frameCount = 20;
+    theClip.toneHertz = 440;
+    return theClip;
 }
 
-std::string MakeClip(const TemporaryFolder& theFolder, const std::string& theName, const video::SyntheticClipSpec& theSpec)
+std::string MakeClip(const TemporaryFolder& theFolder, const std::string& theName, const video::SyntheticClip& theClip)
 {
     std::string thePath = theFolder.PathOf(theName);
     std::string theError;
-    EXPECT_TRUE(video::MakeSyntheticClip(thePath, theSpec, theError)) << theError;
+    EXPECT_TRUE(video::MakeSyntheticClip(thePath, theClip, theError)) << theError;
     return thePath;
 }
 

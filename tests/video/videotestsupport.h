@@ -39,11 +39,11 @@ std::vector<UInt8> PixelsOf(GWorldPtr theWorld);
 void FillWithNoise(GWorldPtr theWorld, unsigned theSeed);
 
 // The small clip most tests use: 64x48, 10 fps, 20 frames, a 440 Hz tone.
-video::SyntheticClipSpec SmallClipSpec();
+video::SyntheticClip SmallClip();
 
 // Makes a clip, failing the test on error.
 std::string MakeClip(const TemporaryFolder& theFolder, const std::string& theName,
-                     const video::SyntheticClipSpec& theSpec = SmallClipSpec());
+                     const video::SyntheticClip& theClip = SmallClip());
 
 std::unique_ptr<video::FrameSource> OpenClip(const std::string& thePath);
 
