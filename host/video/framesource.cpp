@@ -23,7 +23,7 @@ constexpr SInt64 cCacheBytes = SInt64(16) << 20;
 constexpr SInt64 cSeekCostFrames = 2;
 // Without an index to tell where key frames are, jumps up to this far decode forward.
 constexpr SInt64 cForwardWithoutIndex = 64;
-// Seeks that land past their target before the reader starts from the beginning.
+// Seeks that land past their target before the reader starts over from the top of the file.
 constexpr int cMaxLateLandings = 6;
 
 std::string RateText(FrameRate theRate)
@@ -189,12 +189,13 @@ FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber
 {
     for (;;) {
         if (ended) {
-            if (heldNumber < 0) {
-                theError = Quoted(FileNameOf(path)) + " holds no picture that can be decoded";
-                return Outcome::failed;
+            if (heldNumber >= 0) {
+                theFound = held.get();
+                return Outcome::found;
             }
-            theFound = held.get();
-            return Outcome::found;
+            if (!theFromStart) return Outcome::late; // landed after the last key frame
+            theError = Quoted(FileNameOf(path)) + " holds no picture that can be decoded";
+            return Outcome::failed;
         }
         switch (input.ReceiveFrame(scratch.get(), theError)) {
         case MediaInput::Result::failed:
@@ -257,18 +258,26 @@ const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theErr
             return DecodeForwardTo(theNumber, false, theFound, theError) == Outcome::found ? theFound : nullptr;
         }
     }
-    // Seek to the key frame before the target. Some files land past it (key frames indexed by
-    // decoding time); step back further until a picture at or before the target comes out.
+    // Seek to the key frame before the target. Some files land past it (no index, or key frames
+    // indexed by decoding time); step back further, and in the end start over from the top.
     SInt64 theBackoff = 0;
-    for (int theTry = 0;; ++theTry) {
-        SInt64 theTarget = theTry >= cMaxLateLandings ? 0 : std::max<SInt64>(theNumber - theBackoff, 0);
-        if (!SeekToFrame(theTarget, theError)) return nullptr;
-        switch (DecodeForwardTo(theNumber, theTarget == 0, theFound, theError)) {
+    int theLateLandings = 0;
+    bool theStartOver = false;
+    for (;;) {
+        SInt64 theTarget = std::max<SInt64>(theNumber - theBackoff, 0);
+        if (theStartOver) {
+            ++statistics.seeks;
+            if (!Restart(theError)) return nullptr;
+        } else if (!SeekToFrame(theTarget, theError)) {
+            return nullptr;
+        }
+        switch (DecodeForwardTo(theNumber, theStartOver, theFound, theError)) {
         case Outcome::found:
             return theFound;
         case Outcome::failed:
             return nullptr;
         case Outcome::late:
+            theStartOver = theTarget == 0 || ++theLateLandings >= cMaxLateLandings;
             theBackoff = theBackoff ? 2 * theBackoff : std::max<SInt64>(16, av_q2d(numbering.rate));
             break;
         }

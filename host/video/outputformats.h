@@ -8,8 +8,8 @@ namespace video {
 struct OutputFormat {
     const char* extension;  // lower case, with the dot
     const char* muxer;      // FFmpeg's name; null for a PNG sequence
-    const char* videoCodec; // encoder names, first available wins
-    const char* fallbackVideoCodec;
+    const char* videoCodec;         // encoder name
+    const char* fallbackVideoCodec; // used when FFmpeg was built without the first; may be null
     int pixelFormat;        // AVPixelFormat given to the video encoder
     const char* audioCodec; // null when the format carries no sound
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 using namespace videotest;
@@ -68,6 +69,26 @@ TEST(FrameSource, ReadsAPictureSequenceByItsPattern)
 
 // Decoding every frame in order is the reference; any order of access must give the same
 // pictures, and reading in order must never seek.
+std::vector<std::vector<UInt8>> ExpectJumpsMatchReadingInOrder(const std::string& thePath)
+{
+    auto theInOrder = OpenClip(thePath);
+    if (!theInOrder) return {};
+    SInt32 theCount = theInOrder->Info().frameCount;
+    std::vector<std::vector<UInt8>> theReference;
+    for (SInt32 theFrame = 0; theFrame < theCount; ++theFrame) theReference.push_back(FramePixels(*theInOrder, theFrame));
+    EXPECT_EQ(theInOrder->GetStatistics().seeks, 0);
+    EXPECT_NE(theReference[3], theReference[4]);
+
+    auto theJumping = OpenClip(thePath);
+    if (!theJumping) return {};
+    theJumping->SetCacheLimits(1, 1); // every frame decoded anew
+    for (SInt32 theFrame : {theCount - 3, 3, 9, 0, theCount - 1, 12, 5, 6, theCount - 2, 1, 2, 10, 9, 15}) {
+        EXPECT_EQ(FramePixels(*theJumping, theFrame), theReference[size_t(theFrame)]) << thePath << " frame " << theFrame;
+    }
+    EXPECT_GT(theJumping->GetStatistics().seeks, 0);
+    return theReference;
+}
+
 class RandomAccess : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RandomAccess, GivesTheSamePicturesAsReadingInOrder)
@@ -75,26 +96,58 @@ TEST_P(RandomAccess, GivesTheSamePicturesAsReadingInOrder)
     TemporaryFolder theFolder;
     video::SyntheticClip theClip = SmallClip();
     theClip.keyFrameInterval = 4; // several groups of pictures, so that jumps really seek
-    std::string thePath = MakeClip(theFolder, GetParam(), theClip);
-
-    auto theInOrder = OpenClip(thePath);
-    ASSERT_TRUE(theInOrder);
-    std::vector<std::vector<UInt8>> theReference;
-    for (SInt32 theFrame = 0; theFrame < 20; ++theFrame) theReference.push_back(FramePixels(*theInOrder, theFrame));
-    EXPECT_EQ(theInOrder->GetStatistics().seeks, 0);
-    EXPECT_NE(theReference[3], theReference[4]);
-
-    auto theJumping = OpenClip(thePath);
-    ASSERT_TRUE(theJumping);
-    theJumping->SetCacheLimits(1, 1); // every frame decoded anew
-    for (SInt32 theFrame : {17, 3, 9, 0, 19, 12, 5, 6, 18, 1, 2, 10, 9, 15}) {
-        EXPECT_EQ(FramePixels(*theJumping, theFrame), theReference[size_t(theFrame)]) << "frame " << theFrame;
-    }
-    EXPECT_GT(theJumping->GetStatistics().seeks, 0);
+    ExpectJumpsMatchReadingInOrder(MakeClip(theFolder, GetParam(), theClip));
 }
 
 INSTANTIATE_TEST_SUITE_P(Video, RandomAccess, ::testing::Values("clip.mkv", "clip.mp4", "clip.y4m"),
                          [](const auto& theInfo) { return std::string(theInfo.param).substr(5); });
+
+// Files from elsewhere, made by the ffmpeg tool: streams whose timestamps are sparse or missing,
+// containers without an index, a variable frame rate with a hole.
+struct ForeignCase {
+    const char* name;
+    const char* encoding;
+    SInt32 frames;
+};
+
+void PrintTo(const ForeignCase& theCase, std::ostream* theStream)
+{
+    *theStream << theCase.name;
+}
+
+class ForeignFiles : public ::testing::TestWithParam<ForeignCase> {};
+
+TEST_P(ForeignFiles, CountTheirFramesAndSeekExactly)
+{
+    TemporaryFolder theFolder;
+    std::string thePath = theFolder.PathOf(GetParam().name);
+    std::string theCommand = std::string("ffmpeg -v error -nostdin -f lavfi -i testsrc2=s=64x48:r=10:d=3 ") +
+                             GetParam().encoding + " '" + thePath + "'";
+    ASSERT_EQ(std::system(theCommand.c_str()), 0) << theCommand;
+    auto theSource = OpenClip(thePath);
+    ASSERT_TRUE(theSource);
+    EXPECT_EQ(theSource->Info().frameCount, GetParam().frames);
+    EXPECT_EQ(theSource->Info().rate.num, 10);
+    std::vector<std::vector<UInt8>> thePictures = ExpectJumpsMatchReadingInOrder(thePath);
+    if (GetParam().frames == 35) {
+        // Frames 10 to 14 are missing from the file: they show frame 9.
+        ASSERT_EQ(thePictures.size(), 35u);
+        EXPECT_EQ(thePictures[12], thePictures[9]);
+        EXPECT_NE(thePictures[15], thePictures[9]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Video, ForeignFiles,
+    ::testing::Values(ForeignCase{"program.mpg", "-c:v mpeg2video -g 7 -bf 2", 30},
+                      ForeignCase{"transport.ts", "-c:v libx264 -g 7 -bf 2", 30},
+                      ForeignCase{"elementary.h264", "-c:v libx264 -g 7 -bf 2", 30},
+                      ForeignCase{"flash.flv", "-c:v libx264 -g 7 -bf 2", 30},
+                      ForeignCase{"hole.mkv", "-vf \"setpts='if(lt(N,10),N,N+5)/10/TB'\" -fps_mode vfr -c:v libx264 -g 7", 35}),
+    [](const auto& theInfo) {
+        std::string theName = theInfo.param.name;
+        return theName.substr(0, theName.find('.'));
+    });
 
 TEST(FrameSource, ScrubbingBackAndForthIsServedFromTheCache)
 {
