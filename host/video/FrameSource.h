@@ -1,0 +1,56 @@
+// A movie (or picture sequence) read frame by frame: any file FFmpeg reads, any frame in any
+// order, scaled into GWorlds, with the sound that belongs to each frame.
+//
+// Frame numbers run from 0 to Info().frameCount - 1. A frame the file lacks (a variable-rate
+// gap) shows the frame before it. Reading frames in order never seeks; a jump seeks to the key
+// frame before the target and decodes forward; the last few pictures delivered are kept, at
+// the size they were delivered, so that scrubbing back and forth costs little.
+//
+// Errors come back as one line in theError; nothing throws.
+#pragma once
+
+#include "AudioFrames.h"
+#include "QuickDraw.h"
+#include "VideoTypes.h"
+
+#include <memory>
+#include <string>
+
+namespace video {
+
+class FrameSource {
+public:
+    // Null, with the reason in theError, when the file cannot be read or holds no picture.
+    static std::unique_ptr<FrameSource> Open(const std::string& thePath, std::string& theError) noexcept;
+    ~FrameSource();
+    FrameSource(const FrameSource&) = delete;
+    FrameSource& operator=(const FrameSource&) = delete;
+
+    const ClipInfo& Info() const noexcept;
+
+    // Draws frame theFrame scaled to the whole of theDestination, a 32-bit GWorld of any size.
+    bool DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept;
+
+    // The sound during frame theFrame: AudioSamplesInFrame(theFrame, Info().rate) stereo samples
+    // at 48 kHz, silence where the clip has none.
+    bool GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::string& theError) noexcept;
+
+    // Pictures kept for scrubbing: at most theFrames, and theBytes of pixels (one is kept
+    // whatever its size). The default keeps 12 frames within 16 MB: 12 at 720x480, one at 1080p.
+    void SetCacheLimits(SInt32 theFrames, SInt64 theBytes) noexcept;
+
+    // What the reader did, for tests and benchmarks.
+    struct Statistics {
+        SInt64 decoded = 0;   // pictures decoded
+        SInt64 seeks = 0;     // jumps in the file
+        SInt64 cacheHits = 0; // frames delivered from the cache
+    };
+    Statistics GetStatistics() const noexcept;
+
+private:
+    struct State;
+    explicit FrameSource(std::unique_ptr<State> theState);
+    std::unique_ptr<State> mState;
+};
+
+} // namespace video

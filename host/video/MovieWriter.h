@@ -1,0 +1,68 @@
+// Writes a movie frame by frame from GWorlds and per-frame sound. The kind of file comes from
+// the output's extension:
+//   .mp4  H.264 (libx264 when FFmpeg has it, else MPEG-4 Part 2) with AAC sound
+//   .mkv  FFV1 on RGB with FLAC sound: lossless, for further editing
+//   .y4m  raw 4:2:0 pictures, no sound
+//   .png  one PNG per frame, no sound. The name holds the frame number as %d or %05d
+//         ("shot_%04d.png"); a name without one gets _%05d before the extension. Frames are
+//         numbered from 0.
+// Nothing appears under the output name until Finish succeeds: the data go to an unnamed or
+// hidden file in the same folder, and a failure, a destroyed writer or a killed program leaves
+// no partial output. 4:2:0 formats need even sizes; an odd width or height drops its last
+// column or line.
+//
+// Errors come back as one line in theError; nothing throws.
+#pragma once
+
+#include "AudioFrames.h"
+#include "QuickDraw.h"
+#include "VideoTypes.h"
+
+#include <memory>
+#include <string>
+
+namespace video {
+
+struct MovieSettings {
+    SInt32 width = 0;
+    SInt32 height = 0;
+    FrameRate rate;
+    bool withAudio = false;       // ignored by formats without sound (see CarriesAudio)
+    SInt32 keyFrameInterval = 0;  // frames between key frames; 0: about two seconds
+};
+
+class MovieWriter {
+public:
+    // Checks the extension, the settings and that the folder takes a new file, before any
+    // encoding. Null with the reason in theError.
+    static std::unique_ptr<MovieWriter> Create(const std::string& thePath, const MovieSettings& theSettings,
+                                               std::string& theError) noexcept;
+    ~MovieWriter(); // without a successful Finish, nothing is left behind
+    MovieWriter(const MovieWriter&) = delete;
+    MovieWriter& operator=(const MovieWriter&) = delete;
+
+    // Appends one frame. A GWorld of another size than the movie's is scaled. theAudio may be
+    // null (silence); a block of the wrong length is cut or extended to the frame's length,
+    // AudioSamplesInFrame(frame, rate), so sound never drifts from picture.
+    bool AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::string& theError) noexcept;
+
+    // Completes the file and puts it under its name.
+    bool Finish(std::string& theError) noexcept;
+
+    bool CarriesAudio() const noexcept;
+    SInt32 FramesWritten() const noexcept;
+    // For people: codecs and container, e.g. "H.264 (libx264) and AAC in MP4".
+    const std::string& Description() const noexcept;
+
+    struct Impl;
+
+private:
+    explicit MovieWriter(std::unique_ptr<Impl> theImpl);
+    std::unique_ptr<Impl> mImpl;
+};
+
+// The checks Create makes before any work (extension, folder), for a caller that wants to fail
+// before opening its inputs.
+bool CheckMovieOutput(const std::string& thePath, std::string& theError) noexcept;
+
+} // namespace video

@@ -1,0 +1,25 @@
+// Frame rates and clip descriptions shared by the movie reader and writer.
+#pragma once
+
+#include "MacTypes.h"
+
+#include <string>
+
+namespace video {
+
+// Frames per second as a fraction, e.g. 30000/1001.
+struct FrameRate {
+    SInt32 num = 25;
+    SInt32 den = 1;
+};
+
+struct ClipInfo {
+    SInt32 width = 0;
+    SInt32 height = 0;
+    FrameRate rate;
+    SInt32 frameCount = 0;
+    bool hasAudio = false;
+    std::string description; // one line for people: container, codecs, size, rate, length
+};
+
+} // namespace video

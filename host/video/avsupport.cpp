@@ -1,0 +1,39 @@
+#include "avsupport.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+namespace video {
+
+std::string ErrorText(int theCode)
+{
+    char theText[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(theCode, theText, sizeof theText);
+    return theText;
+}
+
+std::string Quoted(const std::string& thePath)
+{
+    return "'" + thePath + "'";
+}
+
+std::string FileNameOf(const std::string& thePath)
+{
+    size_t theSlash = thePath.find_last_of('/');
+    return theSlash == std::string::npos ? thePath : thePath.substr(theSlash + 1);
+}
+
+void QuietFFmpegLog()
+{
+    static std::once_flag lgOnce;
+    std::call_once(lgOnce, [] { av_log_set_level(std::getenv("GLINT_FFMPEG_LOG") ? AV_LOG_WARNING : AV_LOG_QUIET); });
+}
+
+int DecoderThreadCount()
+{
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
+
+} // namespace video

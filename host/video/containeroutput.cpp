@@ -1,0 +1,434 @@
+// A movie file through libavformat, written to a pending file through our own I/O callbacks.
+#include "frameoutput.h"
+
+#include "pendingfile.h"
+
+extern "C" {
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace video {
+
+namespace {
+
+constexpr int cIoBufferSize = 1 << 16;
+constexpr int cAudioBitRate = 192000;
+
+struct FifoFreer {
+    void operator()(AVAudioFifo* theFifo) const { av_audio_fifo_free(theFifo); }
+};
+
+struct IoFreer {
+    void operator()(AVIOContext* theContext) const
+    {
+        av_freep(&theContext->buffer);
+        avio_context_free(&theContext);
+    }
+};
+
+int WriteToDescriptor(void* theOpaque, uint8_t* theBytes, int theCount)
+{
+    int theDescriptor = *static_cast<int*>(theOpaque);
+    int theDone = 0;
+    while (theDone < theCount) {
+        ssize_t theWritten = write(theDescriptor, theBytes + theDone, size_t(theCount - theDone));
+        if (theWritten < 0 && errno == EINTR) continue;
+        if (theWritten <= 0) return theWritten < 0 ? AVERROR(errno) : AVERROR(EIO);
+        theDone += int(theWritten);
+    }
+    return theDone;
+}
+
+int64_t SeekDescriptor(void* theOpaque, int64_t theOffset, int theWhence)
+{
+    int theDescriptor = *static_cast<int*>(theOpaque);
+    if (theWhence & AVSEEK_SIZE) {
+        struct stat theStatus;
+        return fstat(theDescriptor, &theStatus) == 0 ? int64_t(theStatus.st_size) : AVERROR(errno);
+    }
+    off_t thePosition = lseek(theDescriptor, theOffset, theWhence & ~AVSEEK_FORCE);
+    return thePosition < 0 ? AVERROR(errno) : int64_t(thePosition);
+}
+
+std::string CodecLabel(const AVCodec* theCodec)
+{
+    switch (theCodec->id) {
+    case AV_CODEC_ID_H264:
+        return std::string("H.264 (") + theCodec->name + ")";
+    case AV_CODEC_ID_MPEG4:
+        return "MPEG-4 Part 2";
+    case AV_CODEC_ID_FFV1:
+        return "FFV1 (lossless RGB)";
+    case AV_CODEC_ID_WRAPPED_AVFRAME:
+        return "raw 4:2:0";
+    case AV_CODEC_ID_AAC:
+        return "AAC";
+    case AV_CODEC_ID_FLAC:
+        return "FLAC";
+    default:
+        return theCodec->long_name ? theCodec->long_name : theCodec->name;
+    }
+}
+
+class ContainerOutput : public FrameOutput {
+public:
+    ~ContainerOutput() override;
+    bool Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
+              std::string& theError);
+    bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) override;
+    bool WriteAudio(const AudioBlock& theAudio, std::string& theError) override;
+    bool Finish(std::string& theError) override;
+    bool CarriesAudio() const override { return mAudio != nullptr; }
+    std::string Description() const override { return mDescription; }
+
+private:
+    bool OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& theError);
+    bool OpenAudio(const OutputFormat& theFormat, std::string& theError);
+    bool Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& theError);
+    bool EncodeAudioChunk(int theCount, std::string& theError);
+    std::string Failure(const std::string& theStep, int theCode) const;
+
+    std::string mPath;
+    std::string mDescription;
+    PendingFile mFile;
+    int mDescriptor = -1;
+    OutputPtr mFormat;
+    std::unique_ptr<AVIOContext, IoFreer> mIo;
+    CodecPtr mVideo;
+    CodecPtr mAudio;
+    AVStream* mVideoStream = nullptr;
+    AVStream* mAudioStream = nullptr;
+    FramePtr mVideoFrame;
+    FramePtr mAudioFrame;
+    PacketPtr mPacket;
+    FrameScaler mScaler;
+    ResamplerPtr mResampler;
+    std::unique_ptr<AVAudioFifo, FifoFreer> mFifo; // interleaved float stereo awaiting a full encoder frame
+    std::vector<float> mChunk;
+    int mAudioFrameSize = 0;
+    SInt32 mMovieWidth = 0;
+    SInt32 mMovieHeight = 0;
+    int64_t mVideoPts = 0;
+    int64_t mAudioPts = 0;
+};
+
+ContainerOutput::~ContainerOutput()
+{
+    mFormat.reset(); // before the I/O context it writes through
+}
+
+std::string ContainerOutput::Failure(const std::string& theStep, int theCode) const
+{
+    return "Cannot " + theStep + " " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theCode);
+}
+
+bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
+                           std::string& theError)
+{
+    mPath = thePath;
+    mMovieWidth = theSettings.width;
+    mMovieHeight = theSettings.height;
+    if (!mFile.Create(thePath, theError)) return false;
+    mDescriptor = mFile.Descriptor();
+
+    AVFormatContext* theContext = nullptr;
+    int theResult = avformat_alloc_output_context2(&theContext, nullptr, theFormat.muxer, nullptr);
+    mFormat.reset(theContext);
+    mPacket.reset(av_packet_alloc());
+    if (theResult < 0 || !mPacket) {
+        theError = Failure("prepare", theResult < 0 ? theResult : AVERROR(ENOMEM));
+        return false;
+    }
+    if (!OpenVideo(theFormat, theSettings, theError)) return false;
+    if (theSettings.withAudio && theFormat.audioCodec && !OpenAudio(theFormat, theError)) return false;
+
+    uint8_t* theBuffer = static_cast<uint8_t*>(av_malloc(cIoBufferSize));
+    AVIOContext* theIo = theBuffer ? avio_alloc_context(theBuffer, cIoBufferSize, 1, &mDescriptor, nullptr,
+                                                        WriteToDescriptor, SeekDescriptor)
+                                   : nullptr;
+    if (!theIo) {
+        av_free(theBuffer);
+        theError = Failure("prepare", AVERROR(ENOMEM));
+        return false;
+    }
+    mIo.reset(theIo);
+    mFormat->pb = theIo;
+    mFormat->flags |= AVFMT_FLAG_CUSTOM_IO;
+    theResult = avformat_write_header(mFormat.get(), nullptr);
+    if (theResult < 0) {
+        theError = Failure("start", theResult);
+        return false;
+    }
+    std::string theContainer = theFormat.extension + 1;
+    for (char& c : theContainer) c = char(std::toupper(static_cast<unsigned char>(c)));
+    mDescription = CodecLabel(mVideo->codec) + (mAudio ? " and " + CodecLabel(mAudio->codec) : "") + " in " + theContainer +
+                   (mAudio ? "" : ", no sound");
+    return true;
+}
+
+bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& theError)
+{
+    const AVCodec* theCodec = avcodec_find_encoder_by_name(theFormat.videoCodec);
+    if (!theCodec && theFormat.fallbackVideoCodec) theCodec = avcodec_find_encoder_by_name(theFormat.fallbackVideoCodec);
+    if (!theCodec) {
+        theError = std::string("FFmpeg has no ") + theFormat.videoCodec + " encoder for " + Quoted(FileNameOf(mPath));
+        return false;
+    }
+    mVideo.reset(avcodec_alloc_context3(theCodec));
+    mVideoFrame.reset(av_frame_alloc());
+    if (!mVideo || !mVideoFrame) {
+        theError = Failure("prepare", AVERROR(ENOMEM));
+        return false;
+    }
+    AVCodecContext* theEncoder = mVideo.get();
+    bool theSubsampled = theFormat.pixelFormat == AV_PIX_FMT_YUV420P;
+    bool theNeedsEven = theSubsampled && theCodec->id != AV_CODEC_ID_WRAPPED_AVFRAME;
+    theEncoder->width = theNeedsEven ? theSettings.width & ~1 : theSettings.width;
+    theEncoder->height = theNeedsEven ? theSettings.height & ~1 : theSettings.height;
+    if (theEncoder->width <= 0 || theEncoder->height <= 0) {
+        theError = "Cannot write " + Quoted(FileNameOf(mPath)) + ": " + std::to_string(theSettings.width) + "x" +
+                   std::to_string(theSettings.height) + " is too small for this format";
+        return false;
+    }
+    AVRational theRate{theSettings.rate.num, theSettings.rate.den};
+    theEncoder->time_base = av_inv_q(theRate);
+    theEncoder->framerate = theRate;
+    theEncoder->pix_fmt = AVPixelFormat(theFormat.pixelFormat);
+    theEncoder->thread_count = DecoderThreadCount();
+    theEncoder->gop_size = theSettings.keyFrameInterval > 0 ? theSettings.keyFrameInterval
+                                                            : std::max(1, int(2 * av_q2d(theRate) + 0.5));
+    if (theSubsampled) {
+        bool theHd = theEncoder->height >= 720;
+        theEncoder->colorspace = ColorSpaceForHeight(theEncoder->height);
+        theEncoder->color_primaries = theHd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+        theEncoder->color_trc = theHd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+        theEncoder->color_range = AVCOL_RANGE_MPEG;
+    }
+    if (mFormat->oformat->flags & AVFMT_GLOBALHEADER) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+
+    AVDictionary* theOptions = nullptr;
+    switch (theCodec->id) {
+    case AV_CODEC_ID_H264:
+        // Every frame x264 holds costs some 12 MB at 1080p: slice threads instead of frame
+        // threads, a short look-ahead and one B-frame keep a render small in memory for
+        // files within a few percent of the defaults' size.
+        av_dict_set(&theOptions, "preset", "veryfast", 0);
+        av_dict_set(&theOptions, "crf", "18", 0);
+        av_dict_set(&theOptions, "x264-params", "sliced-threads=1:rc-lookahead=3:bframes=1", 0);
+        break;
+    case AV_CODEC_ID_MPEG4:
+        theEncoder->flags |= AV_CODEC_FLAG_QSCALE;
+        theEncoder->global_quality = 2 * FF_QP2LAMBDA;
+        theEncoder->max_b_frames = 2;
+        break;
+    case AV_CODEC_ID_FFV1:
+        theEncoder->gop_size = 1;
+        av_dict_set(&theOptions, "level", "3", 0);
+        av_dict_set(&theOptions, "slicecrc", "1", 0);
+        break;
+    default:
+        break;
+    }
+    int theResult = avcodec_open2(theEncoder, theCodec, &theOptions);
+    av_dict_free(&theOptions);
+    if (theResult < 0) {
+        theError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
+        return false;
+    }
+    mVideoFrame->format = theEncoder->pix_fmt;
+    mVideoFrame->width = theEncoder->width;
+    mVideoFrame->height = theEncoder->height;
+    theResult = av_frame_get_buffer(mVideoFrame.get(), 0);
+    mVideoStream = theResult >= 0 ? avformat_new_stream(mFormat.get(), nullptr) : nullptr;
+    if (!mVideoStream) {
+        theError = Failure("prepare", theResult < 0 ? theResult : AVERROR(ENOMEM));
+        return false;
+    }
+    mVideoStream->time_base = theEncoder->time_base;
+    mVideoStream->avg_frame_rate = theRate;
+    theResult = avcodec_parameters_from_context(mVideoStream->codecpar, theEncoder);
+    if (theResult < 0) {
+        theError = Failure("prepare", theResult);
+        return false;
+    }
+    return true;
+}
+
+bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& theError)
+{
+    const AVCodec* theCodec = avcodec_find_encoder_by_name(theFormat.audioCodec);
+    if (!theCodec || !theCodec->sample_fmts) {
+        theError = std::string("FFmpeg has no ") + theFormat.audioCodec + " encoder for " + Quoted(FileNameOf(mPath));
+        return false;
+    }
+    mAudio.reset(avcodec_alloc_context3(theCodec));
+    mAudioFrame.reset(av_frame_alloc());
+    mFifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLT, cAudioChannels, 4096));
+    if (!mAudio || !mAudioFrame || !mFifo) {
+        theError = Failure("prepare", AVERROR(ENOMEM));
+        return false;
+    }
+    AVCodecContext* theEncoder = mAudio.get();
+    AVChannelLayout theStereo = AV_CHANNEL_LAYOUT_STEREO;
+    theEncoder->sample_rate = cAudioSampleRate;
+    av_channel_layout_copy(&theEncoder->ch_layout, &theStereo);
+    theEncoder->sample_fmt = theCodec->sample_fmts[0];
+    theEncoder->time_base = AVRational{1, cAudioSampleRate};
+    if (theCodec->id == AV_CODEC_ID_AAC) theEncoder->bit_rate = cAudioBitRate;
+    if (mFormat->oformat->flags & AVFMT_GLOBALHEADER) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    int theResult = avcodec_open2(theEncoder, theCodec, nullptr);
+    if (theResult < 0) {
+        theError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
+        return false;
+    }
+    mAudioFrameSize = theEncoder->frame_size > 0 ? theEncoder->frame_size : 1024;
+    mAudioFrame->format = theEncoder->sample_fmt;
+    mAudioFrame->sample_rate = cAudioSampleRate;
+    mAudioFrame->nb_samples = mAudioFrameSize;
+    av_channel_layout_copy(&mAudioFrame->ch_layout, &theStereo);
+    theResult = av_frame_get_buffer(mAudioFrame.get(), 0);
+    SwrContext* theResampler = nullptr;
+    if (theResult >= 0) {
+        theResult = swr_alloc_set_opts2(&theResampler, &theStereo, theEncoder->sample_fmt, cAudioSampleRate, &theStereo,
+                                        AV_SAMPLE_FMT_FLT, cAudioSampleRate, 0, nullptr);
+    }
+    mResampler.reset(theResampler);
+    if (theResult >= 0) theResult = swr_init(theResampler);
+    mAudioStream = theResult >= 0 ? avformat_new_stream(mFormat.get(), nullptr) : nullptr;
+    if (!mAudioStream) {
+        theError = Failure("prepare the sound of", theResult < 0 ? theResult : AVERROR(ENOMEM));
+        return false;
+    }
+    mAudioStream->time_base = theEncoder->time_base;
+    theResult = avcodec_parameters_from_context(mAudioStream->codecpar, theEncoder);
+    if (theResult < 0) {
+        theError = Failure("prepare the sound of", theResult);
+        return false;
+    }
+    mChunk.resize(size_t(mAudioFrameSize) * cAudioChannels);
+    return true;
+}
+
+bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& theError)
+{
+    int theResult = avcodec_send_frame(theEncoder, theFrame);
+    if (theResult < 0) {
+        theError = Failure("encode", theResult);
+        return false;
+    }
+    for (;;) {
+        theResult = avcodec_receive_packet(theEncoder, mPacket.get());
+        if (theResult == AVERROR(EAGAIN) || theResult == AVERROR_EOF) return true;
+        if (theResult < 0) {
+            theError = Failure("encode", theResult);
+            return false;
+        }
+        av_packet_rescale_ts(mPacket.get(), theEncoder->time_base, theStream->time_base);
+        mPacket->stream_index = theStream->index;
+        theResult = av_interleaved_write_frame(mFormat.get(), mPacket.get());
+        if (theResult < 0) {
+            theError = Failure("write", theResult);
+            return false;
+        }
+    }
+}
+
+bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theError)
+{
+    int theResult = av_frame_make_writable(mVideoFrame.get());
+    if (theResult < 0) {
+        theError = Failure("encode", theResult);
+        return false;
+    }
+    // A picture of the movie's own size loses its odd last column or line rather than being
+    // resampled by a fraction of a pixel.
+    ArgbPixels theSource = thePicture;
+    if (theSource.width == mMovieWidth && theSource.height == mMovieHeight) {
+        theSource.width = mVideoFrame->width;
+        theSource.height = mVideoFrame->height;
+    }
+    if (!mScaler.FromArgb(theSource, mVideoFrame.get(), theError)) return false;
+    mVideoFrame->pts = mVideoPts++;
+    return Encode(mVideo.get(), mVideoStream, mVideoFrame.get(), theError);
+}
+
+bool ContainerOutput::EncodeAudioChunk(int theCount, std::string& theError)
+{
+    void* theChunk = mChunk.data();
+    if (av_audio_fifo_read(mFifo.get(), &theChunk, theCount) != theCount) {
+        theError = Failure("encode the sound of", AVERROR_BUG);
+        return false;
+    }
+    int theResult = av_frame_make_writable(mAudioFrame.get());
+    if (theResult >= 0) {
+        mAudioFrame->nb_samples = theCount;
+        const uint8_t* theInput = reinterpret_cast<const uint8_t*>(mChunk.data());
+        theResult = swr_convert(mResampler.get(), mAudioFrame->data, theCount, &theInput, theCount);
+    }
+    if (theResult < 0) {
+        theError = Failure("encode the sound of", theResult);
+        return false;
+    }
+    mAudioFrame->pts = mAudioPts;
+    mAudioPts += theCount;
+    return Encode(mAudio.get(), mAudioStream, mAudioFrame.get(), theError);
+}
+
+bool ContainerOutput::WriteAudio(const AudioBlock& theAudio, std::string& theError)
+{
+    if (!mAudio) return true;
+    void* theSamples = const_cast<float*>(theAudio.samples.data());
+    if (theAudio.Length() > 0 && av_audio_fifo_write(mFifo.get(), &theSamples, theAudio.Length()) != theAudio.Length()) {
+        theError = Failure("encode the sound of", AVERROR(ENOMEM));
+        return false;
+    }
+    while (av_audio_fifo_size(mFifo.get()) >= mAudioFrameSize) {
+        if (!EncodeAudioChunk(mAudioFrameSize, theError)) return false;
+    }
+    return true;
+}
+
+bool ContainerOutput::Finish(std::string& theError)
+{
+    if (mAudio) {
+        int theRest = av_audio_fifo_size(mFifo.get());
+        if (theRest > 0 && !(mAudio->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME)) {
+            std::vector<float> theSilence(size_t(mAudioFrameSize - theRest) * cAudioChannels, 0.0f);
+            void* theSamples = theSilence.data();
+            av_audio_fifo_write(mFifo.get(), &theSamples, mAudioFrameSize - theRest);
+            theRest = mAudioFrameSize;
+        }
+        if (theRest > 0 && !EncodeAudioChunk(theRest, theError)) return false;
+        if (!Encode(mAudio.get(), mAudioStream, nullptr, theError)) return false;
+    }
+    if (!Encode(mVideo.get(), mVideoStream, nullptr, theError)) return false;
+    int theResult = av_write_trailer(mFormat.get());
+    if (theResult >= 0) {
+        avio_flush(mIo.get());
+        theResult = mIo->error;
+    }
+    if (theResult < 0) {
+        theError = Failure("write", theResult);
+        return false;
+    }
+    return mFile.Commit(theError);
+}
+
+} // namespace
+
+std::unique_ptr<FrameOutput> OpenContainerOutput(const std::string& thePath, const OutputFormat& theFormat,
+                                                 const MovieSettings& theSettings, std::string& theError)
+{
+    auto theOutput = std::make_unique<ContainerOutput>();
+    if (!theOutput->Open(thePath, theFormat, theSettings, theError)) return nullptr;
+    return theOutput;
+}
+
+} // namespace video

@@ -1,0 +1,40 @@
+// What the movie writer drives: a container file, or a folder of PNGs.
+#pragma once
+
+#include "AudioFrames.h"
+#include "MovieWriter.h"
+#include "framescaler.h"
+#include "outputformats.h"
+
+#include <memory>
+#include <string>
+
+namespace video {
+
+class FrameOutput {
+public:
+    virtual ~FrameOutput() = default;
+    virtual bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) = 0;
+    // Exactly the sound of the frame just written, already clipped.
+    virtual bool WriteAudio(const AudioBlock& theAudio, std::string& theError) = 0;
+    virtual bool Finish(std::string& theError) = 0;
+    virtual bool CarriesAudio() const = 0;
+    virtual std::string Description() const = 0;
+};
+
+std::unique_ptr<FrameOutput> OpenContainerOutput(const std::string& thePath, const OutputFormat& theFormat,
+                                                 const MovieSettings& theSettings, std::string& theError);
+std::unique_ptr<FrameOutput> OpenPngSequence(const std::string& thePath, const MovieSettings& theSettings,
+                                             std::string& theError);
+
+// The names of the frames of a PNG sequence: "shot_%04d.png" gives shot_0000.png, shot_0001.png...
+struct FrameNamePattern {
+    std::string prefix;
+    int digits = 1;
+    std::string suffix;
+
+    std::string NameOf(SInt64 theFrame) const;
+};
+bool ParseFrameNamePattern(const std::string& theFileName, FrameNamePattern& thePattern, std::string& theError);
+
+} // namespace video

@@ -1,0 +1,116 @@
+#include "framescaler.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+namespace video {
+
+namespace {
+
+// Area averaging for reductions (as smooth as bicubic there and three times faster at 1080p
+// to 360p); bicubic for enlargements and same-size conversion.
+int ScaleFlagsFor(int theSourceWidth, int theSourceHeight, int theTargetWidth, int theTargetHeight)
+{
+    return theTargetWidth < theSourceWidth && theTargetHeight < theSourceHeight ? SWS_AREA : SWS_BICUBIC;
+}
+
+bool IsYuv(int theFormat)
+{
+    const AVPixFmtDescriptor* theDescriptor = av_pix_fmt_desc_get(AVPixelFormat(theFormat));
+    return theDescriptor && !(theDescriptor->flags & AV_PIX_FMT_FLAG_RGB) && theDescriptor->nb_components >= 3;
+}
+
+bool IsFullRangeYuv(const AVFrame* theFrame)
+{
+    switch (theFrame->format) {
+    case AV_PIX_FMT_YUVJ420P:
+    case AV_PIX_FMT_YUVJ422P:
+    case AV_PIX_FMT_YUVJ444P:
+    case AV_PIX_FMT_YUVJ440P:
+    case AV_PIX_FMT_YUVJ411P:
+        return true;
+    default:
+        return theFrame->color_range == AVCOL_RANGE_JPEG;
+    }
+}
+
+std::string FormatName(int theFormat)
+{
+    const char* theName = av_get_pix_fmt_name(AVPixelFormat(theFormat));
+    return theName ? theName : "unknown";
+}
+
+} // namespace
+
+AVColorSpace ColorSpaceForHeight(int theHeight)
+{
+    return theHeight >= 720 ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+}
+
+SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& theError)
+{
+    if (mContext && theSetup == mSetup) return mContext.get();
+    mContext.reset(sws_getContext(theSetup.sourceWidth, theSetup.sourceHeight, AVPixelFormat(theSetup.sourceFormat),
+                                  theSetup.targetWidth, theSetup.targetHeight, AVPixelFormat(theSetup.targetFormat),
+                                  ScaleFlagsFor(theSetup.sourceWidth, theSetup.sourceHeight, theSetup.targetWidth,
+                                                theSetup.targetHeight),
+                                  nullptr, nullptr, nullptr));
+    if (!mContext) {
+        theError = "Cannot convert " + FormatName(theSetup.sourceFormat) + " pictures of " +
+                   std::to_string(theSetup.sourceWidth) + "x" + std::to_string(theSetup.sourceHeight) + " to " +
+                   FormatName(theSetup.targetFormat) + " at " + std::to_string(theSetup.targetWidth) + "x" +
+                   std::to_string(theSetup.targetHeight);
+        return nullptr;
+    }
+    const int* theMatrix = sws_getCoefficients(theSetup.colorSpace);
+    const int* theRgb = sws_getCoefficients(SWS_CS_DEFAULT);
+    if (IsYuv(theSetup.sourceFormat)) {
+        sws_setColorspaceDetails(mContext.get(), theMatrix, theSetup.fullRange, theRgb, 1, 0, 1 << 16, 1 << 16);
+    } else if (IsYuv(theSetup.targetFormat)) {
+        sws_setColorspaceDetails(mContext.get(), theRgb, 1, theMatrix, theSetup.fullRange, 0, 1 << 16, 1 << 16);
+    }
+    mSetup = theSetup;
+    return mContext.get();
+}
+
+bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, std::string& theError)
+{
+    int theSpace = theFrame->colorspace;
+    if (theSpace == AVCOL_SPC_UNSPECIFIED || theSpace == AVCOL_SPC_RGB) theSpace = ColorSpaceForHeight(theFrame->height);
+    Setup theSetup{theFrame->width,  theFrame->height, theFrame->format, theTarget.width,
+                   theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         IsFullRangeYuv(theFrame) ? 1 : 0};
+    SwsContext* theContext = Prepare(theSetup, theError);
+    if (!theContext) return false;
+    uint8_t* thePlanes[4] = {theTarget.base, nullptr, nullptr, nullptr};
+    int theStrides[4] = {theTarget.rowBytes, 0, 0, 0};
+    int theRows = sws_scale(theContext, theFrame->data, theFrame->linesize, 0, theFrame->height, thePlanes, theStrides);
+    if (theRows != theTarget.height) {
+        theError = "Cannot scale a picture to " + std::to_string(theTarget.width) + "x" + std::to_string(theTarget.height);
+        return false;
+    }
+    return true;
+}
+
+bool FrameScaler::FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& theError)
+{
+    AVColorSpace theSpace = ColorSpaceForHeight(theFrame->height);
+    Setup theSetup{theSource.width, theSource.height, AV_PIX_FMT_ARGB, theFrame->width, theFrame->height,
+                   theFrame->format, theSpace,        0};
+    SwsContext* theContext = Prepare(theSetup, theError);
+    if (!theContext) return false;
+    if (IsYuv(theFrame->format)) {
+        theFrame->colorspace = theSpace;
+        theFrame->color_range = AVCOL_RANGE_MPEG;
+    }
+    const uint8_t* thePlanes[4] = {theSource.base, nullptr, nullptr, nullptr};
+    int theStrides[4] = {theSource.rowBytes, 0, 0, 0};
+    int theRows = sws_scale(theContext, thePlanes, theStrides, 0, theSource.height, theFrame->data, theFrame->linesize);
+    if (theRows != theFrame->height) {
+        theError = "Cannot convert a picture for the encoder";
+        return false;
+    }
+    return true;
+}
+
+} // namespace video

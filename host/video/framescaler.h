@@ -1,0 +1,44 @@
+// Scaling and colour conversion between decoded pictures and 32-bit alpha-red-green-blue rows.
+#pragma once
+
+#include "avsupport.h"
+
+#include <string>
+
+namespace video {
+
+// A picture in memory: alpha, red, green, blue bytes per pixel, rows theRowBytes apart.
+struct ArgbPixels {
+    uint8_t* base = nullptr;
+    int rowBytes = 0;
+    int width = 0;
+    int height = 0;
+};
+
+class FrameScaler {
+public:
+    // Scales theFrame, in any pixel format, to the whole of theTarget.
+    bool ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, std::string& theError);
+
+    // Scales theSource into theFrame, whose format, size and buffers are already set, tagging
+    // the frame with the colour matrix used.
+    bool FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& theError);
+
+    struct Setup {
+        int sourceWidth, sourceHeight, sourceFormat;
+        int targetWidth, targetHeight, targetFormat;
+        int colorSpace, fullRange; // of the YUV side, if any
+        bool operator==(const Setup&) const = default;
+    };
+
+private:
+    SwsContext* Prepare(const Setup& theSetup, std::string& theError);
+
+    ScalerPtr mContext;
+    Setup mSetup{};
+};
+
+// The colour matrix of an untagged picture of theHeight lines: BT.709 for HD, BT.601 below.
+AVColorSpace ColorSpaceForHeight(int theHeight);
+
+} // namespace video

@@ -1,0 +1,398 @@
+#include "FrameSource.h"
+
+#include "audiotrack.h"
+#include "framecache.h"
+#include "framecount.h"
+#include "framescaler.h"
+#include "mediainput.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace video {
+
+namespace {
+
+// Scrubbing happens at preview sizes, where 12 frames fit; a 1080p render reads in order and
+// needs none, so the byte limit keeps one frame there.
+constexpr int cCacheFrames = 12;
+constexpr SInt64 cCacheBytes = SInt64(16) << 20;
+// A seek costs about as much as decoding this many frames.
+constexpr SInt64 cSeekCostFrames = 2;
+// Without an index to tell where key frames are, jumps up to this far decode forward.
+constexpr SInt64 cForwardWithoutIndex = 64;
+// Seeks that land past their target before the reader starts over from the top of the file.
+constexpr int cMaxLateLandings = 6;
+
+std::string RateText(FrameRate theRate)
+{
+    char theText[32];
+    if (theRate.den == 1) std::snprintf(theText, sizeof theText, "%" PRId32, theRate.num);
+    else std::snprintf(theText, sizeof theText, "%.3f", double(theRate.num) / theRate.den);
+    return theText;
+}
+
+} // namespace
+
+struct FrameSource::State {
+    enum class Outcome { found, late, failed };
+
+    std::string path;
+    MediaInput input;
+    FrameNumbering numbering;
+    ClipInfo info;
+    FrameScaler scaler;
+    FrameCache cache;
+    std::unique_ptr<AudioTrack> audio;
+    Statistics statistics;
+
+    // The latest picture decoded at or before the last frame asked for, and one decoded past it.
+    FramePtr held;
+    FramePtr pending;
+    FramePtr scratch;
+    SInt64 heldNumber = -1;
+    SInt64 pendingNumber = -1;
+    SInt64 lastNumber = -1;        // of the last picture decoded; -1 right after a seek
+    bool countFromStart = false;   // the next picture is frame lastNumber + 1 even without a timestamp
+    bool ended = false;            // the decoder has given its last picture
+    bool timestampsMissing = false;
+
+    bool Open(const std::string& thePath, std::string& theError);
+    const AVFrame* Decoded(SInt64 theNumber, std::string& theError);
+    Outcome DecodeForwardTo(SInt64 theNumber, bool theFromStart, const AVFrame*& theFound, std::string& theError);
+    SInt64 NumberOf(const AVFrame* theFrame);
+    bool ShouldSeek(SInt64 theNumber) const;
+    bool SeekToFrame(SInt64 theNumber, std::string& theError);
+    bool Restart(std::string& theError);
+    void ForgetDecoded();
+    std::string Describe() const;
+};
+
+bool FrameSource::State::Open(const std::string& thePath, std::string& theError)
+{
+    path = thePath;
+    held.reset(av_frame_alloc());
+    pending.reset(av_frame_alloc());
+    scratch.reset(av_frame_alloc());
+    if (!held || !pending || !scratch) {
+        theError = "Out of memory opening " + Quoted(FileNameOf(thePath));
+        return false;
+    }
+    if (!input.Open(thePath, AVMEDIA_TYPE_VIDEO, theError)) return false;
+    numbering = NumberingOf(input.Stream());
+    SInt64 theCount = 0;
+    if (!CountFrames(input, numbering, theCount, theError)) return false;
+    if (theCount > INT32_MAX) {
+        theError = Quoted(FileNameOf(thePath)) + " is too long";
+        return false;
+    }
+    cache.SetLimits(cCacheFrames, cCacheBytes);
+
+    const AVFrame* theFirst = Decoded(0, theError);
+    if (!theFirst) {
+        if (theError.empty()) theError = Quoted(FileNameOf(thePath)) + " holds no picture that can be decoded";
+        return false;
+    }
+    info.width = theFirst->width;
+    info.height = theFirst->height;
+    info.rate = FrameRate{numbering.rate.num, numbering.rate.den};
+    info.frameCount = static_cast<SInt32>(theCount);
+    const AVCodec* theAudioCodec = nullptr;
+    info.hasAudio = av_find_best_stream(input.Format(), AVMEDIA_TYPE_AUDIO, -1, -1, &theAudioCodec, 0) >= 0;
+    info.description = Describe();
+    statistics = Statistics{};
+    return true;
+}
+
+std::string FrameSource::State::Describe() const
+{
+    std::string theContainer = input.Format()->iformat->name;
+    theContainer = theContainer.substr(0, theContainer.find(','));
+    char theLength[32];
+    std::snprintf(theLength, sizeof theLength, "%.2f", info.frameCount * double(info.rate.den) / info.rate.num);
+    std::string theText = theContainer + ": " + avcodec_get_name(input.Stream()->codecpar->codec_id) + " " +
+                          std::to_string(info.width) + "x" + std::to_string(info.height) + ", " + RateText(info.rate) +
+                          " fps, " + std::to_string(info.frameCount) + " frames (" + theLength + " s)";
+    int theAudio = av_find_best_stream(input.Format(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (theAudio >= 0) {
+        const AVCodecParameters* theParameters = input.Format()->streams[theAudio]->codecpar;
+        theText += std::string(", audio ") + avcodec_get_name(theParameters->codec_id) + " " +
+                   std::to_string(theParameters->sample_rate) + " Hz " +
+                   std::to_string(theParameters->ch_layout.nb_channels) + " ch";
+        if (!info.hasAudio) theText += " (no decoder)";
+    } else {
+        theText += ", no audio";
+    }
+    return theText;
+}
+
+void FrameSource::State::ForgetDecoded()
+{
+    av_frame_unref(held.get());
+    av_frame_unref(pending.get());
+    heldNumber = -1;
+    pendingNumber = -1;
+}
+
+SInt64 FrameSource::State::NumberOf(const AVFrame* theFrame)
+{
+    int64_t theTimestamp = theFrame->best_effort_timestamp;
+    SInt64 theNumber;
+    if (theTimestamp != AV_NOPTS_VALUE && !timestampsMissing) {
+        theNumber = numbering.NumberOf(theTimestamp);
+        // Timestamps that step back belong to a damaged file; keep the numbering in order.
+        if (lastNumber >= 0 && theNumber < lastNumber) theNumber = lastNumber;
+    } else if (lastNumber >= 0 || countFromStart) {
+        theNumber = lastNumber + 1;
+    } else {
+        return -1;
+    }
+    lastNumber = theNumber;
+    return theNumber;
+}
+
+bool FrameSource::State::Restart(std::string& theError)
+{
+    ForgetDecoded();
+    ended = false;
+    lastNumber = -1;
+    countFromStart = true;
+    return input.Rewind(theError);
+}
+
+bool FrameSource::State::SeekToFrame(SInt64 theNumber, std::string& theError)
+{
+    ++statistics.seeks;
+    ForgetDecoded();
+    ended = false;
+    lastNumber = -1;
+    countFromStart = false;
+    if (timestampsMissing || !input.Seek(numbering.TimestampOf(theNumber))) return Restart(theError);
+    return true;
+}
+
+bool FrameSource::State::ShouldSeek(SInt64 theNumber) const
+{
+    SInt64 theDistance = theNumber - heldNumber;
+    if (theDistance <= 1 || timestampsMissing) return false;
+    const AVIndexEntry* theEntry = avformat_index_get_entry_from_timestamp(input.Stream(), numbering.TimestampOf(theNumber),
+                                                                           AVSEEK_FLAG_BACKWARD);
+    if (!theEntry) return theDistance > cForwardWithoutIndex;
+    SInt64 theKeyFrame = numbering.NumberOf(theEntry->timestamp);
+    return theKeyFrame > heldNumber && (theNumber - theKeyFrame) + cSeekCostFrames < theDistance;
+}
+
+FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber, bool theFromStart,
+                                                                const AVFrame*& theFound, std::string& theError)
+{
+    for (;;) {
+        if (ended) {
+            if (heldNumber >= 0) {
+                theFound = held.get();
+                return Outcome::found;
+            }
+            if (!theFromStart) return Outcome::late; // landed after the last key frame
+            theError = Quoted(FileNameOf(path)) + " holds no picture that can be decoded";
+            return Outcome::failed;
+        }
+        switch (input.ReceiveFrame(scratch.get(), theError)) {
+        case MediaInput::Result::failed:
+            return Outcome::failed;
+        case MediaInput::Result::end:
+            ended = true;
+            continue;
+        case MediaInput::Result::frame:
+            break;
+        }
+        ++statistics.decoded;
+        SInt64 theDecoded = NumberOf(scratch.get());
+        if (theDecoded < 0) {
+            // Pictures without timestamps can only be counted from the start.
+            av_frame_unref(scratch.get());
+            timestampsMissing = true;
+            if (!Restart(theError)) return Outcome::failed;
+            theFromStart = true;
+            continue;
+        }
+        if (theDecoded <= theNumber || (heldNumber < 0 && theFromStart)) {
+            std::swap(held, scratch);
+            av_frame_unref(scratch.get());
+            heldNumber = theDecoded;
+            if (theDecoded >= theNumber) {
+                theFound = held.get();
+                return Outcome::found;
+            }
+            continue;
+        }
+        if (heldNumber < 0) {
+            av_frame_unref(scratch.get());
+            return Outcome::late;
+        }
+        // A gap in a variable-rate file: the frame asked for shows the picture before it.
+        std::swap(pending, scratch);
+        pendingNumber = theDecoded;
+        theFound = held.get();
+        return Outcome::found;
+    }
+}
+
+const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theError)
+{
+    if (heldNumber == theNumber && heldNumber >= 0) return held.get();
+    if (pendingNumber >= 0) {
+        if (heldNumber < theNumber && theNumber < pendingNumber) return held.get();
+        if (pendingNumber <= theNumber) {
+            std::swap(held, pending);
+            av_frame_unref(pending.get());
+            heldNumber = pendingNumber;
+            pendingNumber = -1;
+            if (heldNumber == theNumber) return held.get();
+        }
+    }
+    const AVFrame* theFound = nullptr;
+    if (heldNumber >= 0 && heldNumber < theNumber && pendingNumber < 0) {
+        if (ended) return held.get(); // past the last picture the file holds
+        if (!ShouldSeek(theNumber)) {
+            return DecodeForwardTo(theNumber, false, theFound, theError) == Outcome::found ? theFound : nullptr;
+        }
+    }
+    // Seek to the key frame before the target. Some files land past it (no index, or key frames
+    // indexed by decoding time); step back further, and in the end start over from the top.
+    SInt64 theBackoff = 0;
+    int theLateLandings = 0;
+    bool theStartOver = false;
+    for (;;) {
+        SInt64 theTarget = std::max<SInt64>(theNumber - theBackoff, 0);
+        if (theStartOver) {
+            ++statistics.seeks;
+            if (!Restart(theError)) return nullptr;
+        } else if (!SeekToFrame(theTarget, theError)) {
+            return nullptr;
+        }
+        switch (DecodeForwardTo(theNumber, theStartOver, theFound, theError)) {
+        case Outcome::found:
+            return theFound;
+        case Outcome::failed:
+            return nullptr;
+        case Outcome::late:
+            theStartOver = theTarget == 0 || ++theLateLandings >= cMaxLateLandings;
+            theBackoff = theBackoff ? 2 * theBackoff : std::max<SInt64>(16, av_q2d(numbering.rate));
+            break;
+        }
+    }
+}
+
+FrameSource::FrameSource(std::unique_ptr<State> theState) : mState(std::move(theState)) {}
+
+FrameSource::~FrameSource() = default;
+
+std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, std::string& theError) noexcept
+{
+    try {
+        auto theState = std::make_unique<State>();
+        if (!theState->Open(thePath, theError)) return nullptr;
+        return std::unique_ptr<FrameSource>(new FrameSource(std::move(theState)));
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory opening " + Quoted(FileNameOf(thePath));
+        return nullptr;
+    }
+}
+
+const ClipInfo& FrameSource::Info() const noexcept
+{
+    return mState->info;
+}
+
+bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept
+{
+    try {
+        State& theState = *mState;
+        PixMapHandle thePixMap = GetGWorldPixMap(theDestination);
+        if (!thePixMap || GetPixDepth(thePixMap) != 32) {
+            theError = "Frames are drawn only into 32-bit GWorlds";
+            return false;
+        }
+        Rect theBounds;
+        GetPixBounds(thePixMap, &theBounds);
+        int theWidth = theBounds.right - theBounds.left;
+        int theHeight = theBounds.bottom - theBounds.top;
+        if (theWidth <= 0 || theHeight <= 0) {
+            theError = "Cannot draw a frame into an empty GWorld";
+            return false;
+        }
+        if (theFrame < 0 || theFrame >= theState.info.frameCount) {
+            theError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path)) +
+                       ", which has frames 0 to " + std::to_string(theState.info.frameCount - 1);
+            return false;
+        }
+        const ArgbPixels* thePixels = theState.cache.Find(theFrame, theWidth, theHeight);
+        if (thePixels) {
+            ++theState.statistics.cacheHits;
+        } else {
+            const AVFrame* theDecoded = theState.Decoded(theFrame, theError);
+            if (!theDecoded) return false;
+            thePixels = theState.cache.Store(theFrame, theWidth, theHeight);
+            if (!thePixels) {
+                theError = "Out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
+                return false;
+            }
+            if (!theState.scaler.ToArgb(theDecoded, *thePixels, theError)) {
+                theState.cache.Forget(theFrame, theWidth, theHeight);
+                return false;
+            }
+        }
+        Ptr theBase = GetPixBaseAddr(thePixMap);
+        SInt32 theRowBytes = GetPixRowBytes(thePixMap);
+        for (int theRow = 0; theRow < theHeight; ++theRow) {
+            std::memcpy(theBase + SInt64(theRow) * theRowBytes, thePixels->base + SInt64(theRow) * thePixels->rowBytes,
+                        size_t(theWidth) * 4);
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory decoding frame " + std::to_string(theFrame);
+        return false;
+    }
+}
+
+bool FrameSource::GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::string& theError) noexcept
+{
+    try {
+        State& theState = *mState;
+        if (theFrame < 0) {
+            theError = "Frame " + std::to_string(theFrame) + " has no sound";
+            return false;
+        }
+        SInt32 theLength = AudioSamplesInFrame(theFrame, theState.info.rate);
+        theAudio.samples.assign(size_t(theLength) * cAudioChannels, 0.0f);
+        if (!theState.info.hasAudio) return true;
+        if (!theState.audio) {
+            auto theTrack = std::make_unique<AudioTrack>();
+            int64_t theOrigin = av_rescale_q(theState.numbering.origin, theState.numbering.timeBase, AV_TIME_BASE_Q);
+            if (!theTrack->Open(theState.path, theOrigin, theError)) return false;
+            theState.audio = std::move(theTrack);
+        }
+        return theState.audio->Read(FirstAudioSampleOfFrame(theFrame, theState.info.rate), theLength,
+                                    theAudio.samples.data(), theError);
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory decoding the sound of frame " + std::to_string(theFrame);
+        return false;
+    }
+}
+
+void FrameSource::SetCacheLimits(SInt32 theFrames, SInt64 theBytes) noexcept
+{
+    try {
+        mState->cache.SetLimits(theFrames, theBytes);
+    } catch (const std::bad_alloc&) {
+        // The old limits stay; the cache is only emptied.
+    }
+}
+
+FrameSource::Statistics FrameSource::GetStatistics() const noexcept
+{
+    return mState->statistics;
+}
+
+} // namespace video

@@ -1,0 +1,182 @@
+#include "MovieWriter.h"
+
+#include "frameoutput.h"
+#include "pendingfile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace video {
+
+struct MovieWriter::Impl {
+    MovieSettings settings;
+    std::unique_ptr<FrameOutput> output;
+    std::string description;
+    bool carriesAudio = false;
+    std::string failure; // the first error; the writer refuses further work after it
+    SInt32 framesWritten = 0;
+    bool finished = false;
+    AudioBlock audio;
+
+    bool Refuse(std::string& theError) const
+    {
+        if (failure.empty() && !finished) return false;
+        theError = finished ? "The movie is already finished" : failure;
+        return true;
+    }
+    bool Fail(std::string& theError)
+    {
+        failure = theError;
+        output.reset(); // discards what was written
+        return false;
+    }
+};
+
+namespace {
+
+bool CheckFolder(const std::string& thePath, std::string& theError)
+{
+    std::string theFolder = FolderOf(thePath);
+    struct stat theStatus;
+    if (stat(theFolder.c_str(), &theStatus) != 0) {
+        theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(theStatus.st_mode)) {
+        theError = "Cannot write in " + Quoted(theFolder) + ": it is not a folder";
+        return false;
+    }
+    if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
+        theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool CheckMovieOutput(const std::string& thePath, std::string& theError) noexcept
+{
+    try {
+        const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
+        if (!theFormat) return false;
+        FrameNamePattern thePattern;
+        if (!theFormat->muxer && !ParseFrameNamePattern(FileNameOf(thePath), thePattern, theError)) return false;
+        return CheckFolder(thePath, theError);
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory";
+        return false;
+    }
+}
+
+MovieWriter::MovieWriter(std::unique_ptr<Impl> theImpl) : mImpl(std::move(theImpl)) {}
+
+MovieWriter::~MovieWriter() = default;
+
+std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, const MovieSettings& theSettings,
+                                                 std::string& theError) noexcept
+{
+    try {
+        QuietFFmpegLog();
+        if (!CheckMovieOutput(thePath, theError)) return nullptr;
+        if (theSettings.width <= 0 || theSettings.height <= 0 || theSettings.width > 32767 || theSettings.height > 32767) {
+            theError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.width) + "x" +
+                       std::to_string(theSettings.height);
+            return nullptr;
+        }
+        if (theSettings.rate.num <= 0 || theSettings.rate.den <= 0) {
+            theError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.rate.num) + "/" +
+                       std::to_string(theSettings.rate.den) + " frames per second";
+            return nullptr;
+        }
+        const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
+        auto theImpl = std::make_unique<Impl>();
+        theImpl->settings = theSettings;
+        theImpl->output = theFormat->muxer ? OpenContainerOutput(thePath, *theFormat, theSettings, theError)
+                                           : OpenPngSequence(thePath, theSettings, theError);
+        if (!theImpl->output) return nullptr;
+        theImpl->description = theImpl->output->Description();
+        theImpl->carriesAudio = theImpl->output->CarriesAudio();
+        return std::unique_ptr<MovieWriter>(new MovieWriter(std::move(theImpl)));
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory preparing " + Quoted(FileNameOf(thePath));
+        return nullptr;
+    }
+}
+
+bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::string& theError) noexcept
+{
+    Impl& theImpl = *mImpl;
+    if (theImpl.Refuse(theError)) return false;
+    try {
+        PixMapHandle thePixMap = GetGWorldPixMap(theFrame);
+        if (!thePixMap || GetPixDepth(thePixMap) != 32) {
+            theError = "Movies are written only from 32-bit GWorlds";
+            return false;
+        }
+        Rect theBounds;
+        GetPixBounds(thePixMap, &theBounds);
+        ArgbPixels thePicture;
+        thePicture.base = reinterpret_cast<uint8_t*>(GetPixBaseAddr(thePixMap));
+        thePicture.rowBytes = GetPixRowBytes(thePixMap);
+        thePicture.width = theBounds.right - theBounds.left;
+        thePicture.height = theBounds.bottom - theBounds.top;
+        if (thePicture.width <= 0 || thePicture.height <= 0) {
+            theError = "Cannot write an empty frame";
+            return false;
+        }
+        if (!theImpl.output->WriteVideo(thePicture, theError)) return theImpl.Fail(theError);
+        if (theImpl.output->CarriesAudio()) {
+            if (theAudio) theImpl.audio = *theAudio;
+            else theImpl.audio.samples.clear();
+            if (!FitAudioLength(theImpl.audio, AudioSamplesInFrame(theImpl.framesWritten, theImpl.settings.rate), theError))
+                return theImpl.Fail(theError);
+            ClipAudio(theImpl.audio);
+            if (!theImpl.output->WriteAudio(theImpl.audio, theError)) return theImpl.Fail(theError);
+        }
+        ++theImpl.framesWritten;
+        return true;
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
+        return theImpl.Fail(theError);
+    }
+}
+
+bool MovieWriter::Finish(std::string& theError) noexcept
+{
+    Impl& theImpl = *mImpl;
+    if (theImpl.Refuse(theError)) return false;
+    try {
+        if (theImpl.framesWritten == 0) {
+            theError = "Cannot write a movie without frames";
+            return theImpl.Fail(theError);
+        }
+        if (!theImpl.output->Finish(theError)) return theImpl.Fail(theError);
+        theImpl.finished = true;
+        theImpl.output.reset();
+        return true;
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory finishing the movie";
+        return theImpl.Fail(theError);
+    }
+}
+
+bool MovieWriter::CarriesAudio() const noexcept
+{
+    return mImpl->carriesAudio;
+}
+
+SInt32 MovieWriter::FramesWritten() const noexcept
+{
+    return mImpl->framesWritten;
+}
+
+const std::string& MovieWriter::Description() const noexcept
+{
+    return mImpl->description;
+}
+
+} // namespace video

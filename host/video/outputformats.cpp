@@ -1,0 +1,42 @@
+#include "outputformats.h"
+
+#include "avsupport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+
+namespace video {
+
+namespace {
+
+// .mp4: H.264 (x264, else MPEG-4 Part 2) and AAC, for playing anywhere.
+// .mkv: FFV1 on RGB and FLAC, lossless, for further editing.
+// .y4m: raw 4:2:0 pictures for piping to other encoders; no sound.
+// .png: one lossless picture per frame; no sound.
+constexpr OutputFormat cFormats[] = {
+    {".mp4", "mp4", "libx264", "mpeg4", AV_PIX_FMT_YUV420P, "aac"},
+    {".mkv", "matroska", "ffv1", nullptr, AV_PIX_FMT_0RGB32, "flac"},
+    {".y4m", "yuv4mpegpipe", "wrapped_avframe", nullptr, AV_PIX_FMT_YUV420P, nullptr},
+    {".png", nullptr, "png", nullptr, AV_PIX_FMT_RGB24, nullptr},
+};
+
+} // namespace
+
+const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& theError)
+{
+    std::string theName = FileNameOf(thePath);
+    size_t theDot = theName.find_last_of('.');
+    std::string theExtension = theDot == std::string::npos ? "" : theName.substr(theDot);
+    std::transform(theExtension.begin(), theExtension.end(), theExtension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    for (const OutputFormat& theFormat : cFormats) {
+        if (theExtension == theFormat.extension) return &theFormat;
+    }
+    theError = "Cannot write " + Quoted(theName) + ": " +
+               (theExtension.empty() ? "it has no extension" : "unknown type " + Quoted(theExtension)) +
+               "; use .mp4, .mkv, .y4m or .png";
+    return nullptr;
+}
+
+} // namespace video

@@ -1,0 +1,20 @@
+// The kinds of movie file the writer makes, chosen by the output's extension.
+#pragma once
+
+#include <string>
+
+namespace video {
+
+struct OutputFormat {
+    const char* extension;  // lower case, with the dot
+    const char* muxer;      // FFmpeg's name; null for a PNG sequence
+    const char* videoCodec;         // encoder name
+    const char* fallbackVideoCodec; // used when FFmpeg was built without the first; may be null
+    int pixelFormat;        // AVPixelFormat given to the video encoder
+    const char* audioCodec; // null when the format carries no sound
+};
+
+// The format for thePath's extension (any case), or null with the reason in theError.
+const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& theError);
+
+} // namespace video
