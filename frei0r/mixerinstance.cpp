@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr SInt16 cOut = 1, cIn = 2;
-
 // The engine and its platform keep process-wide state (the random seed, the memory manager's
 // error) and were made for one calling thread; editors may render on several.
 std::mutex lgEngineLock;
@@ -20,13 +18,12 @@ std::mutex lgEngineLock;
 void MakeMap(MixerInstance* theInstance)
 {
     const SInt32 theSeed = PatternSeedToRandomSeed(theInstance->settings.seed);
-    if (theInstance->mapMade && theInstance->mapSeed == theSeed) return;
+    if (theInstance->settings.config.theMask && theInstance->mapSeed == theSeed) return;
     const SInt32 theSavedSeed = GetQDGlobalsRandomSeed();
     SetQDGlobalsRandomSeed(theSeed);
     InitPixelEffect(&theInstance->settings.config, cMaxThreshold, static_cast<SInt16>(theInstance->width),
                     static_cast<SInt16>(theInstance->height));
     SetQDGlobalsRandomSeed(theSavedSeed);
-    theInstance->mapMade = theInstance->settings.config.theMask != nullptr;
     theInstance->mapSeed = theSeed;
 }
 
@@ -69,7 +66,7 @@ void RenderMixerFrame(MixerInstance* theInstance, const uint32_t* theFirst, cons
     const size_t thePixels = size_t(theInstance->width) * theInstance->height;
     pluginDataRec& theConfig = theInstance->settings.config;
     // Out works on the first clip alone, In on the second alone; Cross needs both.
-    const uint32_t* theOnly = theConfig.which == cIn ? theSecond : theFirst;
+    const uint32_t* theOnly = theConfig.which == cTransitionIn ? theSecond : theFirst;
     if (!theOnly) theOnly = theFirst ? theFirst : theSecond;
     if (!theOnly) return;
 
@@ -80,14 +77,14 @@ void RenderMixerFrame(MixerInstance* theInstance, const uint32_t* theFirst, cons
     GWorldPtr theB = theFits ? WrapFrame(*theInstance, theSecond ? theSecond : theOnly) : nullptr;
     GWorldPtr theDest = theFits ? WrapFrame(*theInstance, theOut) : nullptr;
 
-    if (theInstance->mapMade && theA && theB && theDest) {
+    if (theConfig.theMask && theA && theB && theDest) {
         const Rect theRegion = Rel2Rect(theConfig.startRel, GetPortRect(theDest));
         const SInt32 theFrame = FrameForProgress(theInstance->settings.progress, theConfig.which);
         // With copyRest the kernels write every pixel of theOut, so it needs no copy of a clip
         // first; outside the region Out keeps the first clip and In and Cross show the second.
         switch (theConfig.which) {
-        case cOut: OutFXPixel(theA, theA, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
-        case cIn: InFXPixel(theB, theB, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
+        case cTransitionOut: OutFXPixel(theA, theA, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
+        case cTransitionIn: InFXPixel(theB, theB, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
         default: CrossFXPixel(theA, theB, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
         }
     } else if (theOut != theOnly) {

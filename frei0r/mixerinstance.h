@@ -9,8 +9,7 @@ struct MixerInstance {
     unsigned width;
     unsigned height;
     MixerSettings settings;
-    bool mapMade; // theMask in settings.config is the map made with the generator seed mapSeed
-    SInt32 mapSeed;
+    SInt32 mapSeed; // the generator seed that made the map in settings.config.theMask
 };
 
 MixerInstance* NewMixerInstance(unsigned theWidth, unsigned theHeight);

@@ -8,13 +8,11 @@
 
 namespace {
 
-constexpr SInt16 cOut = 1, cIn = 2, cCross = 3;
-
 struct TransitionName {
     SInt16 which;
     const char* name;
 };
-constexpr TransitionName cTransitionNames[] = {{cCross, "cross"}, {cOut, "out"}, {cIn, "in"}};
+constexpr TransitionName cTransitionNames[] = {{cTransitionCross, "cross"}, {cTransitionOut, "out"}, {cTransitionIn, "in"}};
 
 const f0r_param_info_t cParams[kParamCount] = {
     {"progress", F0R_PARAM_DOUBLE,
@@ -47,7 +45,7 @@ void ResetMixerSettings(MixerSettings* theSettings)
 {
     std::memset(theSettings, 0, sizeof *theSettings);
     ResetConfig(&theSettings->config, true);
-    theSettings->config.which = cCross;
+    theSettings->config.which = cTransitionCross;
 }
 
 void GetMixerParamInfo(f0r_param_info_t* theInfo, int theIndex)
@@ -117,5 +115,5 @@ SInt32 FrameForProgress(double theProgress, SInt16 theWhich)
     // has reached it; one frame more for Out switches the same pixels at the same progress and
     // ends on the pure fill colour.
     const SInt32 theFrame = static_cast<SInt32>(std::lround(ClampUnit(theProgress) * cMaxThreshold));
-    return theWhich == cOut ? theFrame + 1 : theFrame;
+    return theWhich == cTransitionOut ? theFrame + 1 : theFrame;
 }

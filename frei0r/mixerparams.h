@@ -5,6 +5,9 @@
 
 #include "frei0rapi.h"
 
+// The engine's transition numbers (which).
+constexpr SInt16 cTransitionOut = 1, cTransitionIn = 2, cTransitionCross = 3;
+
 enum {
     kParamProgress,
     kParamTransition,
