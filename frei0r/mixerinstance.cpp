@@ -34,7 +34,8 @@ GWorldPtr WrapFrame(const MixerInstance& theInstance, const uint32_t* theFrame)
     GWorldPtr theGW = nullptr;
     // The kernels only read the sources, so the host's const frames are never written.
     (void)NewGWorldFromPtr(&theGW, k32RGBAPixelFormat, &theBounds, nullptr, nullptr, 0,
-                           reinterpret_cast<Ptr>(const_cast<uint32_t*>(theFrame)), static_cast<SInt32>(theInstance.width * 4));
+                           reinterpret_cast<Ptr>(const_cast<uint32_t*>(theFrame)),
+                           static_cast<SInt32>(theInstance.width * 4));
     return theGW;
 }
 
@@ -83,9 +84,15 @@ void RenderMixerFrame(MixerInstance* theInstance, const uint32_t* theFirst, cons
         // With copyRest the kernels write every pixel of theOut, so it needs no copy of a clip
         // first; outside the region Out keeps the first clip and In and Cross show the second.
         switch (theConfig.which) {
-        case cTransitionOut: OutFXPixel(theA, theA, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
-        case cTransitionIn: InFXPixel(theB, theB, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
-        default: CrossFXPixel(theA, theB, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold); break;
+        case cTransitionOut:
+            OutFXPixel(theA, theA, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold);
+            break;
+        case cTransitionIn:
+            InFXPixel(theB, theB, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold);
+            break;
+        default:
+            CrossFXPixel(theA, theB, theDest, theRegion, true, &theConfig, theFrame, cMaxThreshold);
+            break;
         }
     } else if (theOut != theOnly) {
         // No map (no memory, or a frame too large for the engine): the clip passes unchanged.

@@ -15,4 +15,5 @@ struct MixerInstance {
 MixerInstance* NewMixerInstance(unsigned theWidth, unsigned theHeight);
 void DisposeMixerInstance(MixerInstance* theInstance);
 // Renders theOut from the two clips' frames, all of width * height pixels in red, green, blue, alpha order.
-void RenderMixerFrame(MixerInstance* theInstance, const uint32_t* theFirst, const uint32_t* theSecond, uint32_t* theOut);
+void RenderMixerFrame(MixerInstance* theInstance, const uint32_t* theFirst, const uint32_t* theSecond,
+                      uint32_t* theOut);

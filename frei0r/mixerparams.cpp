@@ -12,7 +12,8 @@ struct TransitionName {
     SInt16 which;
     const char* name;
 };
-constexpr TransitionName cTransitionNames[] = {{cTransitionCross, "cross"}, {cTransitionOut, "out"}, {cTransitionIn, "in"}};
+constexpr TransitionName cTransitionNames[] = {
+    {cTransitionCross, "cross"}, {cTransitionOut, "out"}, {cTransitionIn, "in"}};
 
 const f0r_param_info_t cParams[kParamCount] = {
     {"progress", F0R_PARAM_DOUBLE,
@@ -68,7 +69,8 @@ void SetMixerParam(MixerSettings* theSettings, f0r_param_t theValue, int theInde
     }
     case kParamFill: {
         const f0r_param_color_t* theColor = static_cast<const f0r_param_color_t*>(theValue);
-        theConfig.colors[1] = RGBColor{ColorComponent(theColor->r), ColorComponent(theColor->g), ColorComponent(theColor->b)};
+        theConfig.colors[1] =
+            RGBColor{ColorComponent(theColor->r), ColorComponent(theColor->g), ColorComponent(theColor->b)};
         break;
     }
     case kParamLeft: theConfig.startRel.left = theDouble(); break;
@@ -90,10 +92,12 @@ void GetMixerParam(const MixerSettings& theSettings, f0r_param_t theValue, int t
         for (const TransitionName& theEntry : cTransitionNames)
             if (theEntry.which == theConfig.which) *static_cast<const char**>(theValue) = theEntry.name;
         break;
-    case kParamFill:
-        *static_cast<f0r_param_color_t*>(theValue) = f0r_param_color_t{
-            theConfig.colors[1].red / 65535.0f, theConfig.colors[1].green / 65535.0f, theConfig.colors[1].blue / 65535.0f};
+    case kParamFill: {
+        const RGBColor& theColor = theConfig.colors[1];
+        *static_cast<f0r_param_color_t*>(theValue) =
+            f0r_param_color_t{theColor.red / 65535.0f, theColor.green / 65535.0f, theColor.blue / 65535.0f};
         break;
+    }
     case kParamLeft: *theDouble = theConfig.startRel.left; break;
     case kParamRight: *theDouble = theConfig.startRel.right; break;
     case kParamTop: *theDouble = theConfig.startRel.top; break;

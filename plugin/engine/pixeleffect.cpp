@@ -98,8 +98,8 @@ void RenderPass(Transition theTransition, const PixelBuffer& theLeft, const Pixe
                                    theDestRow + theLeftEdge, n, frameNum);
             break;
         case Transition::In:
-            pixelkernels::InRow(theRightRow + theLeftEdge, theMapRow, theDestRow + theLeftEdge, n, frameNum, theMade.fill,
-                                theMade.alpha);
+            pixelkernels::InRow(theRightRow + theLeftEdge, theMapRow, theDestRow + theLeftEdge, n, frameNum,
+                                theMade.fill, theMade.alpha);
             break;
         case Transition::Out:
             pixelkernels::OutRow(theLeft.Row(r) + theLeftEdge, theMapRow, theDestRow + theLeftEdge, n, frameNum,

@@ -181,13 +181,14 @@ struct RgbaFrame {
         const int w = Width(theArgb);
         for (int i = 0; i < w * Height(theArgb); ++i) {
             const UInt32 thePixel = ReadARGB(theArgb, i / w, i % w);
-            const UInt8 theOrdered[4] = {UInt8(thePixel >> 16), UInt8(thePixel >> 8), UInt8(thePixel), UInt8(thePixel >> 24)};
+            const UInt8 theOrdered[4] = {UInt8(thePixel >> 16), UInt8(thePixel >> 8), UInt8(thePixel),
+                                         UInt8(thePixel >> 24)};
             std::memcpy(&bytes[4 * i], theOrdered, 4);
         }
         Rect theBounds{0, 0, SInt16(Height(theArgb)), SInt16(w)};
         GWorldPtr theGW = nullptr;
-        NewGWorldFromPtr(&theGW, k32RGBAPixelFormat, &theBounds, nullptr, nullptr, 0, reinterpret_cast<Ptr>(bytes.data()),
-                         4 * w);
+        NewGWorldFromPtr(&theGW, k32RGBAPixelFormat, &theBounds, nullptr, nullptr, 0,
+                         reinterpret_cast<Ptr>(bytes.data()), 4 * w);
         world.reset(theGW);
     }
 
@@ -196,7 +197,8 @@ struct RgbaFrame {
     {
         std::vector<UInt32> thePixels;
         for (size_t i = 0; i < bytes.size(); i += 4)
-            thePixels.push_back(UInt32(bytes[i + 3]) << 24 | UInt32(bytes[i]) << 16 | UInt32(bytes[i + 1]) << 8 | bytes[i + 2]);
+            thePixels.push_back(UInt32(bytes[i + 3]) << 24 | UInt32(bytes[i]) << 16 | UInt32(bytes[i + 1]) << 8 |
+                                bytes[i + 2]);
         return thePixels;
     }
 };

@@ -35,7 +35,8 @@ protected:
         for (auto [theName, theColor] : {std::pair{"a", cA}, {"b", cB}}) {
             char theCommand[400];
             std::snprintf(theCommand, sizeof theCommand,
-                          "ffmpeg -v error -y -f lavfi -i color=c=0x%06X:s=%dx%d:r=25:d=2,format=rgb24 -c:v rawvideo %s.nut",
+                          "ffmpeg -v error -y -f lavfi -i color=c=0x%06X:s=%dx%d:r=25:d=2,format=rgb24 "
+                          "-c:v rawvideo %s.nut",
                           theColor, cWidth, cHeight, theName);
             Run(theCommand);
         }
@@ -49,7 +50,8 @@ protected:
     // Runs a command in the test's folder and gives its exit code; its output goes to the log.
     static int Status(const std::string& theCommand)
     {
-        const int theStatus = std::system(("cd '" + lgFolder.string() + "' && " + theCommand + " >>log.txt 2>&1").c_str());
+        const std::string theLine = "cd '" + lgFolder.string() + "' && " + theCommand + " >>log.txt 2>&1";
+        const int theStatus = std::system(theLine.c_str());
         return WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
     }
 
@@ -70,9 +72,10 @@ protected:
     // The movie melt makes with the mixer and the given properties, progress keyframed 0 to 1.
     static std::vector<Frame> RenderWithMelt(const std::string& theProperties)
     {
-        const std::string theMelt = "FREI0R_PATH='" GLINT_MIXER_DIR "' timeout 30 melt -silent -quiet a.nut in=0 out=39 "
-                                    "b.nut in=0 out=39 -mix 20 -mixer frei0r.glintweave 'progress=0=0;-1=1' " +
-                                    theProperties + " -consumer avformat:out.nut vcodec=rawvideo pix_fmt=rgb24 an=1 real_time=-1";
+        const std::string theMelt =
+            "FREI0R_PATH='" GLINT_MIXER_DIR "' timeout 30 melt -silent -quiet a.nut in=0 out=39 b.nut in=0 out=39 "
+            "-mix 20 -mixer frei0r.glintweave 'progress=0=0;-1=1' " +
+            theProperties + " -consumer avformat:out.nut vcodec=rawvideo pix_fmt=rgb24 an=1 real_time=-1";
         // Debian 12's melt now and then stops before its first frame, or never stops, when the
         // machine is busy, with MLT's own transitions as well; such a run is made again.
         for (int theTry = 0;; ++theTry) {

@@ -69,7 +69,10 @@ struct Mixer {
     {
         Module().setParam(instance, const_cast<char**>(&theValue), ParamIndex(theName));
     }
-    void Set(const char* theName, f0r_param_color_t theValue) { Module().setParam(instance, &theValue, ParamIndex(theName)); }
+    void Set(const char* theName, f0r_param_color_t theValue)
+    {
+        Module().setParam(instance, &theValue, ParamIndex(theName));
+    }
     template <typename T>
     T Get(const char* theName)
     {
@@ -144,7 +147,9 @@ TEST(Mixer, RendersTheSamePixelsAsTheHostPath)
     for (UInt32& p : theA) p = ToRgbaWord(UInt32(theGenerator()));
     for (UInt32& p : theB) p = ToRgbaWord(UInt32(theGenerator()));
     GWorldOwner theSource = MakeGWorld(w, h), theDest = MakeGWorld(w, h);
-    const auto theFrom = [&](const std::vector<UInt32>& theFrame) { return [&](int r, int c) { return FromRgbaWord(theFrame[r * w + c]); }; };
+    const auto theFrom = [&](const std::vector<UInt32>& theFrame) {
+        return [&](int r, int c) { return FromRgbaWord(theFrame[r * w + c]); };
+    };
 
     struct Case {
         const char* name;
@@ -159,7 +164,8 @@ TEST(Mixer, RendersTheSamePixelsAsTheHostPath)
         {"in", cIn, 42, 1.0, {0, 1, 0, 1}},
     };
     for (const Case& theCase : theCases) {
-        SCOPED_TRACE(testing::Message() << theCase.name << " seed " << theCase.seed << " progress " << theCase.progress);
+        SCOPED_TRACE(testing::Message() << theCase.name << " seed " << theCase.seed << " progress "
+                                        << theCase.progress);
         Mixer theMixer(w, h);
         theMixer.Set("transition", theCase.name);
         theMixer.Set("fill", f0r_param_color_t{0.25f, 1.0f, 0.5f});

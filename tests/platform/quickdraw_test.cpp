@@ -67,8 +67,9 @@ TEST(GWorld, BufferOverCallerMemoryUsesItAndLeavesItToTheCaller)
     };
     for (const Case& theCase : theBadCases) {
         theGW = reinterpret_cast<GWorldPtr>(1);
-        EXPECT_EQ(NewGWorldFromPtr(&theGW, theCase.format, &theCase.bounds, nullptr, nullptr, 0,
-                                   theCase.buffer ? reinterpret_cast<Ptr>(theMemory.data()) : nullptr, theCase.rowBytes),
+        Ptr theBuffer = theCase.buffer ? reinterpret_cast<Ptr>(theMemory.data()) : nullptr;
+        EXPECT_EQ(NewGWorldFromPtr(&theGW, theCase.format, &theCase.bounds, nullptr, nullptr, 0, theBuffer,
+                                   theCase.rowBytes),
                   paramErr);
         EXPECT_EQ(theGW, nullptr);
     }
