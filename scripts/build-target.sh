@@ -19,6 +19,7 @@ if command -v ccache >/dev/null; then
   args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
+mkdir -p "$top/build"
 cmake -S "$top" -B "$build" "${args[@]}" >"$top/build/$target.configure.log" 2>&1 ||
   { cat "$top/build/$target.configure.log" >&2; exit 1; }
 cmake --build "$build" -j "$(nproc)" >"$top/build/$target.build.log" 2>&1 ||

@@ -1,7 +1,9 @@
 // QuickDraw: offscreen pixel buffers, ports, copying, drawing and the 16-bit random generator.
 //
 // Pixels are 32 bits in memory order alpha, red, green, blue on every processor. A buffer's
-// bounds always start at (0, 0) for buffers made by NewGWorld; rows may be padded.
+// bounds always start at (0, 0); rows may be padded. A buffer made by NewGWorldFromPtr over
+// someone else's memory may hold red, green, blue, alpha instead; its pixelFormat says which.
+// Drawing and CopyBits always write alpha, red, green, blue.
 #pragma once
 
 #include "MacTypes.h"
@@ -28,6 +30,7 @@ struct PixMap {
     SInt16 pixelSize;
     SInt16 cmpCount;
     SInt16 cmpSize;
+    OSType pixelFormat;
 };
 typedef PixMap* PixMapPtr;
 typedef PixMapPtr* PixMapHandle;
@@ -37,6 +40,12 @@ struct FontInfo {
     SInt16 descent;
     SInt16 widMax;
     SInt16 leading;
+};
+
+enum : OSType {
+    // Pixel formats: the byte order of a pixel in memory
+    k32ARGBPixelFormat = 0x00000020,
+    k32RGBAPixelFormat = FOUR_CHAR_CODE("RGBA")
 };
 
 enum {
@@ -84,6 +93,9 @@ extern "C" {
 // Offscreen buffers
 OSErr NewGWorld(GWorldPtr* offscreenGWorld, SInt16 pixelDepth, const Rect* boundsRect, void* cTable,
                 GDHandle aGDevice, GWorldFlags flags);
+// A buffer over memory the caller owns and keeps until DisposeGWorld, which leaves it alone.
+OSErr NewGWorldFromPtr(GWorldPtr* offscreenGWorld, OSType pixelFormat, const Rect* boundsRect, void* cTable,
+                       GDHandle aGDevice, GWorldFlags flags, Ptr newBuffer, SInt32 rowBytes);
 void DisposeGWorld(GWorldPtr offscreenGWorld);
 PixMapHandle GetGWorldPixMap(GWorldPtr offscreenGWorld);
 PixMapHandle GetPortPixMap(CGrafPtr port);

@@ -20,10 +20,12 @@ struct OpaqueGrafPort {
 
 namespace quickdraw_internal {
 
-// What a pixel-map handle holds: the PixMap first, then the lock state of its pixels.
+// What a pixel-map handle holds: the PixMap first, then the lock state of its pixels and
+// whether they belong to someone else (NewGWorldFromPtr), so that disposing leaves them alone.
 struct PixMapStorage {
     PixMap pixMap;
     GWorldFlags pixelsState;
+    bool borrowedPixels;
 };
 
 inline PixMapStorage* StorageOf(PixMapHandle thePixMap)

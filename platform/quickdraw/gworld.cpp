@@ -10,20 +10,14 @@ namespace quickdraw_internal {
 namespace {
 // Rows are padded to whole 32-byte lines, so code that assumes rowBytes == 4 * width shows up.
 constexpr SInt32 cRowAlignment = 32;
-}
 
-CGrafPtr NewPortWithPixels(SInt16 theWidth, SInt16 theHeight)
+CGrafPtr NewPort(SInt16 theWidth, SInt16 theHeight, Ptr thePixels, SInt32 theRowBytes, OSType theFormat,
+                 bool theBorrowed)
 {
-    if (theWidth < 0 || theHeight < 0) return nullptr;
-    SInt32 theRowBytes = (theWidth * 4 + cRowAlignment - 1) / cRowAlignment * cRowAlignment;
-    Size thePixelBytes = static_cast<Size>(theRowBytes) * theHeight;
-
     CGrafPtr thePort = static_cast<CGrafPtr>(static_cast<void*>(NewPtrClear(sizeof(OpaqueGrafPort))));
-    if (!thePort) return nullptr;
-    PixMapHandle thePixMap = reinterpret_cast<PixMapHandle>(NewHandleClear(sizeof(PixMapStorage)));
-    Ptr thePixels = thePixMap ? NewPtrClear(thePixelBytes) : nullptr;
-    if (!thePixels) {
-        DisposeHandle(reinterpret_cast<Handle>(thePixMap));
+    PixMapHandle thePixMap =
+        thePort ? reinterpret_cast<PixMapHandle>(NewHandleClear(sizeof(PixMapStorage))) : nullptr;
+    if (!thePixMap) {
         DisposePtr(reinterpret_cast<Ptr>(thePort));
         return nullptr;
     }
@@ -34,6 +28,8 @@ CGrafPtr NewPortWithPixels(SInt16 theWidth, SInt16 theHeight)
     thePixMapRecord->pixelSize = 32;
     thePixMapRecord->cmpCount = 3;
     thePixMapRecord->cmpSize = 8;
+    thePixMapRecord->pixelFormat = theFormat;
+    StorageOf(thePixMap)->borrowedPixels = theBorrowed;
 
     thePort->magic = cPortMagic;
     thePort->pixMap = thePixMap;
@@ -50,12 +46,25 @@ CGrafPtr NewPortWithPixels(SInt16 theWidth, SInt16 theHeight)
     return thePort;
 }
 
+} // namespace
+
+CGrafPtr NewPortWithPixels(SInt16 theWidth, SInt16 theHeight)
+{
+    if (theWidth < 0 || theHeight < 0) return nullptr;
+    SInt32 theRowBytes = (theWidth * 4 + cRowAlignment - 1) / cRowAlignment * cRowAlignment;
+    Ptr thePixels = NewPtrClear(static_cast<Size>(theRowBytes) * theHeight);
+    if (!thePixels) return nullptr;
+    CGrafPtr thePort = NewPort(theWidth, theHeight, thePixels, theRowBytes, k32ARGBPixelFormat, false);
+    if (!thePort) DisposePtr(thePixels);
+    return thePort;
+}
+
 void DisposePort(CGrafPtr thePort)
 {
     if (!thePort) return;
     CheckedPort(thePort);
     if (CurrentPort() == thePort) SetGWorld(nullptr, nullptr);
-    DisposePtr((*thePort->pixMap)->baseAddr);
+    if (!StorageOf(thePort->pixMap)->borrowedPixels) DisposePtr((*thePort->pixMap)->baseAddr);
     DisposeHandle(reinterpret_cast<Handle>(thePort->pixMap));
     thePort->magic = 0;
     DisposePtr(reinterpret_cast<Ptr>(thePort));
@@ -84,6 +93,20 @@ OSErr NewGWorld(GWorldPtr* offscreenGWorld, SInt16 pixelDepth, const Rect* bound
     SInt32 theHeight = SInt32(boundsRect->bottom) - boundsRect->top;
     if (theWidth < 0 || theHeight < 0 || theWidth > 32767 || theHeight > 32767) return paramErr;
     *offscreenGWorld = NewPortWithPixels(static_cast<SInt16>(theWidth), static_cast<SInt16>(theHeight));
+    return *offscreenGWorld ? OSErr(noErr) : OSErr(qdNoMemoryErr);
+}
+
+OSErr NewGWorldFromPtr(GWorldPtr* offscreenGWorld, OSType pixelFormat, const Rect* boundsRect, void*, GDHandle,
+                       GWorldFlags, Ptr newBuffer, SInt32 rowBytes)
+{
+    *offscreenGWorld = nullptr;
+    if (pixelFormat != k32ARGBPixelFormat && pixelFormat != k32RGBAPixelFormat) return paramErr;
+    SInt32 theWidth = SInt32(boundsRect->right) - boundsRect->left;
+    SInt32 theHeight = SInt32(boundsRect->bottom) - boundsRect->top;
+    if (theWidth < 0 || theHeight < 0 || theWidth > 32767 || theHeight > 32767) return paramErr;
+    if (!newBuffer || rowBytes < theWidth * 4) return paramErr;
+    *offscreenGWorld = NewPort(static_cast<SInt16>(theWidth), static_cast<SInt16>(theHeight), newBuffer, rowBytes,
+                               pixelFormat, true);
     return *offscreenGWorld ? OSErr(noErr) : OSErr(qdNoMemoryErr);
 }
 

@@ -16,6 +16,7 @@ struct PixelBuffer {
     SInt32 rowBytes;
     Rect bounds;
     GWorldFlags lockState;
+    OSType format;
 
     UInt32* Row(int theRow) const { return reinterpret_cast<UInt32*>(base + static_cast<long>(theRow) * rowBytes); }
 };
@@ -24,6 +25,7 @@ PixelBuffer TakeBuffer(GWorldPtr theGW)
 {
     PixelBuffer theBuffer;
     GetPixInfoFromGWorld(theGW, &theBuffer.base, &theBuffer.rowBytes, &theBuffer.bounds, &theBuffer.lockState);
+    theBuffer.format = (*GetGWorldPixMap(theGW))->pixelFormat;
     return theBuffer;
 }
 
@@ -37,13 +39,27 @@ bool CoversPass(const PixelBuffer& theBuffer, const Rect& thePass)
     return theBuffer.bounds.right >= thePass.right && theBuffer.bounds.bottom >= thePass.bottom;
 }
 
-UInt32 FillPixel(const RGBColor& theColor)
+UInt32 PixelWord(const UInt8 (&theBytes)[4])
 {
-    const UInt8 theBytes[4] = {255, static_cast<UInt8>(theColor.red >> 8), static_cast<UInt8>(theColor.green >> 8),
-                               static_cast<UInt8>(theColor.blue >> 8)};
     UInt32 thePixel;
     std::memcpy(&thePixel, theBytes, sizeof thePixel);
     return thePixel;
+}
+
+// The only pixels the kernels make rather than move: the fill pixel and the forced alpha. They
+// are built in the destination's byte order, so a frame in red, green, blue, alpha order is
+// rendered in place without reordering it.
+struct MadePixels {
+    UInt32 fill;
+    UInt32 alpha;
+};
+
+MadePixels MakePixels(const RGBColor& theColor, OSType theFormat)
+{
+    const UInt8 r = static_cast<UInt8>(theColor.red >> 8), g = static_cast<UInt8>(theColor.green >> 8),
+                b = static_cast<UInt8>(theColor.blue >> 8);
+    if (theFormat == k32RGBAPixelFormat) return {PixelWord({r, g, b, 255}), PixelWord({0, 0, 0, 255})};
+    return {PixelWord({255, r, g, b}), PixelWord({255, 0, 0, 0})};
 }
 
 void CopyPixels(const UInt32* theSource, UInt32* theDest, int theCount)
@@ -61,7 +77,7 @@ void RenderPass(Transition theTransition, const PixelBuffer& theLeft, const Pixe
     const int theLeftEdge = std::clamp<int>(activeRect.left, 0, theWidth);
     const int theRightEdge = std::clamp<int>(activeRect.right, theLeftEdge, theWidth);
     const bool theRegionHasColumns = theRightEdge > theLeftEdge;
-    const UInt32 theFill = FillPixel(theConfig.colors[1]);
+    const MadePixels theMade = MakePixels(theConfig.colors[1], theDest.format);
 
     for (int r = 0; r < theHeight; ++r) {
         const UInt32* theRightRow = theRight.Row(r);
@@ -82,11 +98,12 @@ void RenderPass(Transition theTransition, const PixelBuffer& theLeft, const Pixe
                                    theDestRow + theLeftEdge, n, frameNum);
             break;
         case Transition::In:
-            pixelkernels::InRow(theRightRow + theLeftEdge, theMapRow, theDestRow + theLeftEdge, n, frameNum, theFill);
+            pixelkernels::InRow(theRightRow + theLeftEdge, theMapRow, theDestRow + theLeftEdge, n, frameNum,
+                                theMade.fill, theMade.alpha);
             break;
         case Transition::Out:
             pixelkernels::OutRow(theLeft.Row(r) + theLeftEdge, theMapRow, theDestRow + theLeftEdge, n, frameNum,
-                                 theFill);
+                                 theMade.fill, theMade.alpha);
             break;
         }
     }
@@ -103,10 +120,11 @@ void RunTransition(Transition theTransition, GWorldPtr sourceLeft, GWorldPtr sou
     const PixelBuffer theDest = TakeBuffer(dest);
     const PixelBuffer theMap = TakeBuffer(theConfig->theMask);
 
-    // The pass covers sourceRight, which must match the map; the other two must hold at least as much.
+    // The pass covers sourceRight, which must match the map; the other two must hold at least as much,
+    // and all three must keep their pixels in the same byte order, since whole pixels move between them.
     const Rect& thePass = theRight.bounds;
     if (thePass.right == theMap.bounds.right && thePass.bottom == theMap.bounds.bottom && CoversPass(theLeft, thePass) &&
-        CoversPass(theDest, thePass)) {
+        CoversPass(theDest, thePass) && theLeft.format == theDest.format && theRight.format == theDest.format) {
         RenderPass(theTransition, theLeft, theRight, theDest, theMap, activeRect, copyRest, *theConfig, frameNum);
     }
 

@@ -1,4 +1,9 @@
 // The threshold map and the three dissolves: Out (to the fill colour), In (from it) and Cross.
+//
+// The kernels move whole pixels; they make only the fill pixel and the alpha that In and Out force,
+// in the byte order of the destination's pixelFormat (alpha first, or red, green, blue, alpha for a
+// buffer over a frame of another program). Buffers of different byte orders are never mixed: the
+// frame is then left as it was, as for buffers of the wrong size.
 #pragma once
 
 #include "DataHandling.h"

@@ -4,9 +4,8 @@
 
 namespace {
 
-// num1 sits at the cell's lower address; alpha is the pixel's first byte.
+// num1 sits at the cell's lower address.
 constexpr int cNum1Shift = std::endian::native == std::endian::little ? 0 : 16;
-constexpr UInt32 cAlphaMask = std::endian::native == std::endian::little ? 0x000000FFu : 0xFF000000u;
 
 // All ones where the pixel's threshold is above the frame number. A mask instead of a branch:
 // thresholds are random, so a branch would mispredict on every other pixel.
@@ -43,22 +42,22 @@ GLINT_VECTOR_CLONES void CrossRow(const UInt32* theLeft, const UInt32* theRight,
 }
 
 GLINT_VECTOR_CLONES void InRow(const UInt32* theRight, const UInt32* theMap, UInt32* theDest, int theCount,
-                               SInt32 theFrame, UInt32 theFill)
+                               SInt32 theFrame, UInt32 theFill, UInt32 theAlpha)
 {
 #pragma GCC ivdep
     for (int c = 0; c < theCount; ++c) {
         UInt32 theMask = AboveMask(theMap[c], theFrame);
-        theDest[c] = (theFill & theMask) | (theRight[c] & ~theMask) | cAlphaMask;
+        theDest[c] = (theFill & theMask) | (theRight[c] & ~theMask) | theAlpha;
     }
 }
 
 GLINT_VECTOR_CLONES void OutRow(const UInt32* theLeft, const UInt32* theMap, UInt32* theDest, int theCount,
-                                SInt32 theFrame, UInt32 theFill)
+                                SInt32 theFrame, UInt32 theFill, UInt32 theAlpha)
 {
 #pragma GCC ivdep
     for (int c = 0; c < theCount; ++c) {
         UInt32 theMask = BelowMask(theMap[c], theFrame);
-        theDest[c] = (theFill & theMask) | (theLeft[c] & ~theMask) | cAlphaMask;
+        theDest[c] = (theFill & theMask) | (theLeft[c] & ~theMask) | theAlpha;
     }
 }
 

@@ -8,9 +8,11 @@ namespace pixelkernels {
 // dest = threshold > frame ? left : right
 void CrossRow(const UInt32* theLeft, const UInt32* theRight, const UInt32* theMap, UInt32* theDest, int theCount,
               SInt32 theFrame);
-// dest = (threshold > frame ? fill : right) with alpha 255
-void InRow(const UInt32* theRight, const UInt32* theMap, UInt32* theDest, int theCount, SInt32 theFrame, UInt32 theFill);
-// dest = (threshold < frame ? fill : left) with alpha 255
-void OutRow(const UInt32* theLeft, const UInt32* theMap, UInt32* theDest, int theCount, SInt32 theFrame, UInt32 theFill);
+// dest = (threshold > frame ? fill : right) | alpha, where alpha is all ones in the alpha byte
+void InRow(const UInt32* theRight, const UInt32* theMap, UInt32* theDest, int theCount, SInt32 theFrame, UInt32 theFill,
+           UInt32 theAlpha);
+// dest = (threshold < frame ? fill : left) | alpha
+void OutRow(const UInt32* theLeft, const UInt32* theMap, UInt32* theDest, int theCount, SInt32 theFrame, UInt32 theFill,
+            UInt32 theAlpha);
 
 }

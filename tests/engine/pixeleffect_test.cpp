@@ -171,6 +171,71 @@ TEST(PixelEffect, CurrentPortIsRestored)
     SetGWorld(nullptr, nullptr);
 }
 
+// A frame in red, green, blue, alpha order, as other programs hand them over, wrapped without copying.
+struct RgbaFrame {
+    std::vector<UInt8> bytes;
+    GWorldOwner world;
+
+    RgbaFrame(GWorldPtr theArgb) : bytes(4 * Width(theArgb) * Height(theArgb))
+    {
+        const int w = Width(theArgb);
+        for (int i = 0; i < w * Height(theArgb); ++i) {
+            const UInt32 thePixel = ReadARGB(theArgb, i / w, i % w);
+            const UInt8 theOrdered[4] = {UInt8(thePixel >> 16), UInt8(thePixel >> 8), UInt8(thePixel),
+                                         UInt8(thePixel >> 24)};
+            std::memcpy(&bytes[4 * i], theOrdered, 4);
+        }
+        Rect theBounds{0, 0, SInt16(Height(theArgb)), SInt16(w)};
+        GWorldPtr theGW = nullptr;
+        NewGWorldFromPtr(&theGW, k32RGBAPixelFormat, &theBounds, nullptr, nullptr, 0,
+                         reinterpret_cast<Ptr>(bytes.data()), 4 * w);
+        world.reset(theGW);
+    }
+
+    // Back as 0xAARRGGBB values, to compare with an alpha-first frame.
+    std::vector<UInt32> Pixels() const
+    {
+        std::vector<UInt32> thePixels;
+        for (size_t i = 0; i < bytes.size(); i += 4)
+            thePixels.push_back(UInt32(bytes[i + 3]) << 24 | UInt32(bytes[i]) << 16 | UInt32(bytes[i + 1]) << 8 |
+                                bytes[i + 2]);
+        return thePixels;
+    }
+};
+
+TEST(PixelEffect, RgbaFramesGiveTheSamePicturesAsAlphaFirstFrames)
+{
+    std::mt19937 theGenerator(11);
+    const int w = 23, h = 5;
+    pluginDataRec theConfig{};
+    ResetConfig(&theConfig, true);
+    theConfig.colors[1] = RGBColor{0x1234, 0xABCD, 0x7F00};
+    InitPixelEffect(&theConfig, 9, w, h);
+    GWorldOwner theOld = MakeGWorld(w, h), theNew = MakeGWorld(w, h), theDest = MakeGWorld(w, h);
+    Fill(theOld.get(), [&](int, int) { return UInt32(theGenerator()); });
+    Fill(theNew.get(), [&](int, int) { return UInt32(theGenerator()); });
+    const Rect theActive{1, 2, 4, 20};
+    for (SInt16 theWhich : {1, 2, 3}) {
+        for (SInt32 theFrame : {0, 4, 10}) {
+            SCOPED_TRACE(testing::Message() << "which " << theWhich << " frame " << theFrame);
+            theConfig.which = theWhich;
+            Fill(theDest.get(), [&](int r, int c) { return ReadARGB(theOld.get(), r, c); });
+            RgbaFrame theRgbaDest(theDest.get()), theRgbaNew(theNew.get());
+            ThePixelEffect(theNew.get(), theDest.get(), theActive, true, &theConfig, theFrame, 9);
+            ThePixelEffect(theRgbaNew.world.get(), theRgbaDest.world.get(), theActive, true, &theConfig, theFrame, 9);
+            EXPECT_EQ(theRgbaDest.Pixels(), Pixels(theDest.get()));
+        }
+    }
+
+    // Whole pixels never move between frames of different byte orders.
+    theConfig.which = 3;
+    RgbaFrame theRgbaDest(theOld.get());
+    const std::vector<UInt8> theBefore = theRgbaDest.bytes;
+    ThePixelEffect(theNew.get(), theRgbaDest.world.get(), theActive, true, &theConfig, 10, 9);
+    EXPECT_EQ(theRgbaDest.bytes, theBefore);
+    ShutdownPixelEffect(&theConfig);
+}
+
 TEST(ThresholdMap, HoldsOneToTheCappedCountWithNum1First)
 {
     for (SInt32 theCount : {0, 1, 7, 120, 40000}) {

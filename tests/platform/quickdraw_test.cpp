@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace testing_support;
 
 TEST(GWorld, BoundsStartAtTheOriginAndRowsArePadded)
@@ -30,6 +32,47 @@ TEST(GWorld, ImpossibleSizesFail)
     Rect theRect{0, 0, -1, 5};
     EXPECT_NE(NewGWorld(&theGW, 32, &theRect, nullptr, nullptr, 0), noErr);
     EXPECT_EQ(theGW, nullptr);
+}
+
+TEST(GWorld, BufferOverCallerMemoryUsesItAndLeavesItToTheCaller)
+{
+    std::vector<UInt32> theMemory(3 * 6, 0x01020304); // 5 pixels a row, one word of padding
+    GWorldPtr theGW = nullptr;
+    Rect theRect{2, 3, 5, 8};
+    ASSERT_EQ(NewGWorldFromPtr(&theGW, k32RGBAPixelFormat, &theRect, nullptr, nullptr, 0,
+                               reinterpret_cast<Ptr>(theMemory.data()), 24),
+              noErr);
+    PixMapHandle thePixMap = GetGWorldPixMap(theGW);
+    EXPECT_EQ(GetPixBaseAddr(thePixMap), reinterpret_cast<Ptr>(theMemory.data()));
+    EXPECT_EQ(GetPixRowBytes(thePixMap), 24);
+    EXPECT_EQ((*thePixMap)->pixelFormat, k32RGBAPixelFormat);
+    Rect theBounds;
+    GetPortBounds(theGW, &theBounds);
+    EXPECT_TRUE(theBounds.top == 0 && theBounds.left == 0 && theBounds.bottom == 3 && theBounds.right == 5);
+    DisposeGWorld(theGW); // the memory checker reports a release of memory the port does not own
+    EXPECT_EQ(theMemory[17], 0x01020304u);
+
+    EXPECT_EQ((*GetGWorldPixMap(MakeGWorld(1, 1).get()))->pixelFormat, k32ARGBPixelFormat);
+
+    struct Case {
+        OSType format;
+        Rect bounds;
+        bool buffer;
+        SInt32 rowBytes;
+    } theBadCases[] = {
+        {FOUR_CHAR_CODE("BGRA"), theRect, true, 24}, // a byte order nothing here handles
+        {k32ARGBPixelFormat, theRect, false, 24},
+        {k32ARGBPixelFormat, theRect, true, 19}, // rows shorter than five pixels
+        {k32ARGBPixelFormat, Rect{0, 0, -1, 5}, true, 24},
+    };
+    for (const Case& theCase : theBadCases) {
+        theGW = reinterpret_cast<GWorldPtr>(1);
+        Ptr theBuffer = theCase.buffer ? reinterpret_cast<Ptr>(theMemory.data()) : nullptr;
+        EXPECT_EQ(NewGWorldFromPtr(&theGW, theCase.format, &theCase.bounds, nullptr, nullptr, 0, theBuffer,
+                                   theCase.rowBytes),
+                  paramErr);
+        EXPECT_EQ(theGW, nullptr);
+    }
 }
 
 TEST(GWorld, PixelStateIsRecordedAndRestored)
