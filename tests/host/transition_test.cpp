@@ -1,0 +1,91 @@
+#include "pluginfixture.h"
+
+#include "TransitionRun.h"
+#include "callpixelfx.h"
+#include "pixeleffect.h"
+#include "testbuffers.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr SInt16 cWidth = 48, cHeight = 36;
+
+// What the engine makes of the same inputs: clip frames drawn by the host's pattern, the same
+// map (the plug-in and this test draw from the one process-wide generator, from the same seed).
+std::vector<UInt32> EngineFrame(SInt32 theWhich, SInt32 theIndex, SInt32 theFrames, TestPatternClips& theClips,
+                                SInt32 theStartFrame, pluginDataRec& theConfig)
+{
+    GWorldOwner theDest = MakeGWorld(cWidth, cHeight), theSource = MakeGWorld(cWidth, cHeight);
+    std::string theError;
+    theClips.DrawFrame(theStartFrame + theIndex, theDest.get(), theError);
+    theClips.DrawFrame(theStartFrame + theFrames + theIndex, theSource.get(), theError);
+    theConfig.which = SInt16(theWhich);
+    DoPixelEffect(theSource.get(), theDest.get(), &theConfig, theIndex, theFrames);
+    return Pixels(theDest.get());
+}
+
+} // namespace
+
+TEST_F(PluginTest, WholeTransitionsMatchTheEngineAndSwitchEvenly)
+{
+    for (SInt32 theWhich : {1, 2, 3}) {
+        SCOPED_TRACE(theWhich);
+        SetUp();
+        const SInt32 theSeed = 12345 + theWhich;
+        TransitionPlan thePlan{theWhich, 0.0f, cWidth, cHeight, false};
+        TransitionLayout theLayout;
+        std::string theError;
+        ASSERT_TRUE(AskTransitionLayout(*session, thePlan, theLayout, theError)) << theError;
+
+        // The engine's own rendering with a map drawn from the same seed.
+        pluginDataRec theConfig{};
+        ResetConfig(&theConfig, true);
+        SetQDGlobalsRandomSeed(theSeed);
+        InitPixelEffect(&theConfig, theLayout.frameCount, cWidth, cHeight);
+
+        std::vector<std::vector<UInt32>> theRendered;
+        SetQDGlobalsRandomSeed(theSeed);
+        ASSERT_TRUE(RunTransition(*session, thePlan,
+                                  [&](SInt32, GWorldPtr theFrame) {
+                                      theRendered.push_back(Pixels(theFrame));
+                                      return true;
+                                  },
+                                  theError))
+            << theError;
+        ASSERT_EQ(SInt32(theRendered.size()), theLayout.frameCount);
+        EXPECT_EQ(session->FramesOut(), session->FramesBack());
+        EXPECT_EQ(session->Params().clientData, nullptr);
+
+        long thePreviousSwitched = -1;
+        for (SInt32 theIndex = 0; theIndex < theLayout.frameCount; ++theIndex) {
+            const std::vector<UInt32> theExpected =
+                EngineFrame(theWhich, theIndex, theLayout.frameCount, source, theLayout.startFrame, theConfig);
+            ASSERT_EQ(theRendered[theIndex], theExpected) << "frame " << theIndex;
+            // Pixels in the new state: the fill colour for Out, the clip for In, clip B (cool, little red) for Cross.
+            long theSwitched = 0;
+            for (UInt32 thePixel : theRendered[theIndex]) {
+                if (theWhich == 1) theSwitched += thePixel == 0xFF0000FFu;
+                if (theWhich == 2) theSwitched += thePixel != 0xFF0000FFu;
+                if (theWhich == 3) theSwitched += ((thePixel >> 16) & 0xFF) < 0x80;
+            }
+            const double theIdeal = double(theWhich == 1 ? std::max(theIndex - 1, 0) : theIndex) / theLayout.frameCount;
+            EXPECT_NEAR(double(theSwitched) / theExpected.size(), theIdeal, 0.06) << "frame " << theIndex;
+            EXPECT_GE(theSwitched, thePreviousSwitched);
+            thePreviousSwitched = theSwitched;
+        }
+        ShutdownPixelEffect(&theConfig);
+    }
+}
+
+TEST_F(PluginTest, ThousandTransitionsLeaveNothingBehind)
+{
+    // Under LeakSanitizer any block, map or frame an instance keeps shows up at exit.
+    std::string theError;
+    for (int i = 0; i < 1000; ++i) {
+        TransitionPlan thePlan{1 + i % 3, 0.0f, 8, 6, i % 2 == 0};
+        ASSERT_TRUE(RunTransition(*session, thePlan, [](SInt32, GWorldPtr) { return true; }, theError)) << theError;
+    }
+    EXPECT_EQ(session->FramesOut(), session->FramesBack());
+    EXPECT_EQ(session->Calls(HostCallback::NewPtr) - 1, session->Calls(HostCallback::DisposePtr));
+}
