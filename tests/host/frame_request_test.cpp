@@ -20,7 +20,7 @@ TEST_F(PluginTest, EveryFailingCallbackGivesTheFirstFailureAndHandsFramesBack)
         for (const Step& theStep : theSteps) {
             SCOPED_TRACE(testing::Message() << "which " << theWhich << ", " << HostCallbackName(theStep.callback)
                                             << " call " << theStep.call);
-            SetUp();
+            Restart();
             Begin(theWhich, 10);
             ASSERT_EQ(Frame(theWhich, 0), kPluginOK);
             const long theCallsBefore = session->Calls(theStep.callback);
@@ -70,7 +70,7 @@ TEST_F(PluginTest, LevelsStayInRangeOutsideTheTransition)
 TEST_F(PluginTest, ProxyFramesAskForQualityByHeightAndMixNoAudio)
 {
     for (SInt16 theHeight : {259, 260}) {
-        SetUp();
+        Restart();
         Begin(2, 10, 40, theHeight);
         session->Params().proxyOnly = true;
         ASSERT_EQ(Frame(2, 3), kPluginOK);

@@ -35,7 +35,7 @@ TEST_F(PluginTest, EndMarksTheClipsFade)
         EXPECT_EQ(bool(theInfo.fadeIn), theWhich == 2);
         EXPECT_EQ(theInfo.ver2.fadeOutFrames, theWhich == 1 ? 12 : 0);
         EXPECT_EQ(theInfo.ver2.fadeInFrames, theWhich == 2 ? 12 : 0);
-        SetUp();
+        Restart();
     }
 }
 

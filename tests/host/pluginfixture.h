@@ -44,6 +44,17 @@ protected:
     std::unique_ptr<HostSession> session;
 
     void SetUp() override { session = std::make_unique<HostSession>(LoadedBundle().Main(), source); }
+    // An instance a test left running ends as the host would end it.
+    void TearDown() override
+    {
+        if (session && session->Params().clientData) Call(3, kPlugTerminate);
+    }
+    // A new session for the next case of a table.
+    void Restart()
+    {
+        TearDown();
+        SetUp();
+    }
 
     SInt32 Call(SInt32 theWhich, HYPluginSelector theSelector) { return session->Call(theWhich, theSelector); }
 

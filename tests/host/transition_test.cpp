@@ -31,7 +31,7 @@ TEST_F(PluginTest, WholeTransitionsMatchTheEngineAndSwitchEvenly)
 {
     for (SInt32 theWhich : {1, 2, 3}) {
         SCOPED_TRACE(theWhich);
-        SetUp();
+        Restart();
         const SInt32 theSeed = 12345 + theWhich;
         TransitionPlan thePlan{theWhich, 0.0f, cWidth, cHeight, false};
         TransitionLayout theLayout;
