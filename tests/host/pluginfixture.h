@@ -48,6 +48,9 @@ protected:
     void TearDown() override
     {
         if (session && session->Params().clientData) Call(3, kPlugTerminate);
+        if (session) {
+            EXPECT_EQ(session->FramesOut(), session->FramesBack()) << "every frame goes back to the host";
+        }
     }
     // A new session for the next case of a table.
     void Restart()
