@@ -134,25 +134,17 @@ HYPluginResult HostSession::GetFrameCallback(HYPluginInstance theInstance, SInt3
 HYPluginResult HostSession::ReleaseFrameCallback(HYPluginInstance theInstance, HYFrameCookie theCookie)
 {
     HostSession* theSession = SessionOf(theInstance);
-    if (theSession->CountCall(HostCallback::ReleaseFrame)) {
-        // A failing release still takes the frame back: the plug-in gave it up.
-        auto theFound = theSession->lgDelivered.find(theCookie);
-        if (theFound != theSession->lgDelivered.end()) {
-            DisposeGWorld(theFound->second.frame);
-            theSession->lgDelivered.erase(theFound);
-            ++theSession->lgFramesBack;
-        }
-        return theSession->lgFaults[HostCallback::ReleaseFrame].second;
-    }
+    // A failing release still takes the frame back: the plug-in has given it up.
+    const bool theFails = theSession->CountCall(HostCallback::ReleaseFrame);
     auto theFound = theSession->lgDelivered.find(theCookie);
     if (theFound == theSession->lgDelivered.end()) {
         if (theSession->lgLastError.empty()) theSession->lgLastError = "a frame was handed back twice or never given";
-        return kPluginBadParams;
+        return theFails ? theSession->lgFaults[HostCallback::ReleaseFrame].second : kPluginBadParams;
     }
     DisposeGWorld(theFound->second.frame);
     theSession->lgDelivered.erase(theFound);
     ++theSession->lgFramesBack;
-    return kPluginOK;
+    return theFails ? theSession->lgFaults[HostCallback::ReleaseFrame].second : kPluginOK;
 }
 
 HYPluginResult HostSession::GetClipInfoCallback(HYPluginInstance theInstance, SInt32, HYPluginClipInfo* theInfo)
