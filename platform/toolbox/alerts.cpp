@@ -3,7 +3,6 @@
 // Headless, an alert is answered at once by its scripted button, else its default button.
 #include "Alerts.h"
 #include "HeadlessScript.h"
-#include "Processes.h"
 #include "backend.h"
 #include "controlgeometry.h"
 #include "grafport.h"
@@ -11,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 using namespace toolbox_internal;
@@ -253,14 +251,6 @@ const char* HeadlessLastAlertHeadline(void)
 const char* HeadlessLastAlertExplanation(void)
 {
     return lgLastExplanation.c_str();
-}
-
-void ExitToShell(void)
-{
-    // A fatal end leaves its blocks in place; quick_exit skips the leak report of a normal exit
-    // while still running the at_quick_exit hooks a host uses to remove partial output.
-    std::fflush(nullptr);
-    std::quick_exit(EXIT_FAILURE);
 }
 
 } // extern "C"
