@@ -161,7 +161,8 @@ TEST_F(Events, SliderReachesEveryValueAndKeepsTheGrab)
     const SInt16 theMiddle = static_cast<SInt16>((theBounds.top + theBounds.bottom) / 2);
     SetControl32BitValue(theSlider, 50);
     // Grabbed two pixels right of the thumb's centre, moved by nothing: the value stays.
-    const SInt16 theCentre = static_cast<SInt16>(theBounds.left + 5 + (theBounds.right - theBounds.left - 11) * 50 / 100);
+    // The thumb's centre travels from left + 7 over the width less 15 pixels.
+    const SInt16 theCentre = static_cast<SInt16>(theBounds.left + 7 + (theBounds.right - theBounds.left - 15) * 50 / 100);
     HeadlessPushMouseDown(static_cast<SInt16>(theCentre + 2), theMiddle, 0);
     HeadlessPushMouseUp(static_cast<SInt16>(theCentre + 2), theMiddle, 0);
     RunUntilOK();
