@@ -55,6 +55,9 @@ sleep 0.3
 
 import -window "$wid" "$artifacts/sdl-e2e-before.png"
 expect_pixel "$artifacts/sdl-e2e-before.png" 30 30 128,128,128 "the pad before the drag"
+expect_pixel "$artifacts/sdl-e2e-before.png" 5 5 238,237,235 "the window background"
+expect_pixel "$artifacts/sdl-e2e-before.png" 274 184 47,123,245 "the default button"
+expect_pixel "$artifacts/sdl-e2e-before.png" 274 144 255,255,255 "the Cancel button"
 
 # Shift down, press in the pad, drag in steps, release, Shift up.
 xdotool mousemove --window "$wid" 60 60
