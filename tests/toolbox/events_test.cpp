@@ -310,3 +310,26 @@ TEST_F(Events, ParametersKeepTheirTypes)
     EXPECT_EQ(GetEventKind(theEvent), kEventCommandProcess);
     ReleaseEvent(theEvent);
 }
+
+TEST_F(Events, WindowDisposedByAHandlerEndsCleanly)
+{
+    struct Disposer {
+        WindowOwner* owner;
+        static OSStatus Handler(EventHandlerCallRef, EventRef, void* theData)
+        {
+            WindowOwner* theOwner = static_cast<Disposer*>(theData)->owner;
+            DisposeWindow(theOwner->window);
+            theOwner->window = nullptr;
+            return eventNotHandledErr; // the standard hit must not run on the disposed button
+        }
+    } theDisposer{&mOwner};
+    ControlRef theButton = Control(mOwner.window, "push", 1);
+    const EventTypeSpec theHit{kEventClassControl, kEventControlHit};
+    InstallEventHandler(GetControlEventTarget(theButton), Disposer::Handler, 1, &theHit, &theDisposer, nullptr);
+    PushClickOn(theButton);
+    PushClickOn(theButton); // never read: the loop ended with its window
+    EXPECT_EQ(RunAppModalLoopForWindow(mOwner.window), noErr);
+    EXPECT_EQ(mOwner.window, nullptr);
+    EXPECT_TRUE(mRecorder.commands.empty());
+    HeadlessClearScript();
+}
