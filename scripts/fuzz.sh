@@ -18,8 +18,10 @@ for target in "$build"/*_fuzz; do
   seeds="$top/tests/fuzz/${name%_fuzz}-corpus"
   # New inputs go to a scratch corpus, never into the repository's seeds.
   work=$(mktemp -d)
+  dict=()
+  [ -f "$top/tests/fuzz/${name%_fuzz}.dict" ] && dict=(-dict="$top/tests/fuzz/${name%_fuzz}.dict")
   echo "=== $name: ${seconds} s from $(ls "$seeds" | wc -l) seeds"
-  if "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  if "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${dict[@]}" \
        -artifact_prefix="$build/artifacts/$name-" "$work" "$seeds" >"$build/$name.log" 2>&1; then
     grep -E '^(#[0-9]+.*DONE|Done [0-9]+ runs|stat::number_of_executed_units|stat::peak_rss_mb)' "$build/$name.log" || true
     echo "=== $name: no crash"

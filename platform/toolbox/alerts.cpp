@@ -3,7 +3,6 @@
 // Headless, an alert is answered at once by its scripted button, else its default button.
 #include "Alerts.h"
 #include "HeadlessScript.h"
-#include "Processes.h"
 #include "backend.h"
 #include "controlgeometry.h"
 #include "grafport.h"
@@ -11,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 using namespace toolbox_internal;
@@ -34,7 +32,6 @@ std::string lgLastExplanation;
 constexpr SInt16 cAlertWidth = 420;
 constexpr SInt16 cMargin = 20;
 constexpr SInt16 cTextLeft = 76;
-constexpr SInt16 cLineHeight = 16;
 constexpr SInt16 cButtonHeight = 20;
 constexpr SInt16 cButtonGap = 12;
 constexpr UInt32 cButtonCommands[3] = {kHICommandOK, kHICommandCancel, kHICommandOther};
@@ -63,14 +60,18 @@ const char* TypeName(AlertType theType)
     }
 }
 
-ControlSpec TextSpec(const std::string& theText, SInt16 theTop, SInt16 theLines, bool theBold)
+// A static text of the wrapped lines; theBold measures and draws it in the bold face.
+ControlSpec TextSpec(const std::string& theText, SInt16 theTop, SInt16 theWidth, bool theBold, SInt16& outHeight)
 {
+    TextFace(theBold ? bold : normal);
+    outHeight = static_cast<SInt16>(WrapText(theText, theWidth).size() * LineHeight());
+    TextFace(normal);
     ControlSpec theSpec;
     theSpec.kind = ControlKind::StaticText;
     theSpec.title = theText;
     theSpec.bold = theBold;
-    theSpec.bounds = Rect{theTop, cTextLeft, static_cast<SInt16>(theTop + theLines * cLineHeight),
-                          static_cast<SInt16>(cAlertWidth - cMargin)};
+    theSpec.bounds = Rect{theTop, cTextLeft, static_cast<SInt16>(theTop + outHeight),
+                          static_cast<SInt16>(cTextLeft + theWidth)};
     return theSpec;
 }
 
@@ -88,6 +89,7 @@ WindowSpec AlertLayout(const OpaqueDialogPtr& theAlert)
     GetGWorld(&theSavedPort, &theSavedDevice);
     CGrafPtr theScratch = quickdraw_internal::NewPortWithPixels(1, 1);
     if (theScratch) SetGWorld(theScratch, nullptr);
+    TextSize(cTextSize);
     const SInt16 theTextWidth = cAlertWidth - cMargin - cTextLeft;
 
     ControlSpec theIcon;
@@ -97,16 +99,13 @@ WindowSpec AlertLayout(const OpaqueDialogPtr& theAlert)
     theIcon.bounds = Rect{cMargin, cMargin + 4, cMargin + 40, cMargin + 44};
     theWindow.controls.push_back(theIcon);
 
-    SInt16 theTop = cMargin;
-    const std::string theHeadline = MacRomanOf(theAlert.headline);
-    SInt16 theLines = static_cast<SInt16>(WrapText(theHeadline, theTextWidth).size());
-    theWindow.controls.push_back(TextSpec(theHeadline, theTop, theLines, true));
-    theTop = static_cast<SInt16>(theTop + theLines * cLineHeight + 8);
+    SInt16 theTop = cMargin, theHeight = 0;
+    theWindow.controls.push_back(TextSpec(MacRomanOf(theAlert.headline), theTop, theTextWidth, true, theHeight));
+    theTop = static_cast<SInt16>(theTop + theHeight + 8);
     const std::string theExplanation = MacRomanOf(theAlert.explanation);
     if (!theExplanation.empty()) {
-        theLines = static_cast<SInt16>(WrapText(theExplanation, theTextWidth).size());
-        theWindow.controls.push_back(TextSpec(theExplanation, theTop, theLines, false));
-        theTop = static_cast<SInt16>(theTop + theLines * cLineHeight + 8);
+        theWindow.controls.push_back(TextSpec(theExplanation, theTop, theTextWidth, false, theHeight));
+        theTop = static_cast<SInt16>(theTop + theHeight + 8);
     }
     theTop = std::max<SInt16>(static_cast<SInt16>(theTop + 8), cMargin + 40 + 16);
 
@@ -253,14 +252,6 @@ const char* HeadlessLastAlertHeadline(void)
 const char* HeadlessLastAlertExplanation(void)
 {
     return lgLastExplanation.c_str();
-}
-
-void ExitToShell(void)
-{
-    // A fatal end leaves its blocks in place; quick_exit skips the leak report of a normal exit
-    // while still running the at_quick_exit hooks a host uses to remove partial output.
-    std::fflush(nullptr);
-    std::quick_exit(EXIT_FAILURE);
 }
 
 } // extern "C"

@@ -92,6 +92,13 @@ SInt16 TextWidthOf(const std::string& theText)
     return StringWidth(theString);
 }
 
+SInt16 LineHeight()
+{
+    FontInfo theInfo;
+    GetFontInfo(&theInfo);
+    return static_cast<SInt16>(theInfo.ascent + theInfo.descent + std::max<SInt16>(theInfo.leading, 1));
+}
+
 std::vector<std::string> WrapText(const std::string& theText, SInt16 theWidth)
 {
     std::vector<std::string> theLines;

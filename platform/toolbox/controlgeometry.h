@@ -6,8 +6,8 @@
 namespace toolbox_internal {
 
 // Sliders run horizontally; the thumb's centre moves along the groove.
-constexpr SInt16 cThumbWidth = 11;
-constexpr SInt16 cThumbHeight = 16;
+constexpr SInt16 cThumbWidth = 15;
+constexpr SInt16 cThumbHeight = 15;
 Rect SliderGroove(ControlRef theSlider);
 Rect SliderThumb(ControlRef theSlider);
 // The value whose thumb centre is nearest to the horizontal position.
@@ -23,6 +23,8 @@ struct MenuLayout {
 };
 constexpr SInt16 cMenuItemHeight = 18;
 constexpr SInt16 cMenuPadding = 4;
+// The menu's shadow falls this far below its frame.
+constexpr SInt16 cMenuShadow = 2;
 // Places the menu so that the chosen item lies over the popup, inside the window.
 MenuLayout PopupMenuLayout(ControlRef thePopup);
 
@@ -32,5 +34,9 @@ Rect CheckBoxBox(ControlRef theCheckBox);
 // Breaks a Mac Roman text into lines no wider than theWidth in the current port's font.
 std::vector<std::string> WrapText(const std::string& theText, SInt16 theWidth);
 SInt16 TextWidthOf(const std::string& theText);
+// The distance between the baselines of wrapped lines in the current port's font.
+SInt16 LineHeight();
+// Controls draw their texts at this size.
+constexpr SInt16 cTextSize = 12;
 
 } // namespace toolbox_internal

@@ -13,9 +13,9 @@ namespace {
 constexpr OSStatus cParamErr = -50;
 
 struct ChainStep {
-    EventHandlerUPP proc;        // a handler, or null for the standard behaviour
-    void* userData;
-    EventTargetRef standardFor;  // the target whose standard behaviour runs when proc is null
+    EventHandlerUPP proc; // a handler, or null for the standard behaviour
+    void* userData;       // the handler's data, or the window or control whose standard behaviour runs
+    TargetKind standardKind;
 };
 
 } // namespace
@@ -40,7 +40,7 @@ bool Handles(const std::vector<EventTypeSpec>& theTypes, EventRef theEvent)
 void AddHandlers(std::vector<ChainStep>& theChain, EventTargetRef theTarget, EventRef theEvent)
 {
     for (const HandlerEntry& theEntry : theTarget->handlers)
-        if (Handles(theEntry.types, theEvent)) theChain.push_back({theEntry.proc, theEntry.userData, nullptr});
+        if (Handles(theEntry.types, theEvent)) theChain.push_back({theEntry.proc, theEntry.userData, TargetKind::Application});
 }
 
 std::vector<ChainStep> BuildChain(EventTargetRef theTarget, EventRef theEvent)
@@ -55,14 +55,14 @@ std::vector<ChainStep> BuildChain(EventTargetRef theTarget, EventRef theEvent)
             ControlRef theControl = static_cast<ControlRef>(theCurrent->owner);
             ToolboxObjectClassRef theClass = theControl->toolboxClass;
             if (theClass && Handles(theClass->events, theEvent))
-                theChain.push_back({theClass->handler, theClass->userData, nullptr});
+                theChain.push_back({theClass->handler, theClass->userData, TargetKind::Application});
             if (theGoesOn && theControl->owner) theParent = &theControl->owner->target;
         } else if (theCurrent->kind == TargetKind::Window && theGoesOn) {
             theParent = &lgApplicationTarget;
         }
         theCurrent = theParent;
     }
-    theChain.push_back({nullptr, nullptr, theTarget});
+    theChain.push_back({nullptr, theTarget->owner, theTarget->kind});
     return theChain;
 }
 
@@ -74,10 +74,13 @@ OSStatus RunChain(const std::vector<ChainStep>& theChain, size_t theStart, Event
         if (theStep.proc) {
             OpaqueEventHandlerCallRef theCall{&theChain, i + 1};
             theResult = theStep.proc(&theCall, theEvent, theStep.userData);
-        } else if (theStep.standardFor->kind == TargetKind::Control) {
-            theResult = StandardControlHandler(static_cast<ControlRef>(theStep.standardFor->owner), theEvent);
-        } else if (theStep.standardFor->kind == TargetKind::Window) {
-            theResult = StandardWindowHandler(static_cast<WindowRef>(theStep.standardFor->owner), theEvent);
+        } else if (theStep.standardKind == TargetKind::Control) {
+            // A handler earlier in the chain may have disposed of the control's window.
+            ControlRef theControl = static_cast<ControlRef>(theStep.userData);
+            theResult = IsLiveControl(theControl) ? StandardControlHandler(theControl, theEvent) : eventNotHandledErr;
+        } else if (theStep.standardKind == TargetKind::Window) {
+            WindowRef theWindow = static_cast<WindowRef>(theStep.userData);
+            theResult = IsLiveWindow(theWindow) ? StandardWindowHandler(theWindow, theEvent) : eventNotHandledErr;
         } else {
             theResult = eventNotHandledErr;
         }

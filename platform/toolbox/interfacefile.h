@@ -1,5 +1,18 @@
 // Internal: the description of windows and controls that interface files hold, and its loader.
 // It depends on nothing else of the toolbox, so the fuzz target builds it alone.
+//
+// An interface file is a JSON object {"windows": [window, ...]}. A window has "name" (unique),
+// "title", "width" and "height" (1 to 4096) and "controls" (a list, drawn first to last). A
+// control has "kind", "signature" (four characters), "number" (-32768 to 32767) and "bounds"
+// ({"left", "top", "width", "height"}, window coordinates), and may have "title", "command"
+// (four characters; sent when the control is hit), "value", "visible" and "enabled" (both true
+// by default). Kinds: "pushButton", "checkBox" (value 0 or 1), "popupMenu" (with "items", a list
+// of texts; the value is the chosen item, from 1), "slider" ("minimum", "maximum", 0 to 100 by
+// default, and "live": the action procedure runs while dragging), "staticText" (wrapped in its
+// bounds), "groupBox", and "custom" ("class": the last component of the class identifier, which
+// is the bundle identifier with its last component replaced). Push buttons with the commands
+// "ok  " and "not!" are pressed by Return and Escape. Any other field is an error. Texts are
+// UTF-8 in the file and must have Mac Roman codes.
 #pragma once
 
 #include "MacTypes.h"

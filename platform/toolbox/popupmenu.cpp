@@ -114,7 +114,9 @@ bool RunPopupMenu(ControlRef thePopup, Point thePress)
     MenuLayout theLayout = PopupMenuLayout(thePopup);
     SInt16 theChoice;
     {
-        SavedPixels theBeneath(thePopup->owner->port, theLayout.frame);
+        Rect theCovered = theLayout.frame;
+        theCovered.bottom = static_cast<SInt16>(theCovered.bottom + cMenuShadow);
+        SavedPixels theBeneath(thePopup->owner->port, theCovered);
         HiliteControl(thePopup, kControlMenuPart);
         Draw(thePopup, theLayout, 0);
         theChoice = TrackMenu(thePopup, theLayout, thePress);

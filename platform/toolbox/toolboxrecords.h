@@ -85,6 +85,8 @@ constexpr RGBColor cWindowBackground = {0xEEEE, 0xEDED, 0xEBEB};
 // a programming error that must not go on to corrupt memory.
 WindowRef CheckedWindow(WindowRef theWindow);
 ControlRef CheckedControl(ControlRef theControl);
+bool IsLiveWindow(WindowRef theWindow);
+bool IsLiveControl(ControlRef theControl);
 
 // Windows in front-to-back order; hidden ones at the end.
 std::vector<WindowRef>& WindowList();

@@ -87,6 +87,16 @@ std::vector<WindowRef>& WindowList()
     return *lgList;
 }
 
+bool IsLiveWindow(WindowRef theWindow)
+{
+    return LiveWindows().count(theWindow) != 0;
+}
+
+bool IsLiveControl(ControlRef theControl)
+{
+    return LiveControls().count(theControl) != 0;
+}
+
 WindowRef CheckedWindow(WindowRef theWindow)
 {
     if (!LiveWindows().count(theWindow)) {

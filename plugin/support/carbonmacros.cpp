@@ -4,6 +4,7 @@
 #include "IBCarbonRuntime.h"
 #include "commonprocs.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -44,7 +45,10 @@ WindowRef OpenNibWindowFromCFBundle(const char* theIdentifier, const char* theNi
 
     WindowRef theResult = nullptr;
     theStatus = CreateWindowFromNib(theNibRef, CFSTR(theWindow), &theResult);
-    if (theStatus != noErr) std::exit(theStatus & 0xFF);
+    if (theStatus != noErr) {
+        std::fflush(nullptr);
+        std::quick_exit(theStatus & 0xFF);
+    }
 
     DisposeNibReference(theNibRef);
     CFRelease(theBundle);

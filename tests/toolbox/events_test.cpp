@@ -161,7 +161,8 @@ TEST_F(Events, SliderReachesEveryValueAndKeepsTheGrab)
     const SInt16 theMiddle = static_cast<SInt16>((theBounds.top + theBounds.bottom) / 2);
     SetControl32BitValue(theSlider, 50);
     // Grabbed two pixels right of the thumb's centre, moved by nothing: the value stays.
-    const SInt16 theCentre = static_cast<SInt16>(theBounds.left + 5 + (theBounds.right - theBounds.left - 11) * 50 / 100);
+    // The thumb's centre travels from left + 7 over the width less 15 pixels.
+    const SInt16 theCentre = static_cast<SInt16>(theBounds.left + 7 + (theBounds.right - theBounds.left - 15) * 50 / 100);
     HeadlessPushMouseDown(static_cast<SInt16>(theCentre + 2), theMiddle, 0);
     HeadlessPushMouseUp(static_cast<SInt16>(theCentre + 2), theMiddle, 0);
     RunUntilOK();
@@ -308,4 +309,27 @@ TEST_F(Events, ParametersKeepTheirTypes)
     EXPECT_EQ(GetEventClass(theEvent), kEventClassCommand);
     EXPECT_EQ(GetEventKind(theEvent), kEventCommandProcess);
     ReleaseEvent(theEvent);
+}
+
+TEST_F(Events, WindowDisposedByAHandlerEndsCleanly)
+{
+    struct Disposer {
+        WindowOwner* owner;
+        static OSStatus Handler(EventHandlerCallRef, EventRef, void* theData)
+        {
+            WindowOwner* theOwner = static_cast<Disposer*>(theData)->owner;
+            DisposeWindow(theOwner->window);
+            theOwner->window = nullptr;
+            return eventNotHandledErr; // the standard hit must not run on the disposed button
+        }
+    } theDisposer{&mOwner};
+    ControlRef theButton = Control(mOwner.window, "push", 1);
+    const EventTypeSpec theHit{kEventClassControl, kEventControlHit};
+    InstallEventHandler(GetControlEventTarget(theButton), Disposer::Handler, 1, &theHit, &theDisposer, nullptr);
+    PushClickOn(theButton);
+    PushClickOn(theButton); // never read: the loop ended with its window
+    EXPECT_EQ(RunAppModalLoopForWindow(mOwner.window), noErr);
+    EXPECT_EQ(mOwner.window, nullptr);
+    EXPECT_TRUE(mRecorder.commands.empty());
+    HeadlessClearScript();
 }
