@@ -18,7 +18,7 @@ ProgressBar::ProgressBar(std::string theLabel)
 
 ProgressBar::~ProgressBar()
 {
-    // The finished bar stays on its line; an interrupted one is cleared for the error that follows.
+    // The bar stays; what follows (the output's name or an error) starts on a line of its own.
     if (lgDrawn) std::fputs("\n", stderr);
 }
 
