@@ -73,9 +73,8 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
     }
 }
 
-TEST(RenderBadInput, AFailingPlugInLeavesNoMovie)
+TEST(RenderBadInput, AMissingBundleLeavesNoMovie)
 {
-    // A damaged bundle path: the movie is never started.
     TemporaryFolder theFolder;
     const std::string theClip = MakeClip(theFolder, "a.mp4");
     std::string theErrors;
