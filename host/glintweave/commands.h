@@ -7,6 +7,9 @@
 using Arguments = std::vector<std::string>;
 
 int InfoCommand(const Arguments& theArguments);
+// Native builds only: they read and write movies with FFmpeg.
+int RenderCommand(const Arguments& theArguments);
+int DemoCommand(const Arguments& theArguments);
 
 // A one-line error on stderr, prefixed with the program name; returns the failure status.
 int Fail(const std::string& theMessage);

@@ -12,6 +12,10 @@ void PrintUsage(FILE* theStream)
                "\n"
                "commands:\n"
                "  info      what the plug-in reports about its three transitions\n"
+#ifdef GLINT_WITH_VIDEO
+               "  render    a movie with a transition from your clips\n"
+               "  demo      test clips, all three transitions and a contact sheet\n"
+#endif
                "\n"
                "Run 'glintweave <command> --help' for a command's options.\n",
                theStream);
@@ -34,6 +38,10 @@ int main(int argc, char** argv)
     const std::string theCommand = argv[1];
     const Arguments theArguments(argv + 2, argv + argc);
     if (theCommand == "info") return InfoCommand(theArguments);
+#ifdef GLINT_WITH_VIDEO
+    if (theCommand == "render") return RenderCommand(theArguments);
+    if (theCommand == "demo") return DemoCommand(theArguments);
+#endif
     PrintUsage(stderr);
     return Fail("unknown command '" + theCommand + "'");
 }

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# A Cross between two 1080p clips rendered by glintweave and by FFmpeg's xfade dissolve on the
+# same timeline, length and encoder settings, alternating; prints the median wall times, their
+# ratio and the peak memory of the glintweave render.
+#   GLINT_BENCH_RUNS (default 3) rounds, GLINT_BENCH_SECONDS (default 4) seconds per clip
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$("$top/scripts/build-target.sh" native)
+glintweave="$build/glintweave"
+runs=${GLINT_BENCH_RUNS:-3}
+seconds=${GLINT_BENCH_SECONDS:-4}
+rate=25
+speed=0.5
+
+work=$(mktemp -d /tmp/glint-render-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+
+# The encoder settings glintweave's .mp4 output uses.
+x264=(-c:v libx264 -preset veryfast -crf 18 -x264-params sliced-threads=1:rc-lookahead=3:bframes=1
+      -g $((2 * rate)) -pix_fmt yuv420p -c:a aac -b:a 192k)
+
+make_clip() { # pattern tone output
+  ffmpeg -v error -y -f lavfi -i "$1=size=1920x1080:rate=$rate:duration=$seconds" \
+    -f lavfi -i "sine=frequency=$2:sample_rate=48000:duration=$seconds" -ac 2 "${x264[@]}" "$3"
+}
+make_clip testsrc2 440 "$work/a.mp4"
+make_clip smptehdbars 660 "$work/b.mp4"
+
+frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/a.mp4")
+overlap=$("$glintweave" info --speed $speed | sed -n '/^Cross/,/frames:/s/.*frames: \([0-9]*\) at speed.*/\1/p')
+offset=$(awk -v f="$frames" -v n="$overlap" -v r=$rate 'BEGIN { printf "%.6f", (f - n) / r }')
+duration=$(awk -v n="$overlap" -v r=$rate 'BEGIN { printf "%.6f", n / r }')
+echo "Two 1920x1080 clips of $frames frames at $rate fps; Cross of $overlap frames (speed $speed)"
+
+glint_command=("$glintweave" render --transition cross --speed $speed "$work/a.mp4" "$work/b.mp4" -o "$work/glint.mp4")
+xfade_command=(ffmpeg -v error -y -i "$work/a.mp4" -i "$work/b.mp4" -filter_complex
+  "[0:v][1:v]xfade=transition=dissolve:duration=$duration:offset=$offset[v];[0:a][1:a]acrossfade=duration=$duration[a]"
+  -map '[v]' -map '[a]' "${x264[@]}" "$work/xfade.mp4")
+
+# Prints the wall seconds and the peak resident kB of one run.
+measure() {
+  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null
+  awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; wall = s }
+              /Maximum resident set size/ { rss = $2 }
+              END { printf "%.2f %d\n", wall, rss }' "$work/time.txt"
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+glint_times=() xfade_times=() glint_peak=0
+for ((i = 1; i <= runs; i++)); do
+  read -r wall rss < <(measure "${glint_command[@]}")
+  glint_times+=("$wall"); ((rss > glint_peak)) && glint_peak=$rss
+  read -r xwall _ < <(measure "${xfade_command[@]}")
+  xfade_times+=("$xwall")
+  echo "round $i: glintweave $wall s (peak $((rss / 1024)) MB), xfade $xwall s"
+done
+
+for movie in glint xfade; do
+  echo "$movie.mp4: $(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$work/$movie.mp4") frames"
+done
+glint_median=$(median "${glint_times[@]}")
+xfade_median=$(median "${xfade_times[@]}")
+echo "median wall time: glintweave $glint_median s, ffmpeg xfade $xfade_median s"
+awk -v g="$glint_median" -v x="$xfade_median" 'BEGIN { printf "ratio glintweave / xfade: %.2f (target <= 0.80)\n", g / x }'
+echo "peak memory of the 1080p render: $((glint_peak / 1024)) MB (target < 300 MB)"

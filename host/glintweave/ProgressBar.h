@@ -1,0 +1,19 @@
+// A one-line progress bar on stderr (frames done, frames a second, time left), drawn only when
+// stderr is a terminal.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+class ProgressBar {
+public:
+    explicit ProgressBar(std::string theLabel);
+    ~ProgressBar();
+    void Update(int theDone, int theTotal);
+
+private:
+    std::string lgLabel;
+    bool lgShown;
+    bool lgDrawn = false;
+    std::chrono::steady_clock::time_point lgStart, lgLastDrawn;
+};

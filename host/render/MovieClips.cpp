@@ -1,0 +1,29 @@
+#include "MovieClips.h"
+
+video::FrameSource* MovieClips::ClipOf(SInt32 theFrameNumber, SInt32& outClipFrame, std::string& outError)
+{
+    if (theFrameNumber >= 0 && theFrameNumber < ClipALength()) {
+        outClipFrame = theFrameNumber;
+        return &lgClipA;
+    }
+    if (lgClipB && theFrameNumber >= ClipALength() && theFrameNumber < ClipALength() + ClipBLength()) {
+        outClipFrame = theFrameNumber - ClipALength();
+        return lgClipB;
+    }
+    outError = "no frame " + std::to_string(theFrameNumber) + " in the movie";
+    return nullptr;
+}
+
+bool MovieClips::DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError)
+{
+    SInt32 theClipFrame = 0;
+    video::FrameSource* theClip = ClipOf(theFrameNumber, theClipFrame, outError);
+    return theClip && theClip->DrawFrame(theClipFrame, theFrame, outError);
+}
+
+bool MovieClips::GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudio, std::string& outError)
+{
+    SInt32 theClipFrame = 0;
+    video::FrameSource* theClip = ClipOf(theFrameNumber, theClipFrame, outError);
+    return theClip && theClip->GetFrameAudio(theClipFrame, outAudio, outError);
+}

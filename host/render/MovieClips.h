@@ -1,0 +1,22 @@
+// The host's frames from real movie files: clip A, then clip B (absent for Out and In).
+#pragma once
+
+#include "ClipFrames.h"
+#include "FrameSource.h"
+
+class MovieClips : public ClipFrames {
+public:
+    MovieClips(video::FrameSource& theClipA, video::FrameSource* theClipB) : lgClipA(theClipA), lgClipB(theClipB) {}
+    SInt32 ClipALength() const override { return lgClipA.Info().frameCount; }
+    SInt32 ClipBLength() const override { return lgClipB ? lgClipB->Info().frameCount : 0; }
+    bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;
+    // The sound of a movie frame, as the clip it belongs to has it.
+    bool GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudio, std::string& outError);
+
+private:
+    // The clip holding a movie frame and the frame's number in it; null past the end.
+    video::FrameSource* ClipOf(SInt32 theFrameNumber, SInt32& outClipFrame, std::string& outError);
+
+    video::FrameSource& lgClipA;
+    video::FrameSource* lgClipB;
+};

@@ -1,0 +1,167 @@
+#include "RenderMovie.h"
+
+#include "AudioFrames.h"
+#include "FrameSource.h"
+#include "MovieClips.h"
+#include "MovieWriter.h"
+#include "TransitionRun.h"
+
+#include <memory>
+
+namespace {
+
+constexpr SInt32 cLargestSide = 8192;
+
+struct GWorldDeleter {
+    void operator()(OpaqueGrafPort* theWorld) const { DisposeGWorld(theWorld); }
+};
+
+class MovieRender {
+public:
+    MovieRender(const RenderJob& theJob, const RenderObserver& theObserver, MovieClips& theClips,
+                video::MovieWriter& theWriter, video::FrameRate theRate, SInt32 theTotal)
+        : lgJob(theJob), lgObserver(theObserver), lgClips(theClips), lgWriter(theWriter), lgRate(theRate),
+          lgTotal(theTotal)
+    {
+    }
+
+    // Copies movie frames [theFirst, theEnd) as they are, with their sound at full level.
+    bool CopyFrames(SInt32 theFirst, SInt32 theEnd, std::string& outError)
+    {
+        if (theFirst >= theEnd) return true;
+        if (!lgCopy) {
+            Rect theBounds{0, 0, SInt16(lgJob.height), SInt16(lgJob.width)};
+            GWorldPtr theWorld = nullptr;
+            if (NewGWorld(&theWorld, 32, &theBounds, nullptr, nullptr, 0) != noErr || !theWorld) {
+                outError = "out of memory for a frame of " + std::to_string(lgJob.width) + "x" +
+                           std::to_string(lgJob.height);
+                return false;
+            }
+            lgCopy.reset(theWorld);
+        }
+        video::AudioBlock theAudio;
+        for (SInt32 theFrame = theFirst; theFrame < theEnd; ++theFrame) {
+            if (!lgClips.DrawFrame(theFrame, lgCopy.get(), outError)) return false;
+            if (lgWriter.CarriesAudio() && !lgClips.GetFrameAudio(theFrame, theAudio, outError)) return false;
+            if (!Write(lgCopy.get(), lgWriter.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
+        }
+        return true;
+    }
+
+    // One rendered transition frame; its sound is what the plug-in mixed for it.
+    bool WriteTransitionFrame(const HostSession& theSession, GWorldPtr theFrame, std::string& outError)
+    {
+        video::AudioBlock theMix;
+        if (lgWriter.CarriesAudio()) {
+            theMix.samples.assign(size_t(video::AudioSamplesInFrame(lgWriter.FramesWritten(), lgRate)) *
+                                      video::cAudioChannels,
+                                  0.0f);
+            video::AudioBlock theSound;
+            const std::vector<AudioMix>& theMixes = theSession.AudioMixes();
+            for (; lgMixesDone < theMixes.size(); ++lgMixesDone) {
+                if (!lgClips.GetFrameAudio(theMixes[lgMixesDone].frameNumber, theSound, outError)) return false;
+                video::AddAudioAtLevel(theMix, theSound, theMixes[lgMixesDone].level);
+            }
+            video::ClipAudio(theMix);
+        }
+        return Write(theFrame, lgWriter.CarriesAudio() ? &theMix : nullptr, outError);
+    }
+
+private:
+    bool Write(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError)
+    {
+        if (!lgWriter.AddFrame(theFrame, theAudio, outError)) return false;
+        if (lgObserver.progress) lgObserver.progress(lgWriter.FramesWritten(), lgTotal);
+        return true;
+    }
+
+    const RenderJob& lgJob;
+    const RenderObserver& lgObserver;
+    MovieClips& lgClips;
+    video::MovieWriter& lgWriter;
+    video::FrameRate lgRate;
+    SInt32 lgTotal;
+    size_t lgMixesDone = 0;
+    std::unique_ptr<OpaqueGrafPort, GWorldDeleter> lgCopy;
+};
+
+std::unique_ptr<video::FrameSource> OpenClip(const std::string& thePath, std::string& outError)
+{
+    std::unique_ptr<video::FrameSource> theClip = video::FrameSource::Open(thePath, outError);
+    if (theClip && theClip->Info().frameCount <= 0) {
+        outError = thePath + ": the clip has no frames";
+        return nullptr;
+    }
+    return theClip;
+}
+
+} // namespace
+
+bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
+                 std::string& outError)
+{
+    if (!video::CheckMovieOutput(theJob.output, outError)) return false;
+    if (theJob.which == 3 && theJob.clipB.empty()) {
+        outError = "a Cross needs two clips";
+        return false;
+    }
+    std::unique_ptr<video::FrameSource> theClipA = OpenClip(theJob.clipA, outError);
+    if (!theClipA) return false;
+    std::unique_ptr<video::FrameSource> theClipB;
+    if (theJob.which == 3 && !(theClipB = OpenClip(theJob.clipB, outError))) return false;
+
+    RenderJob theSized = theJob;
+    if (theSized.width <= 0 || theSized.height <= 0) {
+        theSized.width = theClipA->Info().width;
+        theSized.height = theClipA->Info().height;
+    }
+    if (theSized.width > cLargestSide || theSized.height > cLargestSide) {
+        outError = "frames larger than " + std::to_string(cLargestSide) + " pixels a side are not supported";
+        return false;
+    }
+
+    MovieClips theClips(*theClipA, theClipB.get());
+    HostSession theSession(theMain, theClips);
+    const TransitionPlan thePlan{theSized.which, theSized.speed, SInt16(theSized.width), SInt16(theSized.height),
+                                 theSized.proxy};
+    TransitionLayout theLayout;
+    if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
+    const SInt32 theCount = theLayout.frameCount;
+    const SInt32 theLengthA = theClips.ClipALength();
+
+    // Before the transition: clip A up to it. After: the rest of clip B (Cross) or of clip A (In).
+    SInt32 theTailFirst = 0, theTailEnd = 0;
+    if (theLayout.pluginType == kPluginTransitionBetweenType) {
+        theTailFirst = theLengthA + theCount;
+        theTailEnd = theLengthA + theClips.ClipBLength();
+    } else if (theLayout.pluginType == kPluginTransitionBeforeType) {
+        theTailFirst = theCount;
+        theTailEnd = theLengthA;
+    }
+    const SInt32 theTotal = theLayout.startFrame + theCount + (theTailEnd - theTailFirst);
+
+    video::MovieSettings theSettings;
+    theSettings.width = theSized.width;
+    theSettings.height = theSized.height;
+    theSettings.rate = theClipA->Info().rate;
+    theSettings.withAudio = theClipA->Info().hasAudio || (theClipB && theClipB->Info().hasAudio);
+    std::unique_ptr<video::MovieWriter> theWriter = video::MovieWriter::Create(theSized.output, theSettings, outError);
+    if (!theWriter) return false;
+
+    MovieRender theRender(theSized, theObserver, theClips, *theWriter, theSettings.rate, theTotal);
+    if (!theRender.CopyFrames(0, theLayout.startFrame, outError)) return false;
+    std::string theSinkError;
+    const bool theRan = RunTransition(
+        theSession, thePlan,
+        [&](SInt32 theIndex, GWorldPtr theFrame) {
+            if (theObserver.transitionFrame) theObserver.transitionFrame(theIndex, theCount, theFrame);
+            return theRender.WriteTransitionFrame(theSession, theFrame, theSinkError);
+        },
+        outError);
+    if (!theRan) {
+        if (!theSinkError.empty()) outError = theSinkError;
+        return false;
+    }
+    if (!theRender.CopyFrames(theTailFirst, theTailEnd, outError)) return false;
+    return theWriter->Finish(outError);
+}

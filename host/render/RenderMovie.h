@@ -1,0 +1,31 @@
+// A finished movie from real clips: clip A up to the transition, the plug-in's transition, then
+// the rest (of clip B for Cross, of clip A for In), with the sound mixed at the plug-in's levels.
+#pragma once
+
+#include "iMovieRecords.h"
+#include "QuickDraw.h"
+
+#include <functional>
+#include <string>
+
+struct RenderJob {
+    SInt32 which = 3;       // 1 Out, 2 In, 3 Cross
+    float speed = 0.5f;
+    bool proxy = false;
+    std::string clipA;
+    std::string clipB;      // Cross only
+    std::string output;     // its extension picks the format
+    SInt32 width = 0;       // 0: clip A's size
+    SInt32 height = 0;
+};
+
+struct RenderObserver {
+    // Frames written so far of theTotal, after each frame.
+    std::function<void(SInt32 theDone, SInt32 theTotal)> progress;
+    // Every rendered transition frame, before it is written.
+    std::function<void(SInt32 theIndex, SInt32 theCount, GWorldPtr theFrame)> transitionFrame;
+};
+
+// Checks the output before opening the clips; on failure nothing is left under the output name.
+bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
+                 std::string& outError);
