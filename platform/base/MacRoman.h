@@ -3,6 +3,8 @@
 
 #include "MacTypes.h"
 
+#include <string>
+
 inline constexpr UInt16 kMacRomanHighHalf[128] = {
     0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1,
     0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7, 0x00E9, 0x00E8,
@@ -25,4 +27,31 @@ inline constexpr UInt16 kMacRomanHighHalf[128] = {
 inline constexpr UInt32 MacRomanToUnicode(UInt8 theByte)
 {
     return theByte < 0x80 ? theByte : kMacRomanHighHalf[theByte - 0x80];
+}
+
+// The Mac Roman byte for a code point, or -1 when the character set has none.
+inline int MacRomanFromUnicode(UInt32 theCode)
+{
+    if (theCode < 0x80) return static_cast<int>(theCode);
+    for (int b = 0; b < 128; ++b)
+        if (kMacRomanHighHalf[b] == theCode) return 0x80 + b;
+    return -1;
+}
+
+// Decodes one UTF-8 sequence at theText[ioIndex] and steps past it; false on malformed input.
+inline bool DecodeUTF8(const std::string& theText, size_t& ioIndex, UInt32& outCode)
+{
+    const UInt8 theLead = static_cast<UInt8>(theText[ioIndex]);
+    const size_t theLength =
+        theLead < 0x80 ? 1 : (theLead >> 5) == 6 ? 2 : (theLead >> 4) == 14 ? 3 : (theLead >> 3) == 30 ? 4 : 0;
+    if (theLength == 0 || ioIndex + theLength > theText.size()) return false;
+    UInt32 theCode = theLength == 1 ? theLead : theLead & (0x7Fu >> theLength);
+    for (size_t k = 1; k < theLength; ++k) {
+        const UInt8 theNext = static_cast<UInt8>(theText[ioIndex + k]);
+        if ((theNext & 0xC0) != 0x80) return false;
+        theCode = (theCode << 6) | (theNext & 0x3F);
+    }
+    ioIndex += theLength;
+    outCode = theCode;
+    return true;
 }

@@ -40,28 +40,11 @@ void AppendUTF8(std::string& theText, UInt32 theCode)
     }
 }
 
-// Decodes one UTF-8 sequence at theText[ioIndex]; returns false on malformed input.
-bool NextCodePoint(const std::string& theText, size_t& ioIndex, UInt32& outCode)
-{
-    const UInt8 theLead = static_cast<UInt8>(theText[ioIndex]);
-    int theLength = theLead < 0x80 ? 1 : (theLead >> 5) == 6 ? 2 : (theLead >> 4) == 14 ? 3 : (theLead >> 3) == 30 ? 4 : 0;
-    if (theLength == 0 || ioIndex + theLength > theText.size()) return false;
-    UInt32 theCode = theLength == 1 ? theLead : theLead & (0x7F >> theLength);
-    for (int k = 1; k < theLength; ++k) {
-        UInt8 theNext = static_cast<UInt8>(theText[ioIndex + k]);
-        if ((theNext & 0xC0) != 0x80) return false;
-        theCode = (theCode << 6) | (theNext & 0x3F);
-    }
-    ioIndex += theLength;
-    outCode = theCode;
-    return true;
-}
-
 bool ValidUTF8(const std::string& theText)
 {
     UInt32 theCode;
     for (size_t i = 0; i < theText.size();)
-        if (!NextCodePoint(theText, i, theCode)) return false;
+        if (!DecodeUTF8(theText, i, theCode)) return false;
     return true;
 }
 
@@ -126,7 +109,7 @@ CFIndex CFStringGetLength(CFStringRef theString)
     const std::string& theText = CheckedString(theString)->utf8;
     CFIndex theUnits = 0;
     UInt32 theCode = 0;
-    for (size_t i = 0; i < theText.size() && NextCodePoint(theText, i, theCode);) theUnits += theCode >= 0x10000 ? 2 : 1;
+    for (size_t i = 0; i < theText.size() && DecodeUTF8(theText, i, theCode);) theUnits += theCode >= 0x10000 ? 2 : 1;
     return theUnits;
 }
 
@@ -139,14 +122,8 @@ Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSi
     } else if (encoding == kCFStringEncodingMacRoman || encoding == kCFStringEncodingASCII) {
         UInt32 theCode = 0;
         for (size_t i = 0; i < theText.size();) {
-            if (!NextCodePoint(theText, i, theCode)) return false;
-            int theByte = -1;
-            if (theCode < 0x80) {
-                theByte = static_cast<int>(theCode);
-            } else if (encoding == kCFStringEncodingMacRoman) {
-                for (int b = 0; b < 128; ++b)
-                    if (kMacRomanHighHalf[b] == theCode) theByte = 0x80 + b;
-            }
+            if (!DecodeUTF8(theText, i, theCode)) return false;
+            const int theByte = theCode < 0x80 || encoding == kCFStringEncodingMacRoman ? MacRomanFromUnicode(theCode) : -1;
             if (theByte < 0) return false;
             theOut += static_cast<char>(theByte);
         }

@@ -30,30 +30,6 @@ constexpr KindName cKindNames[] = {
     {"custom", ControlKind::Custom},
 };
 
-bool DecodeUTF8(const std::string& theText, size_t& ioIndex, UInt32& outCode)
-{
-    const UInt8 theLead = static_cast<UInt8>(theText[ioIndex]);
-    size_t theLength = theLead < 0x80 ? 1 : (theLead >> 5) == 6 ? 2 : (theLead >> 4) == 14 ? 3 : (theLead >> 3) == 30 ? 4 : 0;
-    if (theLength == 0 || ioIndex + theLength > theText.size()) return false;
-    UInt32 theCode = theLength == 1 ? theLead : theLead & (0x7Fu >> theLength);
-    for (size_t k = 1; k < theLength; ++k) {
-        UInt8 theNext = static_cast<UInt8>(theText[ioIndex + k]);
-        if ((theNext & 0xC0) != 0x80) return false;
-        theCode = (theCode << 6) | (theNext & 0x3F);
-    }
-    ioIndex += theLength;
-    outCode = theCode;
-    return true;
-}
-
-int EncodeMacRoman(UInt32 theCode)
-{
-    if (theCode < 0x80) return static_cast<int>(theCode);
-    for (int b = 0; b < 128; ++b)
-        if (kMacRomanHighHalf[b] == theCode) return 0x80 + b;
-    return -1;
-}
-
 // Reports the first problem found; every check returns false once one is recorded.
 class Checker {
 public:
@@ -307,7 +283,7 @@ bool MacRomanFromUTF8(const std::string& theUTF8, std::string& outText, char the
     for (size_t i = 0; i < theUTF8.size();) {
         UInt32 theCode = 0;
         if (!DecodeUTF8(theUTF8, i, theCode)) return false;
-        int theByte = EncodeMacRoman(theCode);
+        int theByte = MacRomanFromUnicode(theCode);
         if (theByte < 0 && !theMissing) return false;
         outText += theByte < 0 ? theMissing : static_cast<char>(theByte);
     }
