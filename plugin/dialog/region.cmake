@@ -1,0 +1,3 @@
+target_sources(glintcore PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR}/dialog/clipCTRL.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/dialog/clipRerender.cpp)
