@@ -10,21 +10,6 @@
 static ToolboxObjectClassRef lgColorBoxClass = nullptr;
 static EventHandlerUPP lgColorBoxHandler = nullptr;
 
-// The value keeps 8 bits a channel: 0xFF comes back as 0xFF00, and the picker's low bytes are dropped.
-static RGBColor ColorOfValue(SInt32 theValue)
-{
-    const pixRec thePixel = LongInt2PixRec(theValue);
-    return RGBColor{static_cast<UInt16>(thePixel.red * 256), static_cast<UInt16>(thePixel.green * 256),
-                    static_cast<UInt16>(thePixel.blue * 256)};
-}
-
-static SInt32 ValueOfColor(const RGBColor& theColor)
-{
-    const pixRec thePixel{0, static_cast<UInt8>(theColor.red >> 8), static_cast<UInt8>(theColor.green >> 8),
-                          static_cast<UInt8>(theColor.blue >> 8)};
-    return PixRec2LongInt(thePixel);
-}
-
 OSStatus RegisterColorBox()
 {
     const EventTypeSpec theEvents[] = {{kEventClassControl, kEventControlDraw},
@@ -98,7 +83,7 @@ static OSStatus ColorBoxDrawControl(ControlRef theControl)
     if (theHilite == kControlInactivePart || theHilite == kControlDisabledPart)
         EraseRect(&theBounds);
     else
-        ColorBoxDraw(theBounds, ColorOfValue(GetControl32BitValue(theControl)));
+        ColorBoxDraw(theBounds, LongInt2RGBColor(GetControl32BitValue(theControl)));
     SetGWorld(theSavedPort, theSavedDevice);
     return noErr;
 }
@@ -106,9 +91,10 @@ static OSStatus ColorBoxDrawControl(ControlRef theControl)
 static void ColorBoxHit(ControlRef theControl)
 {
     RGBColor thePicked;
-    if (UseColorPicker(Point{0, 0}, PSTR("Please choose color:"), ColorOfValue(GetControl32BitValue(theControl)),
+    if (UseColorPicker(Point{0, 0}, PSTR("Please choose color:"), LongInt2RGBColor(GetControl32BitValue(theControl)),
                        &thePicked))
-        SetControl32BitValue(theControl, ValueOfColor(thePicked));
+        // Only the high byte of each channel is kept.
+        SetControl32BitValue(theControl, RGBColor2LongInt(thePicked));
 }
 
 OSStatus ColorBoxControlHandler(EventHandlerCallRef, EventRef theEvent, void*)
