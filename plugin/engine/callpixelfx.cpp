@@ -1,5 +1,6 @@
 #include "callpixelfx.h"
 
+#include "PluginWorkspace.h"
 #include "commonprocs.h"
 #include "pixeleffect.h"
 
@@ -16,4 +17,12 @@ void PixelDrive(GWorldPtr source, GWorldPtr dest, const Rect& theRect, pluginDat
 {
     // Cross always shows the incoming picture outside the region.
     ThePixelEffect(source, dest, theRect, true, theConfig, currentFrame, numFrames);
+}
+
+void CallPixelEffect(GWorldPtr source, GWorldPtr dest)
+{
+    Rect theFrame = GetPortRect(dest);
+    Rect theRect = Rel2Rect(gConfigWorkspace.theConfig->startRel, theFrame);
+    PixelDrive(source, dest, theRect, gConfigWorkspace.theConfig, gConfigWorkspace.currFrameIndex,
+               gConfigWorkspace.maxFrameIndex);
 }
