@@ -1,5 +1,7 @@
 #include "clipCTRL.h"
 
+#include "sliderHandlers.h"
+
 #include "PluginWorkspace.h"
 #include "carbonmacros.h"
 #include "pixellib.h"
@@ -125,7 +127,7 @@ OSStatus TrackHandler(EventRef theEvent, ControlRef theControl)
                 DragCorner(thePart, theRect, theDown, theNew, theModifiers, theBounds, theDownRel);
             }
             PutCurrentRel(Rect2Rel(theRect, theBounds));
-            ReRenderForRegion();
+            ReRenderAndBlit();
             SetDialogPort();
             ClipRect(&theBounds);
             DrawFrameContents(gConfigWorkspace.theWindow, theBounds);
@@ -149,7 +151,7 @@ OSStatus RegisterClipCTRL()
                                        {kEventClassControl, kEventControlOwningWindowChanged},
                                        {kEventClassControl, kEventControlTrack}};
     lgClipHandlerUPP = NewEventHandlerUPP(ClipCTRLControlHandler);
-    return RegisterToolboxObjectClass(CFSTR(cClipCTRLClassIDText), nullptr, 6, theEvents, lgClipHandlerUPP, nullptr,
+    return RegisterToolboxObjectClass(CFSTR(cClipControlClassID), nullptr, 6, theEvents, lgClipHandlerUPP, nullptr,
                                       &lgClipClassRef);
 }
 

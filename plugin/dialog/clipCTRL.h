@@ -2,14 +2,12 @@
 // four corner handles to resize the region or a drag inside it to move it.
 #pragma once
 
+#include "dlgUtils.h"
+
 #include "CarbonEvents.h"
 #include "Controls.h"
 #include "MacWindows.h"
 #include "relrects.h"
-
-// Bundle identifier prefix followed by ".clip"; same value as cClipControlClassID of dlgUtils.h,
-// kept here until that header reaches this branch.
-#define cClipCTRLClassIDText "org.glintweave.clip"
 
 // Part codes of the control, in the order the hit test tries them.
 enum {
@@ -34,5 +32,3 @@ void DragCorner(ControlPartCode thePart, Rect& theRect, Point theDown, Point the
 void KeepImageProps(Rect& theRect);
 void CalcAndKeepImageProps();
 
-// Re-renders the preview after the region changed; the one place that reaches the preview.
-void ReRenderForRegion();

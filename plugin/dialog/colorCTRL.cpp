@@ -16,7 +16,7 @@ OSStatus RegisterColorBox()
                                        {kEventClassControl, kEventControlHitTest},
                                        {kEventClassControl, kEventControlHit}};
     lgColorBoxHandler = NewEventHandlerUPP(ColorBoxControlHandler);
-    return RegisterToolboxObjectClass(CFSTR(cColorBoxClassIDText), nullptr, 3, theEvents, lgColorBoxHandler, nullptr,
+    return RegisterToolboxObjectClass(CFSTR(cColorBoxClassID), nullptr, 3, theEvents, lgColorBoxHandler, nullptr,
                                       &lgColorBoxClass);
 }
 

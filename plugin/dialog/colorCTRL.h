@@ -1,11 +1,11 @@
 // The colour box: a custom control painted in its value, 0x00RRGGBB, that opens the colour picker.
 #pragma once
 
+#include "dlgUtils.h"
+
 #include "CarbonEvents.h"
 #include "Controls.h"
 
-// Stands in for cColorBoxClassID of dlgUtils.h until that header exists here.
-#define cColorBoxClassIDText "org.glintweave.color"
 
 OSStatus RegisterColorBox();
 void UnregisterColorBox();

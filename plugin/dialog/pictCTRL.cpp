@@ -41,7 +41,7 @@ OSStatus RegisterPictureControl()
                                        {kEventClassControl, kEventControlHitTest},
                                        {kEventClassControl, kEventControlHit}};
     lgPictureHandler = NewEventHandlerUPP(PictureControlHandler);
-    return RegisterToolboxObjectClass(CFSTR(cPictureControlClassIDText), nullptr, 3, theEvents, lgPictureHandler,
+    return RegisterToolboxObjectClass(CFSTR(cPictureControlClassID), nullptr, 3, theEvents, lgPictureHandler,
                                       nullptr, &lgPictureClass);
 }
 

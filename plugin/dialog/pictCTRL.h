@@ -1,12 +1,12 @@
 // The picture control: a white, outlined box showing the image its value refers to, if any.
 #pragma once
 
+#include "dlgUtils.h"
+
 #include "CarbonEvents.h"
 #include "Controls.h"
 #include "CoreGraphics.h"
 
-// Stands in for cPictureControlClassID of dlgUtils.h until that header exists here.
-#define cPictureControlClassIDText "org.glintweave.imageCTRL"
 
 OSStatus RegisterPictureControl();
 void UnregisterPictureControl();

@@ -1,3 +1,2 @@
 target_sources(glintcore PRIVATE
-  ${CMAKE_CURRENT_SOURCE_DIR}/dialog/clipCTRL.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/dialog/clipRerender.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/dialog/clipCTRL.cpp)
