@@ -1,4 +1,4 @@
-// File Manager: file specifications and Finder information, over the host's file system.
+// File Manager: FSSpec records and Finder information, over the host's file system.
 //
 // There is one volume. A directory is known by a number handed out when its path is first met
 // (FindFolder, FSPathMakeFSSpec); the number lasts for the process.
@@ -56,11 +56,11 @@ struct FInfo {
 
 extern "C" {
 
-// fnfErr when the directory exists but the file does not; the specification is filled in then too.
-OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* spec);
-// Specification of a host path (UTF-8); the file itself need not exist (fnfErr).
-OSErr FSPathMakeFSSpec(const char* path, FSSpec* spec);
+// fnfErr when the directory exists but the file does not; the FSSpec is filled in then too.
+OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* theSpec);
+// The FSSpec of a host path (UTF-8); the file itself need not exist (fnfErr).
+OSErr FSPathMakeFSSpec(const char* path, FSSpec* theSpec);
 // Type and creator are kept in an extended attribute; a file without it reports zeros.
-OSErr FSpGetFInfo(const FSSpec* spec, FInfo* fndrInfo);
+OSErr FSpGetFInfo(const FSSpec* theSpec, FInfo* fndrInfo);
 
 }

@@ -38,10 +38,10 @@ extern "C" {
 OSErr ResError(void);
 
 // Writes an empty resource file; dupFNErr when the file exists.
-void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, ScriptCode scriptTag);
+void FSpCreateResFile(const FSSpec* theSpec, OSType creator, OSType fileType, ScriptCode scriptTag);
 // Opens the file on top of the chain and makes it current; -1 on failure. A file already open
 // gives its reference number again.
-SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission);
+SInt16 FSpOpenResFile(const FSSpec* theSpec, SInt8 permission);
 // Writes pending changes, disposes of the file's resource handles and takes it off the chain;
 // when it was current, the next file down (or else the top one) becomes current.
 void CloseResFile(SInt16 refNum);

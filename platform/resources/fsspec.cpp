@@ -64,29 +64,29 @@ using namespace resources_internal;
 
 extern "C" {
 
-OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* spec)
+OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSpec* theSpec)
 {
-    if (!spec || !fileName) return paramErr;
+    if (!theSpec || !fileName) return paramErr;
     if (vRefNum != kGlintVolumeRefNum && vRefNum != 0) return nsvErr;
     std::string theFolder;
     if (!FolderOfID(dirID, &theFolder)) return dirNFErr;
     if (!GoodName(fileName)) return bdNamErr;
-    std::memset(spec, 0, sizeof *spec);
-    spec->vRefNum = kGlintVolumeRefNum;
-    spec->parID = dirID;
-    std::memcpy(spec->name, fileName, fileName[0] + 1u);
+    std::memset(theSpec, 0, sizeof *theSpec);
+    theSpec->vRefNum = kGlintVolumeRefNum;
+    theSpec->parID = dirID;
+    std::memcpy(theSpec->name, fileName, fileName[0] + 1u);
 
     struct stat theStat;
     if (stat(theFolder.empty() ? "/" : theFolder.c_str(), &theStat) != 0 || !S_ISDIR(theStat.st_mode)) return dirNFErr;
     std::string thePath;
-    PathOfFSSpec(*spec, &thePath);
+    PathOfFSSpec(*theSpec, &thePath);
     if (stat(thePath.c_str(), &theStat) == 0) return noErr;
     return errno == ENOENT ? fnfErr : ioErr;
 }
 
-OSErr FSPathMakeFSSpec(const char* path, FSSpec* spec)
+OSErr FSPathMakeFSSpec(const char* path, FSSpec* theSpec)
 {
-    if (!path || !spec) return paramErr;
+    if (!path || !theSpec) return paramErr;
     std::string thePath = path;
     if (thePath.empty()) return bdNamErr;
     if (thePath[0] != '/') {
@@ -100,13 +100,13 @@ OSErr FSPathMakeFSSpec(const char* path, FSSpec* spec)
     Str255 thePascalName;
     thePascalName[0] = static_cast<UInt8>(theName.size());
     std::memcpy(thePascalName + 1, theName.data(), theName.size());
-    return FSMakeFSSpec(kGlintVolumeRefNum, DirectoryIDForPath(thePath.substr(0, theSlash)), thePascalName, spec);
+    return FSMakeFSSpec(kGlintVolumeRefNum, DirectoryIDForPath(thePath.substr(0, theSlash)), thePascalName, theSpec);
 }
 
-OSErr FSpGetFInfo(const FSSpec* spec, FInfo* fndrInfo)
+OSErr FSpGetFInfo(const FSSpec* theSpec, FInfo* fndrInfo)
 {
     std::string thePath;
-    if (!spec || !fndrInfo || !PathOfFSSpec(*spec, &thePath)) return paramErr;
+    if (!theSpec || !fndrInfo || !PathOfFSSpec(*theSpec, &thePath)) return paramErr;
     const int theFile = open(thePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (theFile < 0) return errno == ENOENT ? fnfErr : ioErr;
     FinderTypes theTypes;

@@ -1,4 +1,4 @@
-// Internal: how file specifications map onto host paths.
+// Internal: how FSSpec records map onto host paths.
 #pragma once
 
 #include <string>
@@ -8,7 +8,7 @@ namespace resources_internal {
 
 // The number of a host folder; the same path always gets the same number.
 SInt32 DirectoryIDForPath(const std::string& theFolder);
-// False when the specification names no known folder or carries a bad name.
+// False when the FSSpec names no known folder or carries a bad name.
 bool PathOfFSSpec(const FSSpec& theSpec, std::string* thePath);
 
 }

@@ -18,7 +18,7 @@ struct OpenResourceFile {
 void SetResError(OSErr theErr);
 
 // Opens a resource file by host path, on top of the chain, and makes it current; the way in for
-// files that have no file specification, such as a bundle's. -1 on failure, ResError tells why.
+// files that have no FSSpec, such as a bundle's. -1 on failure, ResError tells why.
 SInt16 OpenResourceFileAtPath(const std::string& thePath, SInt8 thePermission);
 
 // Null when refNum names no open file.

@@ -121,10 +121,10 @@ using namespace resources_internal;
 
 extern "C" {
 
-void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, ScriptCode /*scriptTag*/)
+void FSpCreateResFile(const FSSpec* theSpec, OSType creator, OSType fileType, ScriptCode /*scriptTag*/)
 {
     std::string thePath;
-    if (!spec || !PathOfFSSpec(*spec, &thePath)) {
+    if (!theSpec || !PathOfFSSpec(*theSpec, &thePath)) {
         SetResError(paramErr);
         return;
     }
@@ -134,10 +134,10 @@ void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, Scrip
     SetResError(theErr);
 }
 
-SInt16 FSpOpenResFile(const FSSpec* spec, SInt8 permission)
+SInt16 FSpOpenResFile(const FSSpec* theSpec, SInt8 permission)
 {
     std::string thePath;
-    if (!spec || !PathOfFSSpec(*spec, &thePath)) {
+    if (!theSpec || !PathOfFSSpec(*theSpec, &thePath)) {
         SetResError(paramErr);
         return -1;
     }

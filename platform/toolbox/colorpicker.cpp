@@ -29,7 +29,7 @@ struct PickerRun {
 
 PickerRun* lgRun = nullptr;
 
-ControlSpec Spec(ControlKind theKind, OSType theSignature, SInt16 theNumber, Rect theBounds, std::string theTitle = "")
+ControlSpec ControlFor(ControlKind theKind, OSType theSignature, SInt16 theNumber, Rect theBounds, std::string theTitle = "")
 {
     ControlSpec theSpec;
     theSpec.kind = theKind;
@@ -47,30 +47,30 @@ WindowSpec PickerLayout(const std::string& thePrompt)
     theWindow.title = "Colors";
     theWindow.width = 372;
     theWindow.height = 222;
-    theWindow.controls.push_back(Spec(ControlKind::StaticText, 0, 0, Rect{16, 16, 34, 356}, thePrompt));
-    theWindow.controls.push_back(Spec(ControlKind::Swatch, cSwatchSignature, 1, Rect{cRowTop, 16, cRowTop + 84, 100}));
+    theWindow.controls.push_back(ControlFor(ControlKind::StaticText, 0, 0, Rect{16, 16, 34, 356}, thePrompt));
+    theWindow.controls.push_back(ControlFor(ControlKind::Swatch, cSwatchSignature, 1, Rect{cRowTop, 16, cRowTop + 84, 100}));
     theWindow.controls.back().maximum = 0xFFFFFF;
     const char* theNames[3] = {"Red", "Green", "Blue"};
     for (SInt16 i = 0; i < 3; ++i) {
         SInt16 theTop = static_cast<SInt16>(cRowTop + i * cRowStep);
         theWindow.controls.push_back(
-            Spec(ControlKind::StaticText, 0, 0, Rect{static_cast<SInt16>(theTop + 2), 116, static_cast<SInt16>(theTop + 20), 160}, theNames[i]));
-        ControlSpec theSlider = Spec(ControlKind::Slider, cSliderSignature, static_cast<SInt16>(i + 1),
+            ControlFor(ControlKind::StaticText, 0, 0, Rect{static_cast<SInt16>(theTop + 2), 116, static_cast<SInt16>(theTop + 20), 160}, theNames[i]));
+        ControlSpec theSlider = ControlFor(ControlKind::Slider, cSliderSignature, static_cast<SInt16>(i + 1),
                                      Rect{theTop, 160, static_cast<SInt16>(theTop + 20), 314});
         theSlider.maximum = 255;
         theSlider.live = true;
         theWindow.controls.push_back(theSlider);
-        theWindow.controls.push_back(Spec(ControlKind::StaticText, cValueSignature, static_cast<SInt16>(i + 1),
+        theWindow.controls.push_back(ControlFor(ControlKind::StaticText, cValueSignature, static_cast<SInt16>(i + 1),
                                           Rect{static_cast<SInt16>(theTop + 2), 322, static_cast<SInt16>(theTop + 20), 356}));
     }
     SInt16 theHexTop = cRowTop + 3 * cRowStep + 4;
     theWindow.controls.push_back(
-        Spec(ControlKind::StaticText, 0, 0, Rect{static_cast<SInt16>(theHexTop + 3), 116, static_cast<SInt16>(theHexTop + 21), 160}, "Hex"));
+        ControlFor(ControlKind::StaticText, 0, 0, Rect{static_cast<SInt16>(theHexTop + 3), 116, static_cast<SInt16>(theHexTop + 21), 160}, "Hex"));
     theWindow.controls.push_back(
-        Spec(ControlKind::TextField, cHexSignature, 1, Rect{theHexTop, 160, static_cast<SInt16>(theHexTop + 22), 250}));
-    ControlSpec theCancel = Spec(ControlKind::PushButton, 0, 0, Rect{182, 196, 202, 270}, "Cancel");
+        ControlFor(ControlKind::TextField, cHexSignature, 1, Rect{theHexTop, 160, static_cast<SInt16>(theHexTop + 22), 250}));
+    ControlSpec theCancel = ControlFor(ControlKind::PushButton, 0, 0, Rect{182, 196, 202, 270}, "Cancel");
     theCancel.command = kHICommandCancel;
-    ControlSpec theOK = Spec(ControlKind::PushButton, 0, 0, Rect{182, 282, 202, 356}, "OK");
+    ControlSpec theOK = ControlFor(ControlKind::PushButton, 0, 0, Rect{182, 282, 202, 356}, "OK");
     theOK.command = kHICommandOK;
     theWindow.controls.push_back(theCancel);
     theWindow.controls.push_back(theOK);

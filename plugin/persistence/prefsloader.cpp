@@ -15,7 +15,7 @@ constexpr OSType cConfigCreator = FOUR_CHAR_CODE("zqv ");
 constexpr OSType cConfigFileType = FOUR_CHAR_CODE("Pref");
 constexpr const char cMiscText[] = "Config save for Velk iMovie plug-in";
 
-// The file's specification: noErr when it exists, fnfErr when only the folder does.
+// The file's FSSpec: noErr when it exists, fnfErr when only the folder does.
 OSErr LocateConfigFile(FSSpec* theSpec)
 {
     SInt16 theVolume = 0;

@@ -25,7 +25,7 @@ inline void WriteFileBytes(const std::string& thePath, const std::vector<UInt8>&
     theStream.write(reinterpret_cast<const char*>(theBytes.data()), static_cast<std::streamsize>(theBytes.size()));
 }
 
-// The specification of theName in the preferences folder; fnfErr is fine (a file to create).
+// The FSSpec of theName in the preferences folder; fnfErr is fine (a file to create).
 inline FSSpec PrefsSpec(const char* theName)
 {
     SInt16 theVolume = 0;
