@@ -60,17 +60,6 @@ Boolean UseColorPicker(Point theOrigin, ConstStr255Param thePrompt, const RGBCol
     return true;
 }
 
-static OSStatus ColorBoxHitTest(EventRef theEvent, ControlRef theControl)
-{
-    Point theWhere{};
-    Rect theBounds;
-    GetEventParameter(theEvent, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof theWhere, nullptr, &theWhere);
-    GetControlBounds(theControl, &theBounds);
-    ControlPartCode thePart = PtInRect(theWhere, &theBounds) ? kControlContentPart : kControlNoPart;
-    SetEventParameter(theEvent, kEventParamControlPart, typeControlPartCode, sizeof thePart, &thePart);
-    return noErr;
-}
-
 static OSStatus ColorBoxDrawControl(ControlRef theControl)
 {
     CGrafPtr theSavedPort;
@@ -104,7 +93,7 @@ OSStatus ColorBoxControlHandler(EventHandlerCallRef, EventRef theEvent, void*)
                       &theControl);
     if (!theControl) return eventNotHandledErr;
     switch (GetEventKind(theEvent)) {
-    case kEventControlHitTest: return ColorBoxHitTest(theEvent, theControl);
+    case kEventControlHitTest: return ContentHitTestHandler(theEvent, theControl);
     case kEventControlDraw: return ColorBoxDrawControl(theControl);
     // Not handled, so that the toolbox goes on and sends the box's command.
     case kEventControlHit: ColorBoxHit(theControl); return eventNotHandledErr;

@@ -54,17 +54,6 @@ void UnregisterPictureControl()
     lgNumberedImages.clear();
 }
 
-static OSStatus PictureHitTest(EventRef theEvent, ControlRef theControl)
-{
-    Point theWhere{};
-    Rect theBounds;
-    GetEventParameter(theEvent, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof theWhere, nullptr, &theWhere);
-    GetControlBounds(theControl, &theBounds);
-    ControlPartCode thePart = PtInRect(theWhere, &theBounds) ? kControlContentPart : kControlNoPart;
-    SetEventParameter(theEvent, kEventParamControlPart, typeControlPartCode, sizeof thePart, &thePart);
-    return noErr;
-}
-
 static void PictureDrawInPort(ControlRef theControl, CGrafPtr thePort)
 {
     static const RGBColor cWhite{0xFFFF, 0xFFFF, 0xFFFF};
@@ -111,7 +100,7 @@ OSStatus PictureControlHandler(EventHandlerCallRef, EventRef theEvent, void*)
                       &theControl);
     if (!theControl) return eventNotHandledErr;
     switch (GetEventKind(theEvent)) {
-    case kEventControlHitTest: return PictureHitTest(theEvent, theControl);
+    case kEventControlHitTest: return ContentHitTestHandler(theEvent, theControl);
     case kEventControlDraw: return PictureDraw(theControl);
     default: return eventNotHandledErr;
     }

@@ -420,7 +420,7 @@ TEST_F(PreviewTest, AboutWindowShowsNameAndVersionAndClosesEachTime)
         HeadlessPushKey(0x0D, 0);
         ShowAbout();
     }
-    const std::string theVersion = std::string("Version 3.0.0 (") + GLINT_PROCESSOR_TAG + " Universal)";
+    const std::string theVersion = std::string("Version 1.0.0 (") + GLINT_PROCESSOR_TAG + " Universal)";
     ASSERT_EQ(lgSeen.size(), 2u);
     for (const Seen& theSeen : lgSeen) {
         EXPECT_EQ(theSeen.name, "Glintweave");
