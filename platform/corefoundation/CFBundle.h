@@ -25,5 +25,8 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, C
 // A later bundle with the same identifier replaces the earlier one. fnfErr when Info.json is
 // missing, coreFoundationUnknownErr when it is damaged or names no identifier.
 OSStatus GlintRegisterBundle(const char* thePath, CFBundleRef* outBundle);
+// Forgets the bundle with this identifier (as when the folder goes away); references others
+// retained stay valid.
+void GlintUnregisterBundle(const char* theIdentifier);
 
 }

@@ -4,6 +4,7 @@
 #include "CFBase.h"
 
 typedef const struct __CFURL* CFURLRef;
+struct FSRef;
 
 extern "C" {
 
@@ -11,5 +12,7 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef allocator, const
                                                  Boolean isDirectory);
 // The path as a zero-terminated text; false when the buffer is too small.
 Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean resolveAgainstBase, UInt8* buffer, CFIndex maxBufLen);
+// False when nothing exists at the location.
+Boolean CFURLGetFSRef(CFURLRef url, FSRef* fsRef);
 
 }

@@ -97,6 +97,15 @@ OSStatus GlintRegisterBundle(const char* thePath, CFBundleRef* outBundle)
     return noErr;
 }
 
+void GlintUnregisterBundle(const char* theIdentifier)
+{
+    if (!theIdentifier) return;
+    const auto theFound = Registry().find(theIdentifier);
+    if (theFound == Registry().end()) return;
+    CFRelease(theFound->second);
+    Registry().erase(theFound);
+}
+
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID)
 {
     if (!bundleID) return nullptr;

@@ -1,4 +1,5 @@
 #include "CFURL.h"
+#include "Files.h"
 #include "cfobject.h"
 
 #include <cstring>
@@ -48,6 +49,13 @@ Boolean CFURLGetFileSystemRepresentation(CFURLRef url, Boolean, UInt8* buffer, C
     if (maxBufLen <= 0 || static_cast<size_t>(maxBufLen) < thePath.size() + 1) return false;
     std::memcpy(buffer, thePath.c_str(), thePath.size() + 1);
     return true;
+}
+
+Boolean CFURLGetFSRef(CFURLRef url, FSRef* fsRef)
+{
+    CFObject* theObject = CheckedObject(url);
+    if (theObject->typeID != kURLTypeID || !fsRef) return false;
+    return FSPathMakeRef(reinterpret_cast<const UInt8*>(url->path.c_str()), fsRef, nullptr) == noErr;
 }
 
 } // extern "C"

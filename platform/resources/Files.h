@@ -17,7 +17,8 @@ enum {
     dupFNErr = -48,
     permErr = -54,
     wrPermErr = -61,
-    dirNFErr = -120
+    dirNFErr = -120,
+    buffersTooSmall = -3008
 };
 
 // Open permissions.
@@ -46,6 +47,11 @@ typedef FSSpec* FSSpecPtr;
 static_assert(sizeof(FSSpec) == 70, "host records embed FSSpec at its classic size");
 static_assert(offsetof(FSSpec, parID) == 2 && offsetof(FSSpec, name) == 6, "FSSpec field offsets");
 
+// A reference to an existing file or folder; its contents are private to the File Manager.
+struct FSRef {
+    UInt8 hidden[80];
+};
+
 struct FInfo {
     OSType fdType;
     OSType fdCreator;
@@ -62,5 +68,11 @@ OSErr FSMakeFSSpec(SInt16 vRefNum, SInt32 dirID, ConstStr255Param fileName, FSSp
 OSErr FSPathMakeFSSpec(const char* path, FSSpec* theSpec);
 // Type and creator are kept in an extended attribute; a file without it reports zeros.
 OSErr FSpGetFInfo(const FSSpec* theSpec, FInfo* fndrInfo);
+
+// fnfErr when nothing exists at the path (UTF-8).
+OSStatus FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory);
+// The reference's path, zero-terminated; paramErr for a damaged reference, buffersTooSmall
+// when the path does not fit.
+OSStatus FSRefMakePath(const FSRef* ref, UInt8* path, UInt32 maxPathSize);
 
 }

@@ -49,6 +49,11 @@ SInt32 DirectoryIDForPath(const std::string& theFolder)
     return theID;
 }
 
+bool PathOfDirectoryID(SInt32 theDirID, std::string* thePath)
+{
+    return FolderOfID(theDirID, thePath);
+}
+
 bool PathOfFSSpec(const FSSpec& theSpec, std::string* thePath)
 {
     std::string theFolder;

@@ -10,4 +10,5 @@ set(GLINT_RESOURCES_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/filewrite.cpp
   ${CMAKE_CURRENT_LIST_DIR}/finderinfo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fsspec.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fsref.cpp
   ${CMAKE_CURRENT_LIST_DIR}/folders.cpp)

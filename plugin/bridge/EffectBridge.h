@@ -4,6 +4,8 @@
 
 #include "QuickDraw.h"
 
+struct _PluginParams;
+
 void InitEffectEngine();
 void InitMyPlugIn(Ptr* theData);
 void InitPluginData(void* theConfig);
@@ -15,3 +17,7 @@ void DoEffect(void* myConfig, GWorldPtr theSource, GWorldPtr theTarget, SInt32 c
               SInt16 transitionSelector);
 Ptr pNewConfig();
 void pDestroyConfig(Ptr theConfig);
+// Runs the configuration dialog on the host frame theGW (the caller's, overwritten while the
+// dialog previews) and returns when it has closed.
+void ConfigurePlugIn(void* theData, GWorldPtr theGW, _PluginParams* params, SInt32 firstFrameIndex,
+                     SInt32 numberOfFrames, SInt16 which);

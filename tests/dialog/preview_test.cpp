@@ -391,7 +391,7 @@ TEST_F(PreviewTest, ScreenshotsOfTheThreeWindows)
         ShowWindow(theOwner.window);
         SetControl32BitValue(gConfigWorkspace.clipSlider, 12);
         ClipSliderAction(gConfigWorkspace.clipSlider, 0);
-        const std::string thePath = std::string(GLINT_ARTIFACT_DIR) + "/dialog-" + theName;
+        const std::string thePath = std::string(GLINT_ARTIFACT_DIR) + "/preview-" + theName;
         WindowPicture thePicture = ReadWindowPicture(theOwner.window, thePath + ".ppm");
         ASSERT_FALSE(thePicture.rgb.empty());
         EXPECT_TRUE(WritePNG(thePath + ".png", thePicture.width, thePicture.height, thePicture.rgb));

@@ -1,6 +1,28 @@
 #include "basictx.h"
 
-HYPluginResult CustomButtons(SInt16, HYPluginParams*)
+#include "EffectBridge.h"
+#include "Globals.h"
+
+HYPluginResult CustomButtons(SInt16 which, HYPluginParams* params)
 {
-    return kPluginOK;
+    const SInt32 theFrameNumber = params->renderFrame + gMostRecentStartFrame;
+    SInt16 theWidth = 720;
+    SInt16 theHeight = 480;
+    switch (GetMediaFormat(gMasterConfig)) {
+    case 2: theHeight = 576; break;
+    case 3: theWidth = 960; theHeight = 540; break;
+    default: break;
+    }
+
+    GWorldPtr theGW = nullptr;
+    SInt16 theVolume = 0;
+    HYFrameCookie theCookie = nullptr;
+    const HYPluginResult theResult = params->procs->GetFrame(params->instance, theFrameNumber, &theGW, theWidth,
+                                                             theHeight, kDVHighQuality, &theVolume, &theCookie);
+    // Without a frame there is nothing to preview; the host learns why.
+    if (!theGW) return theResult != kPluginOK ? theResult : kPluginFailed;
+    if (theResult == kPluginOK)
+        ConfigurePlugIn(gMasterConfig, theGW, params, theFrameNumber, gMostRecentFrameCount, which);
+    (void)params->procs->ReleaseFrame(params->instance, theCookie);
+    return theResult;
 }
