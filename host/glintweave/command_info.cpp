@@ -58,9 +58,7 @@ int InfoCommand(const Arguments& theArguments)
                 theBundlePath = theValue;
                 continue;
             }
-            char* theEnd = nullptr;
-            theSpeed = std::strtof(theValue.c_str(), &theEnd);
-            if (theEnd == theValue.c_str() || *theEnd || !(theSpeed >= 0.0f && theSpeed <= 1.0f))
+            if (!ParseSpeed(theValue, theSpeed))
                 return Fail("--speed takes a number from 0 to 1, not '" + theValue + "'");
             continue;
         }

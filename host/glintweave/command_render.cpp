@@ -63,12 +63,10 @@ int RenderCommand(const Arguments& theArguments)
             if (i + 1 >= theArguments.size()) return Fail("render: " + theArgument + " needs a value");
             const std::string& theValue = theArguments[++i];
             if (theArgument == "--transition") {
-                theJob.which = theValue == "out" ? 1 : theValue == "in" ? 2 : theValue == "cross" ? 3 : -1;
+                theJob.which = ParseTransition(theValue);
                 if (theJob.which < 0) return Fail("--transition is out, in or cross, not '" + theValue + "'");
             } else if (theArgument == "--speed") {
-                char* theEnd = nullptr;
-                theJob.speed = std::strtof(theValue.c_str(), &theEnd);
-                if (theEnd == theValue.c_str() || *theEnd || !(theJob.speed >= 0.0f && theJob.speed <= 1.0f))
+                if (!ParseSpeed(theValue, theJob.speed))
                     return Fail("--speed takes a number from 0 to 1, not '" + theValue + "'");
             } else if (theArgument == "--size") {
                 if (!ParseSize(theValue, theJob.width, theJob.height))

@@ -10,6 +10,12 @@ int InfoCommand(const Arguments& theArguments);
 // Native builds only: they read and write movies with FFmpeg.
 int RenderCommand(const Arguments& theArguments);
 int DemoCommand(const Arguments& theArguments);
+int ConfigureCommand(const Arguments& theArguments);
+
+// 1 Out, 2 In, 3 Cross for "out", "in", "cross"; -1 for anything else.
+int ParseTransition(const std::string& theValue);
+// A speed from 0 to 1; false (outSpeed untouched) for anything else.
+bool ParseSpeed(const std::string& theValue, float& outSpeed);
 
 // A one-line error on stderr, prefixed with the program name; returns the failure status.
 int Fail(const std::string& theMessage);

@@ -15,6 +15,7 @@ void PrintUsage(FILE* theStream)
 #ifdef GLINT_WITH_VIDEO
                "  render    a movie with a transition from your clips\n"
                "  demo      test clips, all three transitions and a contact sheet\n"
+               "  configure the transition's settings dialog on your clips\n"
 #endif
                "\n"
                "Run 'glintweave <command> --help' for a command's options.\n",
@@ -41,6 +42,7 @@ int main(int argc, char** argv)
 #ifdef GLINT_WITH_VIDEO
     if (theCommand == "render") return RenderCommand(theArguments);
     if (theCommand == "demo") return DemoCommand(theArguments);
+    if (theCommand == "configure") return ConfigureCommand(theArguments);
 #endif
     PrintUsage(stderr);
     return Fail("unknown command '" + theCommand + "'");

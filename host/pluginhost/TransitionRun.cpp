@@ -85,3 +85,18 @@ bool RunTransition(HostSession& theSession, const TransitionPlan& thePlan,
     (void)theSession.Call(thePlan.which, kPlugTerminate);
     return theSucceeded;
 }
+
+bool PressCustomButton(HostSession& theSession, SInt32 theWhich, SInt32 theFrame, std::string& outError)
+{
+    // A button press carries no placement of its own: the plug-in remembers the last frame request's.
+    HYPluginParams& theParams = theSession.Params();
+    theParams.startFrame = 0;
+    theParams.frameCount = 0;
+    theParams.renderFrame = theFrame;
+    const SInt32 theResult = theSession.Call(theWhich, kPlugCustomButtonClick);
+    if (theResult != kPluginOK) {
+        outError = Failure("custom button", theResult, theSession);
+        return false;
+    }
+    return true;
+}

@@ -30,4 +30,8 @@ bool AskTransitionLayout(HostSession& theSession, const TransitionPlan& thePlan,
 bool RunTransition(HostSession& theSession, const TransitionPlan& thePlan,
                    const std::function<bool(SInt32 theIndex, GWorldPtr theFrame)>& theSink, std::string& outError);
 
+// The user presses the effect's custom button with frame theFrame of the transition on screen:
+// the plug-in opens its configuration dialog and returns when it has closed.
+bool PressCustomButton(HostSession& theSession, SInt32 theWhich, SInt32 theFrame, std::string& outError);
+
 const char* ResultName(SInt32 theResult);

@@ -27,3 +27,13 @@ bool MovieClips::GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudi
     video::FrameSource* theClip = ClipOf(theFrameNumber, theClipFrame, outError);
     return theClip && theClip->GetFrameAudio(theClipFrame, outAudio, outError);
 }
+
+std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, std::string& outError)
+{
+    std::unique_ptr<video::FrameSource> theClip = video::FrameSource::Open(thePath, outError);
+    if (theClip && theClip->Info().frameCount <= 0) {
+        outError = thePath + ": the clip has no frames";
+        return nullptr;
+    }
+    return theClip;
+}

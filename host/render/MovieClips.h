@@ -4,6 +4,8 @@
 #include "ClipFrames.h"
 #include "FrameSource.h"
 
+#include <memory>
+
 class MovieClips : public ClipFrames {
 public:
     MovieClips(video::FrameSource& theClipA, video::FrameSource* theClipB) : lgClipA(theClipA), lgClipB(theClipB) {}
@@ -20,3 +22,6 @@ private:
     video::FrameSource& lgClipA;
     video::FrameSource* lgClipB;
 };
+
+// A clip with at least one frame, or null with the reason.
+std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, std::string& outError);

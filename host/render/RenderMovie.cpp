@@ -85,16 +85,6 @@ private:
     std::unique_ptr<OpaqueGrafPort, GWorldDeleter> lgCopy;
 };
 
-std::unique_ptr<video::FrameSource> OpenClip(const std::string& thePath, std::string& outError)
-{
-    std::unique_ptr<video::FrameSource> theClip = video::FrameSource::Open(thePath, outError);
-    if (theClip && theClip->Info().frameCount <= 0) {
-        outError = thePath + ": the clip has no frames";
-        return nullptr;
-    }
-    return theClip;
-}
-
 } // namespace
 
 bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
@@ -105,10 +95,10 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
         outError = "a Cross needs two clips";
         return false;
     }
-    std::unique_ptr<video::FrameSource> theClipA = OpenClip(theJob.clipA, outError);
+    std::unique_ptr<video::FrameSource> theClipA = OpenMovieClip(theJob.clipA, outError);
     if (!theClipA) return false;
     std::unique_ptr<video::FrameSource> theClipB;
-    if (theJob.which == 3 && !(theClipB = OpenClip(theJob.clipB, outError))) return false;
+    if (theJob.which == 3 && !(theClipB = OpenMovieClip(theJob.clipB, outError))) return false;
 
     RenderJob theSized = theJob;
     if (theSized.width <= 0 || theSized.height <= 0) {

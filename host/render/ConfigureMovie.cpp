@@ -1,0 +1,28 @@
+#include "ConfigureMovie.h"
+
+#include "MovieClips.h"
+#include "TransitionRun.h"
+
+#include <algorithm>
+
+bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, std::string& outError)
+{
+    if (theJob.which == 3 && theJob.clipB.empty()) {
+        outError = "a Cross needs two clips";
+        return false;
+    }
+    std::unique_ptr<video::FrameSource> theClipA = OpenMovieClip(theJob.clipA, outError);
+    if (!theClipA) return false;
+    std::unique_ptr<video::FrameSource> theClipB;
+    if (theJob.which == 3 && !(theClipB = OpenMovieClip(theJob.clipB, outError))) return false;
+
+    MovieClips theClips(*theClipA, theClipB.get());
+    HostSession theSession(theMain, theClips);
+    // Small proxy frames, as an editor's timeline shows them: the run only has to leave the
+    // plug-in the transition's placement.
+    const SInt32 theWidth = 320;
+    const SInt32 theHeight = std::max<SInt32>(2, theWidth * theClipA->Info().height / std::max(1, theClipA->Info().width));
+    const TransitionPlan thePlan{theJob.which, theJob.speed, SInt16(theWidth), SInt16(theHeight), true};
+    if (!RunTransition(theSession, thePlan, [](SInt32, GWorldPtr) { return true; }, outError)) return false;
+    return PressCustomButton(theSession, theJob.which, 0, outError);
+}
