@@ -96,7 +96,11 @@ HostSession* HostSession::SessionOf(HYPluginInstance theInstance)
 Ptr HostSession::NewPtrCallback(SInt32 theSize)
 {
     if (lgCallingSession && lgCallingSession->CountCall(HostCallback::NewPtr)) return nullptr;
-    return NewPtr(theSize);
+    // The editor's blocks come uncleared; filling them makes a plug-in that relies on zeros fail
+    // on every machine, not only where fresh memory happens to be clear.
+    Ptr theBlock = NewPtr(theSize);
+    if (theBlock && theSize > 0) std::memset(theBlock, 0xA5, size_t(theSize));
+    return theBlock;
 }
 
 void HostSession::DisposePtrCallback(Ptr thePtr)

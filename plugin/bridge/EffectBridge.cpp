@@ -23,6 +23,8 @@ void InitEffectEngine()
 void InitMyPlugIn(Ptr* theData)
 {
     Assert(*theData, PSTR("Unable to allocate new data structure"));
+    // The host's allocator hands out uncleared memory; the reset leaves the map reference alone.
+    std::memset(*theData, 0, cConfigSize);
     CreateConfigFile();
     InitPluginData(*theData);
 }
