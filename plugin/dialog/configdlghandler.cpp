@@ -25,7 +25,6 @@ constexpr OSType cClipSig = FOUR_CHAR_CODE("Clip");
 constexpr OSType cColorSig = FOUR_CHAR_CODE("Colr");
 constexpr OSType cColorLegendSig = FOUR_CHAR_CODE("CLgd");
 constexpr OSType cSliderLegendSig = FOUR_CHAR_CODE("Lgnd");
-constexpr OSType cFrameTextSig = FOUR_CHAR_CODE("ClpM");
 constexpr OSType cMethodSig = FOUR_CHAR_CODE("Meth");
 constexpr OSType cMediaSig = FOUR_CHAR_CODE("Medi");
 constexpr OSType cKeepSig = FOUR_CHAR_CODE("Keep");
@@ -62,13 +61,7 @@ void StepPreviewFrame(SInt32 theStep)
     gConfigWorkspace.currFrameIndex = theFrame;
     SetControl32BitValue(gConfigWorkspace.clipSlider, theFrame);
     AccessRenderAndBlit(theFrame);
-    Str255 theText;
-    Str255 theMax;
-    Num2Text(theFrame, theText);
-    AppendCStr(theText, "/");
-    Num2Text(gConfigWorkspace.maxFrameIndex, theMax);
-    AppendPStr(theText, theMax);
-    SimpleSetControlText(gConfigWorkspace.theWindow, cFrameTextSig, 1, theText);
+    ShowFrameText(theFrame);
 }
 
 void ResetToDefaults(pluginDataPtr theConfig)

@@ -22,7 +22,8 @@ HYPluginParams* HostParams()
     return static_cast<HYPluginParams*>(gConfigWorkspace.iMovieParams);
 }
 
-// "k/max" next to the clip slider.
+} // namespace
+
 void ShowFrameText(SInt32 theFrame)
 {
     Str255 theText;
@@ -33,8 +34,6 @@ void ShowFrameText(SInt32 theFrame)
     AppendPStr(theText, theMax);
     SimpleSetControlText(gConfigWorkspace.theWindow, cFrameTextSig, 1, theText);
 }
-
-} // namespace
 
 void ReRenderAndBlit()
 {

@@ -10,5 +10,7 @@ void ReRenderAndBlit();
 void AccessRenderAndBlit(SInt32 theVal);
 // The clip slider's live action: previews the frame the slider points at.
 void ClipSliderAction(ControlRef theControl, ControlPartCode thePart);
+// "k/max" next to the clip slider.
+void ShowFrameText(SInt32 theFrame);
 // Binds the effect sliders and the clip slider of a freshly opened window.
 void SetupSliders(WindowRef theWindow);
