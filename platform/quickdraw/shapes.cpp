@@ -5,6 +5,9 @@
 #include "paint.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 using namespace quickdraw_internal;
@@ -29,17 +32,12 @@ Shape MakeShape(const Rect& theBounds, SInt64 theOvalWidth, SInt64 theOvalHeight
                  std::clamp(theOvalHeight, SInt64(0), std::max(SInt64(0), theHeight))};
 }
 
+// The integer square root, exact on every target: the floating-point estimate is only a start.
 UInt64 SquareRoot(UInt64 theValue)
 {
-    UInt64 theRoot = 0;
-    for (UInt64 theBit = UInt64(1) << 62; theBit != 0; theBit >>= 2) {
-        if (theValue >= theRoot + theBit) {
-            theValue -= theRoot + theBit;
-            theRoot = (theRoot >> 1) + theBit;
-        } else {
-            theRoot >>= 1;
-        }
-    }
+    UInt64 theRoot = static_cast<UInt64>(std::sqrt(static_cast<double>(theValue)));
+    while (theRoot * theRoot > theValue) --theRoot;
+    while ((theRoot + 1) * (theRoot + 1) <= theValue) ++theRoot;
     return theRoot;
 }
 
@@ -108,7 +106,9 @@ private:
     std::vector<SInt64> mSteps;
 };
 
-// Fills theOuter less theInner (when given) in the current port.
+// Fills theOuter less theInner (when given) in the current port. A row whose lines meet the
+// shapes where the previous row's did has the same coverage; only covered pixels are painted, so
+// the long straight sides of a frame cost little.
 void PaintShape(PaintKind theKind, const Shape& theOuter, const Shape* theInner)
 {
     Painter thePainter;
@@ -117,16 +117,39 @@ void PaintShape(PaintKind theKind, const Shape& theOuter, const Shape* theInner)
     const int theWidth = theArea.right - theArea.left;
     RowCover theCover(theArea.left, theWidth);
     std::vector<UInt8> theCoverage(theWidth);
+    std::vector<std::pair<int, int>> theRuns; // [first, end) of covered pixels
+    // Per line: the outer shape's extent, then the inner one's; (0, 0) where a line misses it.
+    std::array<SInt64, 4 * cSubRows> theExtents{}, thePrevious{};
     for (int theRow = theArea.top; theRow < theArea.bottom; ++theRow) {
-        theCover.Clear();
         for (int theLine = 0; theLine < cSubRows; ++theLine) {
             const SInt64 theY = theRow * cSubUnits + 2 * theLine + 1;
-            SInt64 theLeft, theRight;
-            if (ShapeExtent(theOuter, theY, &theLeft, &theRight)) theCover.Add(theLeft, theRight, 1);
-            if (theInner && ShapeExtent(*theInner, theY, &theLeft, &theRight)) theCover.Add(theLeft, theRight, -1);
+            SInt64* theLineExtents = &theExtents[4 * theLine];
+            if (!ShapeExtent(theOuter, theY, &theLineExtents[0], &theLineExtents[1]))
+                theLineExtents[0] = theLineExtents[1] = 0;
+            if (!theInner || !ShapeExtent(*theInner, theY, &theLineExtents[2], &theLineExtents[3]))
+                theLineExtents[2] = theLineExtents[3] = 0;
         }
-        theCover.Coverage(theCoverage);
-        PaintCoverage(thePainter, theRow, theArea.left, theCoverage.data(), theWidth);
+        if (theRow == theArea.top || theExtents != thePrevious) {
+            theCover.Clear();
+            for (int theLine = 0; theLine < cSubRows; ++theLine) {
+                theCover.Add(theExtents[4 * theLine], theExtents[4 * theLine + 1], 1);
+                theCover.Add(theExtents[4 * theLine + 2], theExtents[4 * theLine + 3], -1);
+            }
+            theCover.Coverage(theCoverage);
+            theRuns.clear();
+            for (int i = 0; i < theWidth;) {
+                if (theCoverage[i] == 0) {
+                    ++i;
+                    continue;
+                }
+                const int theFirst = i;
+                while (i < theWidth && theCoverage[i] != 0) ++i;
+                theRuns.emplace_back(theFirst, i);
+            }
+            thePrevious = theExtents;
+        }
+        for (const auto& [theFirst, theEnd] : theRuns)
+            PaintCoverage(thePainter, theRow, theArea.left + theFirst, &theCoverage[theFirst], theEnd - theFirst);
     }
 }
 

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 using namespace testing_support;
@@ -125,6 +129,121 @@ TEST(CopyBits, DownscalingAveragesAndUpscalingInterpolates)
     CopyBits(GetPortBitMapForCopyBits(theSource.get()), GetPortBitMapForCopyBits(theWide.get()), &theSourceRect,
              &theWideRect, srcCopy, nullptr);
     EXPECT_EQ(Pixels(theWide.get()), (std::vector<UInt32>{0xFF000000u, 0xFF323232u, 0xFF969696u, 0xFFC8C8C8u}));
+}
+
+namespace {
+
+// Each destination pixel's source pixels and shares along one axis, worked out directly in
+// floating point: the overlap with its span when shrinking, linear interpolation when
+// enlarging; pixels beyond the readable source repeat its edge.
+std::vector<std::vector<std::pair<int, double>>> ReferenceTaps(int theSrcStart, int theSrcCount, int theDstCount,
+                                                               int theLow, int theHigh)
+{
+    const double theScale = double(theSrcCount) / theDstCount;
+    auto clampIndex = [&](int i) { return std::clamp(i, theLow, theHigh - 1); };
+    std::vector<std::vector<std::pair<int, double>>> theTaps(theDstCount);
+    for (int d = 0; d < theDstCount; ++d) {
+        const double s0 = theSrcStart + d * theScale, s1 = s0 + theScale;
+        if (theScale > 1) {
+            for (int i = int(std::floor(s0)); i < s1; ++i)
+                theTaps[d].emplace_back(clampIndex(i), (std::min(s1, i + 1.0) - std::max(s0, double(i))) / theScale);
+        } else {
+            const double theCentre = (s0 + s1) / 2 - 0.5, theLow = std::floor(theCentre);
+            theTaps[d] = {{clampIndex(int(theLow)), 1 - (theCentre - theLow)}, {clampIndex(int(theLow) + 1), theCentre - theLow}};
+        }
+    }
+    return theTaps;
+}
+
+UInt8 MixedByte(UInt32& theSeed)
+{
+    theSeed = theSeed * 1103515245u + 12345u;
+    const UInt32 theValue = theSeed >> 16;
+    return theValue % 3 == 0 ? 0 : theValue % 3 == 1 ? 255 : UInt8(theValue >> 2);
+}
+
+} // namespace
+
+// Odd sizes and ratios, clipping and sources that reach past their bounds, against the direct
+// computation; bytes of 0 and 255 are frequent, where sums that lose track of their sign show.
+TEST(CopyBits, ScalingMatchesADirectAreaAverageOrInterpolation)
+{
+    const struct Case {
+        int srcWidth, srcHeight;
+        Rect srcRect;
+        int dstWidth, dstHeight;
+        Rect dstRect;
+    } theCases[] = {
+        {72, 58, {0, 0, 58, 72}, 30, 24, {0, 0, 24, 30}},     // about 2.4, the PAL preview
+        {95, 54, {0, 0, 54, 95}, 38, 22, {0, 0, 22, 38}},     // 2.5 across, 2.45 down
+        {40, 30, {0, 0, 30, 40}, 20, 15, {0, 0, 15, 20}},     // halving
+        {33, 21, {0, 0, 21, 33}, 11, 7, {0, 0, 7, 11}},       // thirds
+        {21, 3, {0, 0, 3, 21}, 9, 2, {0, 0, 2, 9}},           // a last share rounded below nothing
+        {7, 5, {0, 0, 5, 7}, 17, 11, {0, 0, 11, 17}},         // enlarging
+        {50, 5, {0, 0, 5, 50}, 13, 17, {0, 0, 17, 13}},       // shrinking across, enlarging down
+        {64, 48, {3, 5, 40, 60}, 30, 20, {-4, -6, 22, 25}},   // part of the source, clipped destination
+        {20, 16, {-3, -2, 18, 23}, 9, 8, {0, 0, 8, 9}},       // a source rectangle past the bounds
+        {9, 9, {-1, 0, 8, 9}, 9, 9, {0, 0, 9, 9}},            // same size, shifted off the top
+    };
+    UInt32 theSeed = 7;
+    for (const Case& theCase : theCases) {
+        SCOPED_TRACE(testing::Message() << theCase.srcWidth << "x" << theCase.srcHeight << " to " << theCase.dstWidth
+                                        << "x" << theCase.dstHeight);
+        GWorldOwner theSource = MakeGWorld(theCase.srcWidth, theCase.srcHeight);
+        GWorldOwner theDest = MakeGWorld(theCase.dstWidth, theCase.dstHeight);
+        for (int r = 0; r < theCase.srcHeight; ++r)
+            for (int c = 0; c < theCase.srcWidth * 4; ++c) PixelAt(theSource.get(), r, 0)[c] = MixedByte(theSeed);
+        FillColor(theDest.get(), 0x12345678);
+        CopyBits(GetPortBitMapForCopyBits(theSource.get()), GetPortBitMapForCopyBits(theDest.get()), &theCase.srcRect,
+                 &theCase.dstRect, srcCopy, nullptr);
+
+        const Rect& s = theCase.srcRect;
+        const Rect& d = theCase.dstRect;
+        const auto theColumns = ReferenceTaps(s.left, s.right - s.left, d.right - d.left, std::max<int>(s.left, 0),
+                                              std::min<int>(s.right, theCase.srcWidth));
+        const auto theRows = ReferenceTaps(s.top, s.bottom - s.top, d.bottom - d.top, std::max<int>(s.top, 0),
+                                           std::min<int>(s.bottom, theCase.srcHeight));
+        int theWorst = 0;
+        for (int r = 0; r < theCase.dstHeight; ++r) {
+            for (int c = 0; c < theCase.dstWidth; ++c) {
+                const bool theInside = r >= d.top && r < d.bottom && c >= d.left && c < d.right;
+                for (int ch = 0; ch < 4; ++ch) {
+                    int theExpected = int((0x12345678u >> (24 - 8 * ch)) & 0xFF);
+                    if (theInside) {
+                        double theValue = 0;
+                        for (auto [theRow, theRowShare] : theRows[r - d.top])
+                            for (auto [theColumn, theColumnShare] : theColumns[c - d.left])
+                                theValue += theRowShare * theColumnShare * PixelAt(theSource.get(), theRow, theColumn)[ch];
+                        theExpected = int(std::lround(theValue));
+                    }
+                    theWorst = std::max(theWorst, std::abs(PixelAt(theDest.get(), r, c)[ch] - theExpected));
+                }
+            }
+        }
+        EXPECT_LE(theWorst, 1);
+    }
+}
+
+// Scaling within one buffer reads every source pixel before it is overwritten.
+TEST(CopyBits, ScalingOntoItselfGivesWhatAScaledCopyGives)
+{
+    const struct {
+        Rect source, dest;
+    } theCases[] = {{{0, 0, 30, 40}, {5, 7, 20, 27}}, {{2, 3, 12, 15}, {0, 0, 30, 40}}, {{10, 10, 30, 40}, {0, 0, 26, 33}}};
+    for (const auto& theCase : theCases) {
+        GWorldOwner theGW = MakeGWorld(40, 30), theOriginal = MakeGWorld(40, 30), theExpected = MakeGWorld(40, 30);
+        Fill(theGW.get(), [](int r, int c) { return 0xFF000000u | UInt32(r * 8) << 16 | UInt32(c * 6) << 8 | UInt32((r * c) & 0xFF); });
+        const Rect theAll{0, 0, 30, 40};
+        CopyBits(GetPortBitMapForCopyBits(theGW.get()), GetPortBitMapForCopyBits(theOriginal.get()), &theAll, &theAll,
+                 srcCopy, nullptr);
+        CopyBits(GetPortBitMapForCopyBits(theGW.get()), GetPortBitMapForCopyBits(theExpected.get()), &theAll, &theAll,
+                 srcCopy, nullptr);
+        CopyBits(GetPortBitMapForCopyBits(theOriginal.get()), GetPortBitMapForCopyBits(theExpected.get()),
+                 &theCase.source, &theCase.dest, srcCopy, nullptr);
+        CopyBits(GetPortBitMapForCopyBits(theGW.get()), GetPortBitMapForCopyBits(theGW.get()), &theCase.source,
+                 &theCase.dest, srcCopy, nullptr);
+        EXPECT_EQ(Pixels(theGW.get()), Pixels(theExpected.get()));
+    }
 }
 
 TEST(QuickDrawState, PortColoursAndPenBelongToTheCurrentPort)
