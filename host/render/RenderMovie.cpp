@@ -92,6 +92,8 @@ std::unique_ptr<video::FrameSource> OpenClip(const std::string& thePath, std::st
         outError = thePath + ": the clip has no frames";
         return nullptr;
     }
+    // Every frame is asked for once: a cache would only cost a copy of each.
+    if (theClip) theClip->SetCacheLimits(0, 0);
     return theClip;
 }
 
