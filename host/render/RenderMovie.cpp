@@ -100,7 +100,7 @@ std::unique_ptr<video::FrameSource> OpenClip(const std::string& thePath, std::st
 } // namespace
 
 bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
-                 std::string& outError)
+                 std::string& outError, RenderStatistics* outStatistics)
 {
     if (!video::CheckMovieOutput(theJob.output, outError)) return false;
     if (theJob.which == 3 && theJob.clipB.empty()) {
@@ -165,5 +165,7 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
         return false;
     }
     if (!theRender.CopyFrames(theTailFirst, theTailEnd, outError)) return false;
-    return theWriter->Finish(outError);
+    if (!theWriter->Finish(outError)) return false;
+    if (outStatistics) *outStatistics = RenderStatistics{theWriter->FramesWritten(), theSession.PluginSeconds()};
+    return true;
 }
