@@ -40,7 +40,29 @@ constexpr Weights WeightsFor(double theKr, double theKb)
 constexpr Weights cBt709 = WeightsFor(0.2126, 0.0722);
 constexpr Weights cBt601 = WeightsFor(0.299, 0.114);
 
-// Byte positions of red, green and blue in a pixel read as one native 32-bit value.
+// Fixed-point weights of Y, Cb and Cr for R, G and B, from limited or full range.
+struct RgbWeights {
+    int y, yOffset;
+    int rv, gu, gv, bu;
+};
+
+constexpr RgbWeights RgbWeightsFor(double theKr, double theKb, bool theFullRange)
+{
+    const double theKg = 1.0 - theKr - theKb;
+    const double theY = theFullRange ? 1.0 : 255.0 / 219.0, theC = theFullRange ? 1.0 : 255.0 / 224.0;
+    return RgbWeights{Fixed(theY),
+                      theFullRange ? 0 : 16,
+                      Fixed(theC * 2 * (1 - theKr)),
+                      Fixed(-theC * 2 * (1 - theKb) * theKb / theKg),
+                      Fixed(-theC * 2 * (1 - theKr) * theKr / theKg),
+                      Fixed(theC * 2 * (1 - theKb))};
+}
+
+constexpr RgbWeights cRgb709[2] = {RgbWeightsFor(0.2126, 0.0722, false), RgbWeightsFor(0.2126, 0.0722, true)};
+constexpr RgbWeights cRgb601[2] = {RgbWeightsFor(0.299, 0.114, false), RgbWeightsFor(0.299, 0.114, true)};
+
+// Byte positions of alpha, red, green and blue in a pixel read as one native 32-bit value.
+constexpr int cAlphaShift = std::endian::native == std::endian::little ? 0 : 24;
 constexpr int cRedShift = std::endian::native == std::endian::little ? 8 : 16;
 constexpr int cGreenShift = std::endian::native == std::endian::little ? 16 : 8;
 constexpr int cBlueShift = std::endian::native == std::endian::little ? 24 : 0;
@@ -102,7 +124,47 @@ GLINT_VECTOR_CLONES void ChromaRow(const uint32_t* __restrict theAbove, const ui
     }
 }
 
+inline uint32_t ToByte(int theValue)
+{
+    return uint32_t(std::clamp((theValue + (1 << (cShift - 1))) >> cShift, 0, 255));
+}
+
+// Each chroma sample serves the two pixels of its column pair, as in the scaler's own
+// same-size conversion.
+GLINT_VECTOR_CLONES void RgbRow(const uint8_t* __restrict theY, const uint8_t* __restrict theU,
+                                const uint8_t* __restrict theV, int thePairs, uint32_t* __restrict theRow,
+                                const RgbWeights& theWeights)
+{
+    const RgbWeights w = theWeights;
+    for (int x = 0; x < thePairs; ++x) {
+        const int u = theU[x] - 128, v = theV[x] - 128;
+        const int r = w.rv * v, g = w.gu * u + w.gv * v, b = w.bu * u;
+        for (int i = 0; i < 2; ++i) {
+            const int y = w.y * (theY[2 * x + i] - w.yOffset);
+            theRow[2 * x + i] = (0xFFu << cAlphaShift) | (ToByte(y + r) << cRedShift) | (ToByte(y + g) << cGreenShift) |
+                                (ToByte(y + b) << cBlueShift);
+        }
+    }
+}
+
 } // namespace
+
+bool Yuv420ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, AVColorSpace theSpace, bool theFullRange)
+{
+    const bool theKnownSpace = theSpace == AVCOL_SPC_BT709 || theSpace == AVCOL_SPC_SMPTE170M || theSpace == AVCOL_SPC_BT470BG;
+    if ((theFrame->format != AV_PIX_FMT_YUV420P && theFrame->format != AV_PIX_FMT_YUVJ420P) || !theKnownSpace ||
+        theTarget.width != theFrame->width || theTarget.height != theFrame->height || theTarget.width % 2 ||
+        theTarget.height % 2 || theTarget.rowBytes % 4 || reinterpret_cast<std::uintptr_t>(theTarget.base) % 4)
+        return false;
+    const RgbWeights& theWeights = (theSpace == AVCOL_SPC_BT709 ? cRgb709 : cRgb601)[theFullRange ? 1 : 0];
+    for (int y = 0; y < theTarget.height; ++y) {
+        RgbRow(theFrame->data[0] + std::ptrdiff_t(y) * theFrame->linesize[0],
+               theFrame->data[1] + std::ptrdiff_t(y / 2) * theFrame->linesize[1],
+               theFrame->data[2] + std::ptrdiff_t(y / 2) * theFrame->linesize[2], theTarget.width / 2,
+               reinterpret_cast<uint32_t*>(theTarget.base + std::ptrdiff_t(y) * theTarget.rowBytes), theWeights);
+    }
+    return true;
+}
 
 bool ArgbToYuv420(const ArgbPixels& theSource, AVFrame* theFrame, AVColorSpace theSpace)
 {

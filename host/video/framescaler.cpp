@@ -82,6 +82,7 @@ bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, s
 {
     int theSpace = theFrame->colorspace;
     if (theSpace == AVCOL_SPC_UNSPECIFIED || theSpace == AVCOL_SPC_RGB) theSpace = ColorSpaceForHeight(theFrame->height);
+    if (Yuv420ToArgb(theFrame, theTarget, AVColorSpace(theSpace), IsFullRangeYuv(theFrame))) return true;
     Setup theSetup{theFrame->width,  theFrame->height, theFrame->format, theTarget.width,
                    theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         IsFullRangeYuv(theFrame) ? 1 : 0};
     SwsContext* theContext = Prepare(theSetup, theError);

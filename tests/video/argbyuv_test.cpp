@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace {
@@ -103,6 +104,43 @@ TEST(ArgbToYuv420, ChromaWeighsColumnPairsAndRowsOneThreeThreeOne)
     EXPECT_EQ(thePlanes.V(0, 1), 133);
 }
 
+TEST(Yuv420ToArgb, GivesBackTheStandardColours)
+{
+    struct FullRangeCase {
+        const char* name;
+        AVColorSpace space;
+        int y, u, v;
+        Colour colour;
+    };
+    std::vector<FullRangeCase> theCases = {{"black full", AVCOL_SPC_BT709, 0, 128, 128, {0, 0, 0}},
+                                           {"white full", AVCOL_SPC_BT709, 255, 128, 128, {255, 255, 255}},
+                                           {"red 601 full", AVCOL_SPC_SMPTE170M, 76, 85, 255, {255, 0, 0}}};
+    for (const ColourCase& theCase : cCases) {
+        theCases.push_back({theCase.name, theCase.space, theCase.y, theCase.u, theCase.v, theCase.colour});
+    }
+    for (const FullRangeCase& theCase : theCases) {
+        SCOPED_TRACE(theCase.name);
+        const bool theFullRange = std::string(theCase.name).find("full") != std::string::npos;
+        Planes thePlanes = NewPlanes(2, 2);
+        for (int i = 0; i < 4; ++i) thePlanes.frame->data[0][(i / 2) * thePlanes.frame->linesize[0] + i % 2] = uint8_t(theCase.y);
+        thePlanes.frame->data[1][0] = uint8_t(theCase.u);
+        thePlanes.frame->data[2][0] = uint8_t(theCase.v);
+        const int theRowBytes = 12; // padded
+        std::vector<uint8_t> thePixels(2 * theRowBytes, 0);
+        ASSERT_TRUE(video::Yuv420ToArgb(thePlanes.frame.get(), {thePixels.data(), theRowBytes, 2, 2}, theCase.space,
+                                        theFullRange));
+        for (int i = 0; i < 4; ++i) {
+            const uint8_t* thePixel = &thePixels[size_t((i / 2) * theRowBytes + 4 * (i % 2))];
+            EXPECT_EQ(thePixel[0], 255);
+            // The table's values are rounded: the colour comes back within two levels.
+            EXPECT_NEAR(thePixel[1], theCase.colour.r, 2);
+            EXPECT_NEAR(thePixel[2], theCase.colour.g, 2);
+            EXPECT_NEAR(thePixel[3], theCase.colour.b, 2);
+        }
+        EXPECT_EQ(thePixels[8], 0) << "the row's padding is left alone";
+    }
+}
+
 TEST(ArgbToYuv420, LeavesOtherSizesAndFormatsToTheScaler)
 {
     std::vector<uint8_t> thePixels(4 * 6 * 4);
@@ -114,5 +152,9 @@ TEST(ArgbToYuv420, LeavesOtherSizesAndFormatsToTheScaler)
         Planes thePlanes = NewPlanes(theCase.frameWidth, theCase.frameHeight, theCase.format);
         EXPECT_FALSE(video::ArgbToYuv420({thePixels.data(), 16, theCase.width, theCase.height}, thePlanes.frame.get(),
                                          AVCOL_SPC_BT709));
+        EXPECT_FALSE(video::Yuv420ToArgb(thePlanes.frame.get(), {thePixels.data(), 16, theCase.width, theCase.height},
+                                         AVCOL_SPC_BT709, false));
     }
+    Planes thePlanes = NewPlanes(4, 4);
+    EXPECT_FALSE(video::Yuv420ToArgb(thePlanes.frame.get(), {thePixels.data(), 16, 4, 4}, AVCOL_SPC_BT2020_NCL, false));
 }
