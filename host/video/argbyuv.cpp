@@ -93,58 +93,67 @@ inline uint8_t Chroma(int theR, int theG, int theB, int theWr, int theWg, int th
 #define GLINT_VECTOR_CLONES
 #endif
 
-GLINT_VECTOR_CLONES void LumaRow(const uint32_t* __restrict theRow, int theWidth, uint8_t* __restrict theY,
-                                 const Weights& theWeights)
+// The weights come by value: through a reference, every store of a byte could change them.
+GLINT_VECTOR_CLONES void WriteLumaRow(const uint32_t* __restrict theRow, int theWidth, uint8_t* __restrict theY,
+                                      Weights theWeights)
 {
-    const Weights w = theWeights;
-    for (int x = 0; x < theWidth; ++x) theY[x] = Luma(theRow[x], w);
+    for (int x = 0; x < theWidth; ++x) theY[x] = Luma(theRow[x], theWeights);
 }
 
 // Pairs of columns, and rows weighted 1, 3, 3, 1 around the pair the chroma row belongs to: the
 // filter the general scaler uses, whose smoother chroma costs the encoder fewer bits than a 2x2
 // mean where pictures are noisy, as in the middle of a dissolve.
-GLINT_VECTOR_CLONES void ChromaRow(const uint32_t* __restrict theAbove, const uint32_t* __restrict theTop,
-                                   const uint32_t* __restrict theBottom, const uint32_t* __restrict theBelow,
-                                   int thePairs, uint8_t* __restrict theU, uint8_t* __restrict theV,
-                                   const Weights& theWeights)
+GLINT_VECTOR_CLONES void WriteChromaRow(const uint32_t* __restrict theAbove, const uint32_t* __restrict theTop,
+                                        const uint32_t* __restrict theBottom, const uint32_t* __restrict theBelow,
+                                        int thePairs, uint8_t* __restrict theU, uint8_t* __restrict theV,
+                                        Weights theWeights)
 {
-    const Weights w = theWeights;
     auto theSum = [](const uint32_t* theRow, int x, int theShift) {
         return Channel(theRow[2 * x], theShift) + Channel(theRow[2 * x + 1], theShift);
     };
+    auto theWeighted = [&](int x, int theShift) {
+        return theSum(theAbove, x, theShift) + 3 * theSum(theTop, x, theShift) + 3 * theSum(theBottom, x, theShift) +
+               theSum(theBelow, x, theShift);
+    };
+    const Weights& w = theWeights;
     for (int x = 0; x < thePairs; ++x) {
-        int theChannels[3];
-        int i = 0;
-        for (int theShift : {cRedShift, cGreenShift, cBlueShift}) {
-            theChannels[i++] = theSum(theAbove, x, theShift) + 3 * theSum(theTop, x, theShift) +
-                               3 * theSum(theBottom, x, theShift) + theSum(theBelow, x, theShift);
-        }
-        theU[x] = Chroma(theChannels[0], theChannels[1], theChannels[2], w.ur, w.ug, w.ub);
-        theV[x] = Chroma(theChannels[0], theChannels[1], theChannels[2], w.vr, w.vg, w.vb);
+        const int theRed = theWeighted(x, cRedShift), theGreen = theWeighted(x, cGreenShift),
+                  theBlue = theWeighted(x, cBlueShift);
+        theU[x] = Chroma(theRed, theGreen, theBlue, w.ur, w.ug, w.ub);
+        theV[x] = Chroma(theRed, theGreen, theBlue, w.vr, w.vg, w.vb);
     }
 }
 
-inline uint32_t ToByte(int theValue)
+inline uint32_t ClampToByte(int theValue)
 {
     return uint32_t(std::clamp((theValue + (1 << (cShift - 1))) >> cShift, 0, 255));
 }
 
 // Each chroma sample serves the two pixels of its column pair, as in the scaler's own
 // same-size conversion.
-GLINT_VECTOR_CLONES void RgbRow(const uint8_t* __restrict theY, const uint8_t* __restrict theU,
-                                const uint8_t* __restrict theV, int thePairs, uint32_t* __restrict theRow,
-                                const RgbWeights& theWeights)
+GLINT_VECTOR_CLONES void WriteArgbRow(const uint8_t* __restrict theY, const uint8_t* __restrict theU,
+                                      const uint8_t* __restrict theV, int thePairs, uint32_t* __restrict theRow,
+                                      RgbWeights theWeights)
 {
-    const RgbWeights w = theWeights;
+    const RgbWeights& w = theWeights;
     for (int x = 0; x < thePairs; ++x) {
-        const int u = theU[x] - 128, v = theV[x] - 128;
-        const int r = w.rv * v, g = w.gu * u + w.gv * v, b = w.bu * u;
+        const int theCb = theU[x] - 128, theCr = theV[x] - 128;
+        const int theRed = w.rv * theCr, theGreen = w.gu * theCb + w.gv * theCr, theBlue = w.bu * theCb;
         for (int i = 0; i < 2; ++i) {
-            const int y = w.y * (theY[2 * x + i] - w.yOffset);
-            theRow[2 * x + i] = (0xFFu << cAlphaShift) | (ToByte(y + r) << cRedShift) | (ToByte(y + g) << cGreenShift) |
-                                (ToByte(y + b) << cBlueShift);
+            const int theLuma = w.y * (theY[2 * x + i] - w.yOffset);
+            theRow[2 * x + i] = (0xFFu << cAlphaShift) | (ClampToByte(theLuma + theRed) << cRedShift) |
+                                (ClampToByte(theLuma + theGreen) << cGreenShift) |
+                                (ClampToByte(theLuma + theBlue) << cBlueShift);
         }
     }
+}
+
+// Both sides at the same even size, the pixels' rows in whole 32-bit words.
+bool SameEvenSize(const ArgbPixels& thePixels, const AVFrame* theFrame)
+{
+    return thePixels.width == theFrame->width && thePixels.height == theFrame->height && thePixels.width % 2 == 0 &&
+           thePixels.height % 2 == 0 && thePixels.rowBytes % 4 == 0 &&
+           reinterpret_cast<std::uintptr_t>(thePixels.base) % 4 == 0;
 }
 
 } // namespace
@@ -153,25 +162,21 @@ bool Yuv420ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, AVColorS
 {
     const bool theKnownSpace = theSpace == AVCOL_SPC_BT709 || theSpace == AVCOL_SPC_SMPTE170M || theSpace == AVCOL_SPC_BT470BG;
     if ((theFrame->format != AV_PIX_FMT_YUV420P && theFrame->format != AV_PIX_FMT_YUVJ420P) || !theKnownSpace ||
-        theTarget.width != theFrame->width || theTarget.height != theFrame->height || theTarget.width % 2 ||
-        theTarget.height % 2 || theTarget.rowBytes % 4 || reinterpret_cast<std::uintptr_t>(theTarget.base) % 4)
+        !SameEvenSize(theTarget, theFrame))
         return false;
     const RgbWeights& theWeights = (theSpace == AVCOL_SPC_BT709 ? cRgb709 : cRgb601)[theFullRange ? 1 : 0];
     for (int y = 0; y < theTarget.height; ++y) {
-        RgbRow(theFrame->data[0] + std::ptrdiff_t(y) * theFrame->linesize[0],
-               theFrame->data[1] + std::ptrdiff_t(y / 2) * theFrame->linesize[1],
-               theFrame->data[2] + std::ptrdiff_t(y / 2) * theFrame->linesize[2], theTarget.width / 2,
-               reinterpret_cast<uint32_t*>(theTarget.base + std::ptrdiff_t(y) * theTarget.rowBytes), theWeights);
+        WriteArgbRow(theFrame->data[0] + std::ptrdiff_t(y) * theFrame->linesize[0],
+                     theFrame->data[1] + std::ptrdiff_t(y / 2) * theFrame->linesize[1],
+                     theFrame->data[2] + std::ptrdiff_t(y / 2) * theFrame->linesize[2], theTarget.width / 2,
+                     reinterpret_cast<uint32_t*>(theTarget.base + std::ptrdiff_t(y) * theTarget.rowBytes), theWeights);
     }
     return true;
 }
 
 bool ArgbToYuv420(const ArgbPixels& theSource, AVFrame* theFrame, AVColorSpace theSpace)
 {
-    if (theFrame->format != AV_PIX_FMT_YUV420P || theSource.width != theFrame->width ||
-        theSource.height != theFrame->height || theSource.width % 2 || theSource.height % 2 || theSource.rowBytes % 4 ||
-        reinterpret_cast<std::uintptr_t>(theSource.base) % 4)
-        return false;
+    if (theFrame->format != AV_PIX_FMT_YUV420P || !SameEvenSize(theSource, theFrame)) return false;
     const Weights& theWeights = theSpace == AVCOL_SPC_BT709 ? cBt709 : cBt601;
     auto theRow = [&](int theNumber) {
         theNumber = std::clamp(theNumber, 0, theSource.height - 1);
@@ -179,12 +184,12 @@ bool ArgbToYuv420(const ArgbPixels& theSource, AVFrame* theFrame, AVColorSpace t
     };
     for (int y = 0; y < theSource.height; y += 2) {
         for (int theLine : {y, y + 1}) {
-            LumaRow(theRow(theLine), theSource.width, theFrame->data[0] + std::ptrdiff_t(theLine) * theFrame->linesize[0],
-                    theWeights);
+            WriteLumaRow(theRow(theLine), theSource.width,
+                         theFrame->data[0] + std::ptrdiff_t(theLine) * theFrame->linesize[0], theWeights);
         }
-        ChromaRow(theRow(y - 1), theRow(y), theRow(y + 1), theRow(y + 2), theSource.width / 2,
-                  theFrame->data[1] + std::ptrdiff_t(y / 2) * theFrame->linesize[1],
-                  theFrame->data[2] + std::ptrdiff_t(y / 2) * theFrame->linesize[2], theWeights);
+        WriteChromaRow(theRow(y - 1), theRow(y), theRow(y + 1), theRow(y + 2), theSource.width / 2,
+                       theFrame->data[1] + std::ptrdiff_t(y / 2) * theFrame->linesize[1],
+                       theFrame->data[2] + std::ptrdiff_t(y / 2) * theFrame->linesize[2], theWeights);
     }
     return true;
 }

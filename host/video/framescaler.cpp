@@ -82,9 +82,10 @@ bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, s
 {
     int theSpace = theFrame->colorspace;
     if (theSpace == AVCOL_SPC_UNSPECIFIED || theSpace == AVCOL_SPC_RGB) theSpace = ColorSpaceForHeight(theFrame->height);
-    if (Yuv420ToArgb(theFrame, theTarget, AVColorSpace(theSpace), IsFullRangeYuv(theFrame))) return true;
+    const bool theFullRange = IsFullRangeYuv(theFrame);
+    if (Yuv420ToArgb(theFrame, theTarget, AVColorSpace(theSpace), theFullRange)) return true;
     Setup theSetup{theFrame->width,  theFrame->height, theFrame->format, theTarget.width,
-                   theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         IsFullRangeYuv(theFrame) ? 1 : 0};
+                   theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         theFullRange ? 1 : 0};
     SwsContext* theContext = Prepare(theSetup, theError);
     if (!theContext) return false;
     uint8_t* thePlanes[4] = {theTarget.base, nullptr, nullptr, nullptr};
