@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A Cross between two 1080p clips rendered by glintweave and by FFmpeg's xfade dissolve on the
 # same timeline, length and encoder settings, alternating; prints the median wall times, their
-# ratio and the peak memory of the glintweave render.
+# ratio, the peak memory of the glintweave render and the plug-in's own share of its time.
 #   GLINT_BENCH_RUNS (default 3) rounds, GLINT_BENCH_SECONDS (default 4) seconds per clip
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,24 +33,25 @@ offset=$(awk -v f="$frames" -v n="$overlap" -v r=$rate 'BEGIN { printf "%.6f", (
 duration=$(awk -v n="$overlap" -v r=$rate 'BEGIN { printf "%.6f", n / r }')
 echo "Two 1920x1080 clips of $frames frames at $rate fps; Cross of $overlap frames (speed $speed)"
 
-glint_command=("$glintweave" render --transition cross --speed $speed "$work/a.mp4" "$work/b.mp4" -o "$work/glint.mp4")
+glint_command=("$glintweave" render --stats --transition cross --speed $speed "$work/a.mp4" "$work/b.mp4" -o "$work/glint.mp4")
 xfade_command=(ffmpeg -v error -y -i "$work/a.mp4" -i "$work/b.mp4" -filter_complex
   "[0:v][1:v]xfade=transition=dissolve:duration=$duration:offset=$offset[v];[0:a][1:a]acrossfade=duration=$duration[a]"
   -map '[v]' -map '[a]' "${x264[@]}" "$work/xfade.mp4")
 
-# Prints the wall seconds and the peak resident kB of one run.
+# Prints the wall seconds and the peak resident kB of one run; its stderr goes to errors.txt.
 measure() {
-  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null
+  /usr/bin/time -v -o "$work/time.txt" "$@" >/dev/null 2>"$work/errors.txt" || { cat "$work/errors.txt" >&2; exit 1; }
   awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; wall = s }
               /Maximum resident set size/ { rss = $2 }
               END { printf "%.2f %d\n", wall, rss }' "$work/time.txt"
 }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-glint_times=() xfade_times=() glint_peak=0
+glint_times=() xfade_times=() glint_peak=0 plugin_shares=()
 for ((i = 1; i <= runs; i++)); do
   read -r wall rss < <(measure "${glint_command[@]}")
   glint_times+=("$wall"); ((rss > glint_peak)) && glint_peak=$rss
+  plugin_shares+=("$(sed -n "s/.*the plug-in's own .* (\([0-9.]*\) %)/\1/p" "$work/errors.txt")")
   read -r xwall _ < <(measure "${xfade_command[@]}")
   xfade_times+=("$xwall")
   echo "round $i: glintweave $wall s (peak $((rss / 1024)) MB), xfade $xwall s"
@@ -64,3 +65,4 @@ xfade_median=$(median "${xfade_times[@]}")
 echo "median wall time: glintweave $glint_median s, ffmpeg xfade $xfade_median s"
 awk -v g="$glint_median" -v x="$xfade_median" 'BEGIN { printf "ratio glintweave / xfade: %.2f (target <= 0.80)\n", g / x }'
 echo "peak memory of the 1080p render: $((glint_peak / 1024)) MB (target < 300 MB)"
+echo "the plug-in's own share of glintweave's processor time: $(median "${plugin_shares[@]}") % (median)"

@@ -4,8 +4,10 @@
 #include "ProgressBar.h"
 #include "RenderMovie.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/resource.h>
 
 namespace {
 
@@ -23,7 +25,9 @@ constexpr const char* cUsage =
     "  --proxy                    quick proxy rendering\n"
     "  -o OUTPUT                  .mp4 (H.264, AAC), .mkv (lossless FFV1, FLAC), .y4m, or .png\n"
     "                             (one picture a frame: shot_%04d.png)\n"
-    "  --bundle PATH              the plug-in bundle to load\n";
+    "  --bundle PATH              the plug-in bundle to load\n"
+    "  --stats                    afterwards, print on stderr the time taken and the plug-in's\n"
+    "                             own share of it\n";
 
 bool ParseSize(const std::string& theValue, SInt32& outWidth, SInt32& outHeight)
 {
@@ -39,6 +43,25 @@ bool ParseSize(const std::string& theValue, SInt32& outWidth, SInt32& outHeight)
     return true;
 }
 
+double ProcessorSeconds()
+{
+    rusage theUsage{};
+    getrusage(RUSAGE_SELF, &theUsage);
+    return double(theUsage.ru_utime.tv_sec + theUsage.ru_stime.tv_sec) +
+           double(theUsage.ru_utime.tv_usec + theUsage.ru_stime.tv_usec) * 1e-6;
+}
+
+// The plug-in's share is of the processor time of every thread: wall time would count the
+// moments the plug-in's thread waited for the encoder's to leave it a core.
+void PrintStatistics(const RenderStatistics& theStatistics, std::chrono::steady_clock::time_point theStart)
+{
+    const double theWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - theStart).count();
+    const double theProcessor = ProcessorSeconds();
+    std::fprintf(stderr, "render: %d frames in %.2f s, %.2f s of processor time; the plug-in's own %.3f s (%.1f %%)\n",
+                 int(theStatistics.frames), theWall, theProcessor, theStatistics.pluginSeconds,
+                 theProcessor > 0.0 ? 100.0 * theStatistics.pluginSeconds / theProcessor : 0.0);
+}
+
 } // namespace
 
 int RenderCommand(const Arguments& theArguments)
@@ -47,6 +70,8 @@ int RenderCommand(const Arguments& theArguments)
     theJob.which = 0;
     std::string theBundlePath = DefaultBundlePath();
     std::vector<std::string> theClips;
+    bool theStatsWanted = false;
+    const auto theStart = std::chrono::steady_clock::now();
     for (size_t i = 0; i < theArguments.size(); ++i) {
         const std::string& theArgument = theArguments[i];
         if (theArgument == "--help" || theArgument == "-h") {
@@ -55,6 +80,10 @@ int RenderCommand(const Arguments& theArguments)
         }
         if (theArgument == "--proxy") {
             theJob.proxy = true;
+            continue;
+        }
+        if (theArgument == "--stats") {
+            theStatsWanted = true;
             continue;
         }
         const bool theTakesValue = theArgument == "--transition" || theArgument == "--speed" ||
@@ -94,13 +123,15 @@ int RenderCommand(const Arguments& theArguments)
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
     if (!theBundle) return Fail(theError);
     RenderObserver theObserver;
+    RenderStatistics theStatistics;
     bool theFinished = false;
     {
         ProgressBar theBar("rendering");
         theObserver.progress = [&](SInt32 theDone, SInt32 theTotal) { theBar.Update(theDone, theTotal); };
-        theFinished = RenderMovie(theBundle->Main(), theJob, theObserver, theError);
+        theFinished = RenderMovie(theBundle->Main(), theJob, theObserver, theError, &theStatistics);
     }
     if (!theFinished) return Fail(theError);
+    if (theStatsWanted) PrintStatistics(theStatistics, theStart);
     std::printf("%s\n", theJob.output.c_str());
     return 0;
 }

@@ -4,8 +4,34 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace {
+
+// Processor time of the calling thread: the plug-in runs on the host's thread, and the time
+// other threads (an encoder's) take meanwhile is not the plug-in's.
+double ThreadSeconds()
+{
+    timespec theTime{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &theTime);
+    return double(theTime.tv_sec) + double(theTime.tv_nsec) * 1e-9;
+}
+
+// Adds the thread's processor time until the end of the scope to a total (none when null).
+class ScopeTimer {
+public:
+    explicit ScopeTimer(double* theTotal) : lgTotal(theTotal), lgStart(theTotal ? ThreadSeconds() : 0.0) {}
+    ~ScopeTimer()
+    {
+        if (lgTotal) *lgTotal += ThreadSeconds() - lgStart;
+    }
+    ScopeTimer(const ScopeTimer&) = delete;
+    ScopeTimer& operator=(const ScopeTimer&) = delete;
+
+private:
+    double* lgTotal;
+    double lgStart;
+};
 
 // NewPtr and DisposePtr carry no instance; they belong to the session whose call is running.
 HostSession* lgCallingSession = nullptr;
@@ -57,7 +83,12 @@ SInt32 HostSession::Call(SInt32 theWhich, HYPluginSelector theSelector)
     lgParams.selector = theSelector;
     HostSession* theOuter = lgCallingSession;
     lgCallingSession = this;
-    SInt32 theResult = lgMain(theWhich, &lgParams);
+    SInt32 theResult;
+    {
+        ScopeTimer theTimer(lgCallDepth++ == 0 ? &lgEntrySeconds : nullptr);
+        theResult = lgMain(theWhich, &lgParams);
+    }
+    --lgCallDepth;
     lgCallingSession = theOuter;
     return theResult;
 }
@@ -114,6 +145,7 @@ HYPluginResult HostSession::GetFrameCallback(HYPluginInstance theInstance, SInt3
                                              SInt16* theVolume, HYFrameCookie* theCookie)
 {
     HostSession* theSession = SessionOf(theInstance);
+    ScopeTimer theTimer(&theSession->lgHostSeconds);
     if (theSession->CountCall(HostCallback::GetFrame)) return theSession->lgFaults[HostCallback::GetFrame].second;
     if (!theFrame || !theVolume || !theCookie || theWidth <= 0 || theHeight <= 0) return kPluginBadParams;
     theSession->lgFrameRequests.push_back(FrameRequest{theFrameNumber, theWidth, theHeight, theQuality});
@@ -138,6 +170,7 @@ HYPluginResult HostSession::GetFrameCallback(HYPluginInstance theInstance, SInt3
 HYPluginResult HostSession::ReleaseFrameCallback(HYPluginInstance theInstance, HYFrameCookie theCookie)
 {
     HostSession* theSession = SessionOf(theInstance);
+    ScopeTimer theTimer(&theSession->lgHostSeconds);
     // A failing release still takes the frame back: the plug-in has given it up.
     const bool theFails = theSession->CountCall(HostCallback::ReleaseFrame);
     auto theFound = theSession->lgDelivered.find(theCookie);
@@ -172,6 +205,7 @@ HYPluginResult HostSession::SetClipInfoCallback(HYPluginInstance theInstance, HY
 HYPluginResult HostSession::BlitCallback(PixMap* theSource, PixMap* theDest, const Rect* theSourceRect,
                                          const Rect* theDestRect, SInt32)
 {
+    ScopeTimer theTimer(lgCallingSession ? &lgCallingSession->lgHostSeconds : nullptr);
     if (lgCallingSession && lgCallingSession->CountCall(HostCallback::Blit))
         return lgCallingSession->lgFaults[HostCallback::Blit].second;
     if (!theSource || !theDest || !theSourceRect || !theDestRect) return kPluginBadParams;

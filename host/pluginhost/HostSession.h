@@ -70,6 +70,9 @@ public:
     const HYPluginClipInfo& ClipInfo() const { return lgClipInfo; }
     // The first problem a callback met (a frame the source could not give, a bad cookie).
     const std::string& LastError() const { return lgLastError; }
+    // Processor seconds spent in the entry point less those in the callbacks that do the host's
+    // work (getting, releasing and blitting frames): the plug-in's own time.
+    double PluginSeconds() const { return lgEntrySeconds - lgHostSeconds; }
 
 private:
     struct DeliveredFrame {
@@ -111,4 +114,7 @@ private:
     std::vector<FrameRequest> lgFrameRequests;
     std::vector<AudioMix> lgAudioMixes;
     std::string lgLastError;
+    int lgCallDepth = 0;
+    double lgEntrySeconds = 0.0;
+    double lgHostSeconds = 0.0;
 };

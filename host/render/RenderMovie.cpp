@@ -88,7 +88,7 @@ private:
 } // namespace
 
 bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
-                 std::string& outError)
+                 std::string& outError, RenderStatistics* outStatistics)
 {
     if (!video::CheckMovieOutput(theJob.output, outError)) return false;
     if (theJob.which == 3 && theJob.clipB.empty()) {
@@ -99,6 +99,9 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
     if (!theClipA) return false;
     std::unique_ptr<video::FrameSource> theClipB;
     if (theJob.which == 3 && !(theClipB = OpenMovieClip(theJob.clipB, outError))) return false;
+    // Every frame is asked for once: a cache would only cost a copy of each.
+    theClipA->SetCacheLimits(0, 0);
+    if (theClipB) theClipB->SetCacheLimits(0, 0);
 
     RenderJob theSized = theJob;
     if (theSized.width <= 0 || theSized.height <= 0) {
@@ -153,5 +156,7 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
         return false;
     }
     if (!theRender.CopyFrames(theTailFirst, theTailEnd, outError)) return false;
-    return theWriter->Finish(outError);
+    if (!theWriter->Finish(outError)) return false;
+    if (outStatistics) *outStatistics = RenderStatistics{theWriter->FramesWritten(), theSession.PluginSeconds()};
+    return true;
 }

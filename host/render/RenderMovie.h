@@ -26,6 +26,12 @@ struct RenderObserver {
     std::function<void(SInt32 theIndex, SInt32 theCount, GWorldPtr theFrame)> transitionFrame;
 };
 
+// What a finished render did, for people tuning it.
+struct RenderStatistics {
+    SInt32 frames = 0;          // written
+    double pluginSeconds = 0.0; // of processor time in the plug-in's own code, not in the host's callbacks
+};
+
 // Checks the output before opening the clips; on failure nothing is left under the output name.
 bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
-                 std::string& outError);
+                 std::string& outError, RenderStatistics* outStatistics = nullptr);

@@ -36,7 +36,9 @@ public:
     bool GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::string& theError) noexcept;
 
     // Pictures kept for scrubbing: at most theFrames, and theBytes of pixels (one is kept
-    // whatever its size). The default keeps 12 frames within 16 MB: 12 at 720x480, one at 1080p.
+    // whatever its size). The default keeps 12 frames within 16 MB: 12 at 720x480, two at 1080p.
+    // No frames keeps none: a reader that asks for each frame once then scales it straight into
+    // the GWorld.
     void SetCacheLimits(SInt32 theFrames, SInt64 theBytes) noexcept;
 
     // What the reader did, for tests and benchmarks.

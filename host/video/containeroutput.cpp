@@ -1,6 +1,7 @@
 // A movie file through libavformat, written to a pending file through our own I/O callbacks.
 #include "frameoutput.h"
 
+#include "encodeworker.h"
 #include "pendingfile.h"
 
 extern "C" {
@@ -20,6 +21,9 @@ namespace {
 
 constexpr int cIoBufferSize = 1 << 16;
 constexpr int cAudioBitRate = 192000;
+// Pictures converted ahead of the encoder: enough to keep it busy, few enough to keep a 1080p
+// render small (some 3 MB each).
+constexpr size_t cPicturesAhead = 2;
 
 struct FifoFreer {
     void operator()(AVAudioFifo* theFifo) const { av_audio_fifo_free(theFifo); }
@@ -77,8 +81,11 @@ std::string CodecLabel(const AVCodec* theCodec)
     }
 }
 
+// The encoders and the muxer belong to the worker thread from Open to Finish: the caller's side
+// only converts pictures and hands them over with the sound.
 class ContainerOutput : public FrameOutput {
 public:
+    ContainerOutput();
     ~ContainerOutput() override;
     bool Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
               std::string& theError);
@@ -92,7 +99,10 @@ private:
     bool OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& theError);
     bool OpenAudio(const OutputFormat& theFormat, std::string& theError);
     bool Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& theError);
+    bool EncodeJob(EncodeWorker::Job& theJob, std::string& theError);
+    bool EncodeAudio(const AudioBlock& theAudio, std::string& theError);
     bool EncodeAudioChunk(int theCount, std::string& theError);
+    FramePtr NewPicture(std::string& theError);
     std::string Failure(const std::string& theStep, int theCode) const;
 
     std::string mPath;
@@ -105,7 +115,9 @@ private:
     CodecPtr mAudio;
     AVStream* mVideoStream = nullptr;
     AVStream* mAudioStream = nullptr;
-    FramePtr mVideoFrame;
+    int mPictureFormat = AV_PIX_FMT_NONE;
+    int mPictureWidth = 0;
+    int mPictureHeight = 0;
     FramePtr mAudioFrame;
     PacketPtr mPacket;
     FrameScaler mScaler;
@@ -117,10 +129,18 @@ private:
     SInt32 mMovieHeight = 0;
     int64_t mVideoPts = 0;
     int64_t mAudioPts = 0;
+    EncodeWorker mWorker;
 };
+
+ContainerOutput::ContainerOutput()
+    : mWorker([this](EncodeWorker::Job& theJob, std::string& theError) { return EncodeJob(theJob, theError); },
+              cPicturesAhead)
+{
+}
 
 ContainerOutput::~ContainerOutput()
 {
+    mWorker.Stop(); // before anything it encodes with
     mFormat.reset(); // before the I/O context it writes through
 }
 
@@ -166,6 +186,7 @@ bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFo
         theError = Failure("start", theResult);
         return false;
     }
+    if (!mWorker.Start(theError)) return false;
     std::string theContainer = theFormat.extension + 1;
     for (char& c : theContainer) c = char(std::toupper(static_cast<unsigned char>(c)));
     mDescription = CodecLabel(mVideo->codec) + (mAudio ? " and " + CodecLabel(mAudio->codec) : "") + " in " + theContainer +
@@ -182,8 +203,7 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         return false;
     }
     mVideo.reset(avcodec_alloc_context3(theCodec));
-    mVideoFrame.reset(av_frame_alloc());
-    if (!mVideo || !mVideoFrame) {
+    if (!mVideo) {
         theError = Failure("prepare", AVERROR(ENOMEM));
         return false;
     }
@@ -242,13 +262,12 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         theError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
         return false;
     }
-    mVideoFrame->format = theEncoder->pix_fmt;
-    mVideoFrame->width = theEncoder->width;
-    mVideoFrame->height = theEncoder->height;
-    theResult = av_frame_get_buffer(mVideoFrame.get(), 0);
-    mVideoStream = theResult >= 0 ? avformat_new_stream(mFormat.get(), nullptr) : nullptr;
+    mPictureFormat = theEncoder->pix_fmt;
+    mPictureWidth = theEncoder->width;
+    mPictureHeight = theEncoder->height;
+    mVideoStream = avformat_new_stream(mFormat.get(), nullptr);
     if (!mVideoStream) {
-        theError = Failure("prepare", theResult < 0 ? theResult : AVERROR(ENOMEM));
+        theError = Failure("prepare", AVERROR(ENOMEM));
         return false;
     }
     mVideoStream->time_base = theEncoder->time_base;
@@ -340,23 +359,48 @@ bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, co
     }
 }
 
-bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theError)
+FramePtr ContainerOutput::NewPicture(std::string& theError)
 {
-    int theResult = av_frame_make_writable(mVideoFrame.get());
+    FramePtr thePicture = mWorker.TakePicture();
+    if (thePicture && av_frame_is_writable(thePicture.get())) return thePicture;
+    // An encoder that still holds the picture (frame threads, wrapped frames) keeps it: the
+    // next one gets memory of its own rather than a copy it would overwrite.
+    if (thePicture) av_frame_unref(thePicture.get());
+    else thePicture.reset(av_frame_alloc());
+    int theResult = AVERROR(ENOMEM);
+    if (thePicture) {
+        thePicture->format = mPictureFormat;
+        thePicture->width = mPictureWidth;
+        thePicture->height = mPictureHeight;
+        theResult = av_frame_get_buffer(thePicture.get(), 0);
+    }
     if (theResult < 0) {
         theError = Failure("encode", theResult);
-        return false;
+        return nullptr;
     }
+    return thePicture;
+}
+
+bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theError)
+{
+    FramePtr theFrame = NewPicture(theError);
+    if (!theFrame) return false;
     // A picture of the movie's own size loses its odd last column or line rather than being
     // resampled by a fraction of a pixel.
     ArgbPixels theSource = thePicture;
     if (theSource.width == mMovieWidth && theSource.height == mMovieHeight) {
-        theSource.width = mVideoFrame->width;
-        theSource.height = mVideoFrame->height;
+        theSource.width = theFrame->width;
+        theSource.height = theFrame->height;
     }
-    if (!mScaler.FromArgb(theSource, mVideoFrame.get(), theError)) return false;
-    mVideoFrame->pts = mVideoPts++;
-    return Encode(mVideo.get(), mVideoStream, mVideoFrame.get(), theError);
+    if (!mScaler.FromArgb(theSource, theFrame.get(), theError)) return false;
+    theFrame->pts = mVideoPts++;
+    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}}, theError);
+}
+
+bool ContainerOutput::EncodeJob(EncodeWorker::Job& theJob, std::string& theError)
+{
+    if (theJob.picture) return Encode(mVideo.get(), mVideoStream, theJob.picture.get(), theError);
+    return EncodeAudio(theJob.sound, theError);
 }
 
 bool ContainerOutput::EncodeAudioChunk(int theCount, std::string& theError)
@@ -384,6 +428,11 @@ bool ContainerOutput::EncodeAudioChunk(int theCount, std::string& theError)
 bool ContainerOutput::WriteAudio(const AudioBlock& theAudio, std::string& theError)
 {
     if (!mAudio) return true;
+    return mWorker.Post(EncodeWorker::Job{nullptr, theAudio}, theError);
+}
+
+bool ContainerOutput::EncodeAudio(const AudioBlock& theAudio, std::string& theError)
+{
     void* theSamples = const_cast<float*>(theAudio.samples.data());
     if (theAudio.Length() > 0 && av_audio_fifo_write(mFifo.get(), &theSamples, theAudio.Length()) != theAudio.Length()) {
         theError = Failure("encode the sound of", AVERROR(ENOMEM));
@@ -397,6 +446,7 @@ bool ContainerOutput::WriteAudio(const AudioBlock& theAudio, std::string& theErr
 
 bool ContainerOutput::Finish(std::string& theError)
 {
+    if (!mWorker.Drain(theError)) return false;
     if (mAudio) {
         int theRest = av_audio_fifo_size(mFifo.get());
         if (theRest > 0 && !(mAudio->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME)) {

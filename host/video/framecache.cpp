@@ -22,7 +22,7 @@ FrameCache::~FrameCache()
 void FrameCache::SetLimits(int theFrames, SInt64 theBytes)
 {
     Clear();
-    mEntries.resize(size_t(std::max(theFrames, 1)));
+    mEntries.resize(size_t(std::max(theFrames, 0)));
     mByteLimit = theBytes;
 }
 
@@ -62,18 +62,25 @@ const ArgbPixels* FrameCache::Store(SInt64 theNumber, int theWidth, int theHeigh
     Forget(theNumber, theWidth, theHeight);
     int theRowBytes = AlignedRowBytes(theWidth);
     SInt64 theSize = SInt64(theRowBytes) * theHeight;
-    auto theOldest = [this] {
-        return std::min_element(mEntries.begin(), mEntries.end(), [](const Entry& a, const Entry& b) {
-            return (a.number < 0 ? 0 : a.lastUse) < (b.number < 0 ? 0 : b.lastUse);
-        });
-    };
-    // The least recently used picture of the same size lends its memory: a render at one size
-    // then allocates nothing once the cache is full.
-    Entry* theSlot = &*theOldest();
-    while (theSlot->number >= 0 && (theSlot->pixels.rowBytes != theRowBytes || theSlot->pixels.height != theHeight)) {
-        Evict(*theSlot);
-        theSlot = &*theOldest();
+    // An empty slot while the new picture fits; else the least recently used picture of the same
+    // size lends its memory, so that a render at one size allocates nothing once the cache is
+    // full; else the least recently used picture goes.
+    Entry* theEmpty = nullptr;
+    Entry* theSameSize = nullptr;
+    Entry* theOldest = nullptr;
+    for (Entry& theEntry : mEntries) {
+        if (theEntry.number < 0) {
+            if (!theEmpty) theEmpty = &theEntry;
+            continue;
+        }
+        if (!theOldest || theEntry.lastUse < theOldest->lastUse) theOldest = &theEntry;
+        const bool theFitsSize = theEntry.pixels.rowBytes == theRowBytes && theEntry.pixels.height == theHeight;
+        if (theFitsSize && (!theSameSize || theEntry.lastUse < theSameSize->lastUse)) theSameSize = &theEntry;
     }
+    Entry* theSlot = theEmpty && (mBytes + theSize <= mByteLimit || !theSameSize) ? theEmpty
+                     : theSameSize                                               ? theSameSize
+                                                                                 : theOldest;
+    if (theSlot->number >= 0 && theSlot != theSameSize) Evict(*theSlot);
     while (mBytes + (theSlot->number < 0 ? theSize : 0) > mByteLimit) {
         Entry* theVictim = nullptr;
         for (Entry& theEntry : mEntries) {

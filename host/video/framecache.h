@@ -16,7 +16,9 @@ public:
     ~FrameCache();
 
     // At most theFrames pictures and theBytes of pixels; one picture is kept whatever its size.
+    // No frames: the cache keeps nothing.
     void SetLimits(int theFrames, SInt64 theBytes);
+    bool Keeps() const { return !mEntries.empty(); }
 
     // Frame theNumber at that size, or null.
     const ArgbPixels* Find(SInt64 theNumber, int theWidth, int theHeight);

@@ -1,5 +1,7 @@
 #include "framescaler.h"
 
+#include "argbyuv.h"
+
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
@@ -80,8 +82,10 @@ bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, s
 {
     int theSpace = theFrame->colorspace;
     if (theSpace == AVCOL_SPC_UNSPECIFIED || theSpace == AVCOL_SPC_RGB) theSpace = ColorSpaceForHeight(theFrame->height);
+    const bool theFullRange = IsFullRangeYuv(theFrame);
+    if (Yuv420ToArgb(theFrame, theTarget, AVColorSpace(theSpace), theFullRange)) return true;
     Setup theSetup{theFrame->width,  theFrame->height, theFrame->format, theTarget.width,
-                   theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         IsFullRangeYuv(theFrame) ? 1 : 0};
+                   theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         theFullRange ? 1 : 0};
     SwsContext* theContext = Prepare(theSetup, theError);
     if (!theContext) return false;
     uint8_t* thePlanes[4] = {theTarget.base, nullptr, nullptr, nullptr};
@@ -97,14 +101,15 @@ bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, s
 bool FrameScaler::FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& theError)
 {
     AVColorSpace theSpace = ColorSpaceForHeight(theFrame->height);
-    Setup theSetup{theSource.width, theSource.height, AV_PIX_FMT_ARGB, theFrame->width, theFrame->height,
-                   theFrame->format, theSpace,        0};
-    SwsContext* theContext = Prepare(theSetup, theError);
-    if (!theContext) return false;
     if (IsYuv(theFrame->format)) {
         theFrame->colorspace = theSpace;
         theFrame->color_range = AVCOL_RANGE_MPEG;
     }
+    if (ArgbToYuv420(theSource, theFrame, theSpace)) return true;
+    Setup theSetup{theSource.width, theSource.height, AV_PIX_FMT_ARGB, theFrame->width, theFrame->height,
+                   theFrame->format, theSpace,        0};
+    SwsContext* theContext = Prepare(theSetup, theError);
+    if (!theContext) return false;
     const uint8_t* thePlanes[4] = {theSource.base, nullptr, nullptr, nullptr};
     int theStrides[4] = {theSource.rowBytes, 0, 0, 0};
     int theRows = sws_scale(theContext, thePlanes, theStrides, 0, theSource.height, theFrame->data, theFrame->linesize);

@@ -15,8 +15,8 @@ namespace video {
 
 namespace {
 
-// Scrubbing happens at preview sizes, where 12 frames fit; a 1080p render reads in order and
-// needs none, so the byte limit keeps one frame there.
+// Scrubbing happens at preview sizes, where 12 frames fit; the byte limit keeps two at 1080p.
+// A render reads in order and turns the cache off.
 constexpr int cCacheFrames = 12;
 constexpr SInt64 cCacheBytes = SInt64(16) << 20;
 // A seek costs about as much as decoding this many frames.
@@ -327,12 +327,15 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
                        ", which has frames 0 to " + std::to_string(theState.info.frameCount - 1);
             return false;
         }
+        const ArgbPixels theTarget{reinterpret_cast<uint8_t*>(GetPixBaseAddr(thePixMap)), GetPixRowBytes(thePixMap),
+                                   theWidth, theHeight};
         const ArgbPixels* thePixels = theState.cache.Find(theFrame, theWidth, theHeight);
         if (thePixels) {
             ++theState.statistics.cacheHits;
         } else {
             const AVFrame* theDecoded = theState.Decoded(theFrame, theError);
             if (!theDecoded) return false;
+            if (!theState.cache.Keeps()) return theState.scaler.ToArgb(theDecoded, theTarget, theError);
             thePixels = theState.cache.Store(theFrame, theWidth, theHeight);
             if (!thePixels) {
                 theError = "Out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
@@ -343,11 +346,9 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
                 return false;
             }
         }
-        Ptr theBase = GetPixBaseAddr(thePixMap);
-        SInt32 theRowBytes = GetPixRowBytes(thePixMap);
         for (int theRow = 0; theRow < theHeight; ++theRow) {
-            std::memcpy(theBase + SInt64(theRow) * theRowBytes, thePixels->base + SInt64(theRow) * thePixels->rowBytes,
-                        size_t(theWidth) * 4);
+            std::memcpy(theTarget.base + SInt64(theRow) * theTarget.rowBytes,
+                        thePixels->base + SInt64(theRow) * thePixels->rowBytes, size_t(theWidth) * 4);
         }
         return true;
     } catch (const std::bad_alloc&) {

@@ -5,6 +5,8 @@
 #include "pixeleffect.h"
 #include "testbuffers.h"
 
+#include <ctime>
+
 using namespace testing_support;
 
 namespace {
@@ -88,4 +90,49 @@ TEST_F(PluginTest, ThousandTransitionsLeaveNothingBehind)
     }
     EXPECT_EQ(session->FramesOut(), session->FramesBack());
     EXPECT_EQ(session->Calls(HostCallback::NewPtr) - 1, session->Calls(HostCallback::DisposePtr));
+}
+
+namespace {
+
+constexpr double cDrawSeconds = 0.005;
+
+// Frames that cost the host processor time to draw, as decoding does.
+class SlowClips : public TestPatternClips {
+public:
+    using TestPatternClips::TestPatternClips;
+    bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override
+    {
+        timespec theStart{}, theNow{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &theStart);
+        do {
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &theNow);
+        } while (double(theNow.tv_sec - theStart.tv_sec) + double(theNow.tv_nsec - theStart.tv_nsec) * 1e-9 <
+                 cDrawSeconds);
+        return TestPatternClips::DrawFrame(theFrameNumber, theFrame, outError);
+    }
+};
+
+} // namespace
+
+TEST(PluginTime, LeavesOutTheTimeOfTheHostsCallbacks)
+{
+    // The same transition from quick clips, then from clips that cost the host cDrawSeconds a
+    // frame: the plug-in's own time must not grow by the host's, however fast the machine.
+    auto theRun = [](ClipFrames& theClips, long& outFrames) {
+        HostSession theSession(LoadedBundle().Main(), theClips);
+        std::string theError;
+        EXPECT_TRUE(RunTransition(theSession, TransitionPlan{3, 0.0f, 16, 12, false},
+                                  [](SInt32, GWorldPtr) { return true; }, theError))
+            << theError;
+        outFrames = theSession.FramesOut();
+        return theSession.PluginSeconds();
+    };
+    TestPatternClips theQuick(40, 40);
+    SlowClips theSlow(40, 40);
+    long theFrames = 0;
+    const double theQuickSeconds = theRun(theQuick, theFrames);
+    const double theSlowSeconds = theRun(theSlow, theFrames);
+    EXPECT_GT(theFrames, 10);
+    EXPECT_GT(theSlowSeconds, 0.0);
+    EXPECT_LT(theSlowSeconds, theQuickSeconds + double(theFrames) * cDrawSeconds / 2);
 }

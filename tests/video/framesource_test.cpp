@@ -79,13 +79,19 @@ std::vector<std::vector<UInt8>> ExpectJumpsMatchReadingInOrder(const std::string
     EXPECT_EQ(theInOrder->GetStatistics().seeks, 0);
     EXPECT_NE(theReference[3], theReference[4]);
 
-    auto theJumping = OpenClip(thePath);
-    if (!theJumping) return {};
-    theJumping->SetCacheLimits(1, 1); // every frame decoded anew
-    for (SInt32 theFrame : {theCount - 3, 3, 9, 0, theCount - 1, 12, 5, 6, theCount - 2, 1, 2, 10, 9, 15}) {
-        EXPECT_EQ(FramePixels(*theJumping, theFrame), theReference[size_t(theFrame)]) << thePath << " frame " << theFrame;
+    // One picture kept, so every other frame is decoded anew; or none, so that each is scaled
+    // straight into the GWorld.
+    for (SInt32 theKept : {1, 0}) {
+        auto theJumping = OpenClip(thePath);
+        if (!theJumping) return {};
+        theJumping->SetCacheLimits(theKept, 1);
+        for (SInt32 theFrame : {theCount - 3, 3, 9, 0, theCount - 1, 12, 5, 6, 6, theCount - 2, 1, 2, 10, 9, 15}) {
+            EXPECT_EQ(FramePixels(*theJumping, theFrame), theReference[size_t(theFrame)])
+                << thePath << " frame " << theFrame << ", kept " << theKept;
+        }
+        EXPECT_GT(theJumping->GetStatistics().seeks, 0);
+        EXPECT_EQ(theJumping->GetStatistics().cacheHits, theKept);
     }
-    EXPECT_GT(theJumping->GetStatistics().seeks, 0);
     return theReference;
 }
 
