@@ -54,18 +54,11 @@ int ConfigureCommand(const Arguments& theArguments)
             return Fail("configure: unknown option '" + theArgument + "'");
         theClips.push_back(theArgument);
     }
-    if (theJob.which == 0)
-        return Fail("configure: --transition out|in|cross is missing (see glintweave configure --help)");
-    const size_t theNeeded = theJob.which == 3 ? 2 : 1;
-    if (theClips.size() != theNeeded)
-        return Fail(std::string("configure: ") +
-                    (theJob.which == 3 ? "cross takes two clips" : "out and in take one clip") + ", not " +
-                    std::to_string(theClips.size()));
-    theJob.clipA = theClips[0];
-    if (theNeeded == 2) theJob.clipB = theClips[1];
+    std::string theError;
+    if (!TakeTransitionClips("configure", theJob.which, theClips, theJob.clipA, theJob.clipB, theError))
+        return Fail(theError);
 
     if (!GlintUseDisplay()) return Fail("configure: no display to open the dialog on (is DISPLAY set?)");
-    std::string theError;
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
     if (!theBundle) return Fail(theError);
     if (!ConfigureTransition(theBundle->Main(), theJob, theError)) return Fail(theError);

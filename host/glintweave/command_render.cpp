@@ -110,16 +110,11 @@ int RenderCommand(const Arguments& theArguments)
         if (!theArgument.empty() && theArgument[0] == '-') return Fail("render: unknown option '" + theArgument + "'");
         theClips.push_back(theArgument);
     }
-    if (theJob.which == 0) return Fail("render: --transition out|in|cross is missing (see glintweave render --help)");
-    if (theJob.output.empty()) return Fail("render: -o OUTPUT is missing");
-    const size_t theNeeded = theJob.which == 3 ? 2 : 1;
-    if (theClips.size() != theNeeded)
-        return Fail(std::string("render: ") + (theJob.which == 3 ? "cross takes two clips" : "out and in take one clip") +
-                    ", not " + std::to_string(theClips.size()));
-    theJob.clipA = theClips[0];
-    if (theNeeded == 2) theJob.clipB = theClips[1];
-
     std::string theError;
+    if (!TakeTransitionClips("render", theJob.which, theClips, theJob.clipA, theJob.clipB, theError))
+        return Fail(theError);
+    if (theJob.output.empty()) return Fail("render: -o OUTPUT is missing");
+
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
     if (!theBundle) return Fail(theError);
     RenderObserver theObserver;

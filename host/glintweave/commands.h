@@ -16,6 +16,9 @@ int ConfigureCommand(const Arguments& theArguments);
 int ParseTransition(const std::string& theValue);
 // A speed from 0 to 1; false (outSpeed untouched) for anything else.
 bool ParseSpeed(const std::string& theValue, float& outSpeed);
+// The clips that transition theWhich takes (two for a Cross, one otherwise); false with the message.
+bool TakeTransitionClips(const std::string& theCommand, int theWhich, const std::vector<std::string>& theClips,
+                         std::string& outClipA, std::string& outClipB, std::string& outError);
 
 // A one-line error on stderr, prefixed with the program name; returns the failure status.
 int Fail(const std::string& theMessage);

@@ -15,3 +15,21 @@ bool ParseSpeed(const std::string& theValue, float& outSpeed)
     outSpeed = theSpeed;
     return true;
 }
+
+bool TakeTransitionClips(const std::string& theCommand, int theWhich, const std::vector<std::string>& theClips,
+                         std::string& outClipA, std::string& outClipB, std::string& outError)
+{
+    if (theWhich <= 0) {
+        outError = theCommand + ": --transition out|in|cross is missing (see glintweave " + theCommand + " --help)";
+        return false;
+    }
+    const size_t theNeeded = theWhich == 3 ? 2 : 1;
+    if (theClips.size() != theNeeded) {
+        outError = theCommand + ": " + (theWhich == 3 ? "cross takes two clips" : "out and in take one clip") +
+                   ", not " + std::to_string(theClips.size());
+        return false;
+    }
+    outClipA = theClips[0];
+    if (theNeeded == 2) outClipB = theClips[1];
+    return true;
+}

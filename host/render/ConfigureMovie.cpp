@@ -7,14 +7,8 @@
 
 bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, std::string& outError)
 {
-    if (theJob.which == 3 && theJob.clipB.empty()) {
-        outError = "a Cross needs two clips";
-        return false;
-    }
-    std::unique_ptr<video::FrameSource> theClipA = OpenMovieClip(theJob.clipA, outError);
-    if (!theClipA) return false;
-    std::unique_ptr<video::FrameSource> theClipB;
-    if (theJob.which == 3 && !(theClipB = OpenMovieClip(theJob.clipB, outError))) return false;
+    std::unique_ptr<video::FrameSource> theClipA, theClipB;
+    if (!OpenTransitionClips(theJob.which, theJob.clipA, theJob.clipB, theClipA, theClipB, outError)) return false;
 
     MovieClips theClips(*theClipA, theClipB.get());
     HostSession theSession(theMain, theClips);

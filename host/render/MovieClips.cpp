@@ -28,6 +28,8 @@ bool MovieClips::GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudi
     return theClip && theClip->GetFrameAudio(theClipFrame, outAudio, outError);
 }
 
+namespace {
+
 std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, std::string& outError)
 {
     std::unique_ptr<video::FrameSource> theClip = video::FrameSource::Open(thePath, outError);
@@ -36,4 +38,20 @@ std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, st
         return nullptr;
     }
     return theClip;
+}
+
+} // namespace
+
+bool OpenTransitionClips(SInt32 theWhich, const std::string& thePathA, const std::string& thePathB,
+                         std::unique_ptr<video::FrameSource>& outClipA, std::unique_ptr<video::FrameSource>& outClipB,
+                         std::string& outError)
+{
+    if (theWhich == 3 && thePathB.empty()) {
+        outError = "a Cross needs two clips";
+        return false;
+    }
+    outClipA = OpenMovieClip(thePathA, outError);
+    if (!outClipA) return false;
+    if (theWhich == 3 && !(outClipB = OpenMovieClip(thePathB, outError))) return false;
+    return true;
 }

@@ -23,5 +23,8 @@ private:
     video::FrameSource* lgClipB;
 };
 
-// A clip with at least one frame, or null with the reason.
-std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, std::string& outError);
+// The clips of transition theWhich, each with at least one frame: clip A, and clip B for a
+// Cross; false with the reason.
+bool OpenTransitionClips(SInt32 theWhich, const std::string& thePathA, const std::string& thePathB,
+                         std::unique_ptr<video::FrameSource>& outClipA, std::unique_ptr<video::FrameSource>& outClipB,
+                         std::string& outError);

@@ -91,14 +91,8 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
                  std::string& outError, RenderStatistics* outStatistics)
 {
     if (!video::CheckMovieOutput(theJob.output, outError)) return false;
-    if (theJob.which == 3 && theJob.clipB.empty()) {
-        outError = "a Cross needs two clips";
-        return false;
-    }
-    std::unique_ptr<video::FrameSource> theClipA = OpenMovieClip(theJob.clipA, outError);
-    if (!theClipA) return false;
-    std::unique_ptr<video::FrameSource> theClipB;
-    if (theJob.which == 3 && !(theClipB = OpenMovieClip(theJob.clipB, outError))) return false;
+    std::unique_ptr<video::FrameSource> theClipA, theClipB;
+    if (!OpenTransitionClips(theJob.which, theJob.clipA, theJob.clipB, theClipA, theClipB, outError)) return false;
     // Every frame is asked for once: a cache would only cost a copy of each.
     theClipA->SetCacheLimits(0, 0);
     if (theClipB) theClipB->SetCacheLimits(0, 0);
