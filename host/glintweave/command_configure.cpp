@@ -36,18 +36,11 @@ int ConfigureCommand(const Arguments& theArguments)
             std::fputs(cUsage, stdout);
             return 0;
         }
-        if (theArgument == "--transition" || theArgument == "--speed" || theArgument == "--bundle") {
+        if (IsSharedOption(theArgument)) {
             if (i + 1 >= theArguments.size()) return Fail("configure: " + theArgument + " needs a value");
-            const std::string& theValue = theArguments[++i];
-            if (theArgument == "--transition") {
-                theJob.which = ParseTransition(theValue);
-                if (theJob.which < 0) return Fail("--transition is out, in or cross, not '" + theValue + "'");
-            } else if (theArgument == "--speed") {
-                if (!ParseSpeed(theValue, theJob.speed))
-                    return Fail("--speed takes a number from 0 to 1, not '" + theValue + "'");
-            } else {
-                theBundlePath = theValue;
-            }
+            std::string theError;
+            if (!TakeSharedOption(theArgument, theArguments[++i], theJob.which, theJob.speed, theBundlePath, theError))
+                return Fail(theError);
             continue;
         }
         if (!theArgument.empty() && theArgument[0] == '-')

@@ -86,24 +86,17 @@ int RenderCommand(const Arguments& theArguments)
             theStatsWanted = true;
             continue;
         }
-        const bool theTakesValue = theArgument == "--transition" || theArgument == "--speed" ||
-                                   theArgument == "--size" || theArgument == "-o" || theArgument == "--bundle";
-        if (theTakesValue) {
+        if (IsSharedOption(theArgument) || theArgument == "--size" || theArgument == "-o") {
             if (i + 1 >= theArguments.size()) return Fail("render: " + theArgument + " needs a value");
             const std::string& theValue = theArguments[++i];
-            if (theArgument == "--transition") {
-                theJob.which = ParseTransition(theValue);
-                if (theJob.which < 0) return Fail("--transition is out, in or cross, not '" + theValue + "'");
-            } else if (theArgument == "--speed") {
-                if (!ParseSpeed(theValue, theJob.speed))
-                    return Fail("--speed takes a number from 0 to 1, not '" + theValue + "'");
-            } else if (theArgument == "--size") {
+            std::string theError;
+            if (theArgument == "--size") {
                 if (!ParseSize(theValue, theJob.width, theJob.height))
                     return Fail("--size takes WIDTHxHEIGHT from 2x2 to 8192x8192, not '" + theValue + "'");
             } else if (theArgument == "-o") {
                 theJob.output = theValue;
-            } else {
-                theBundlePath = theValue;
+            } else if (!TakeSharedOption(theArgument, theValue, theJob.which, theJob.speed, theBundlePath, theError)) {
+                return Fail(theError);
             }
             continue;
         }

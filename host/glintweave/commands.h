@@ -12,10 +12,13 @@ int RenderCommand(const Arguments& theArguments);
 int DemoCommand(const Arguments& theArguments);
 int ConfigureCommand(const Arguments& theArguments);
 
-// 1 Out, 2 In, 3 Cross for "out", "in", "cross"; -1 for anything else.
-int ParseTransition(const std::string& theValue);
 // A speed from 0 to 1; false (outSpeed untouched) for anything else.
 bool ParseSpeed(const std::string& theValue, float& outSpeed);
+// --transition, --speed and --bundle, which render and configure both take.
+bool IsSharedOption(const std::string& theOption);
+// Stores the value of a shared option; false with the message when the value is bad.
+bool TakeSharedOption(const std::string& theOption, const std::string& theValue, int& ioWhich, float& ioSpeed,
+                      std::string& ioBundlePath, std::string& outError);
 // The clips that transition theWhich takes (two for a Cross, one otherwise); false with the message.
 bool TakeTransitionClips(const std::string& theCommand, int theWhich, const std::vector<std::string>& theClips,
                          std::string& outClipA, std::string& outClipB, std::string& outError);

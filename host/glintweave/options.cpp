@@ -2,10 +2,15 @@
 
 #include <cstdlib>
 
+namespace {
+
+// 1 Out, 2 In, 3 Cross; -1 for anything else.
 int ParseTransition(const std::string& theValue)
 {
     return theValue == "out" ? 1 : theValue == "in" ? 2 : theValue == "cross" ? 3 : -1;
 }
+
+} // namespace
 
 bool ParseSpeed(const std::string& theValue, float& outSpeed)
 {
@@ -31,5 +36,27 @@ bool TakeTransitionClips(const std::string& theCommand, int theWhich, const std:
     }
     outClipA = theClips[0];
     if (theNeeded == 2) outClipB = theClips[1];
+    return true;
+}
+
+bool IsSharedOption(const std::string& theOption)
+{
+    return theOption == "--transition" || theOption == "--speed" || theOption == "--bundle";
+}
+
+bool TakeSharedOption(const std::string& theOption, const std::string& theValue, int& ioWhich, float& ioSpeed,
+                      std::string& ioBundlePath, std::string& outError)
+{
+    if (theOption == "--transition") {
+        ioWhich = ParseTransition(theValue);
+        if (ioWhich < 0) outError = "--transition is out, in or cross, not '" + theValue + "'";
+        return ioWhich >= 0;
+    }
+    if (theOption == "--speed") {
+        if (ParseSpeed(theValue, ioSpeed)) return true;
+        outError = "--speed takes a number from 0 to 1, not '" + theValue + "'";
+        return false;
+    }
+    ioBundlePath = theValue;
     return true;
 }
