@@ -132,6 +132,8 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
     theSettings.height = theSized.height;
     theSettings.rate = theClipA->Info().rate;
     theSettings.withAudio = theClipA->Info().hasAudio || (theClipB && theClipB->Info().hasAudio);
+    theSettings.primaries = theClipA->Info().primaries;
+    theSettings.transfer = theClipA->Info().transfer;
     std::unique_ptr<video::MovieWriter> theWriter = video::MovieWriter::Create(theSized.output, theSettings, outError);
     if (!theWriter) return false;
 

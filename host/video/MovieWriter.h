@@ -29,6 +29,10 @@ struct MovieSettings {
     FrameRate rate;
     bool withAudio = false;       // ignored by formats without sound (see CarriesAudio)
     SInt32 keyFrameInterval = 0;  // frames between key frames; 0: about two seconds
+    // The pictures' primaries and transfer, tagged on the movie (ClipInfo's numbers); untagged
+    // ones are tagged as the usual ones for the movie's size.
+    int primaries = 2;
+    int transfer = 2;
 };
 
 class MovieWriter {

@@ -19,6 +19,10 @@ struct ClipInfo {
     FrameRate rate;
     SInt32 frameCount = 0;
     bool hasAudio = false;
+    // Colour primaries and transfer as the file tags them (FFmpeg's AVColorPrimaries and
+    // AVColorTransferCharacteristic numbers; 2 for untagged).
+    int primaries = 2;
+    int transfer = 2;
     std::string description; // one line for people: container, codecs, size, rate, length
 };
 

@@ -224,13 +224,16 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     theEncoder->thread_count = DecoderThreadCount();
     theEncoder->gop_size = theSettings.keyFrameInterval > 0 ? theSettings.keyFrameInterval
                                                             : std::max(1, int(2 * av_q2d(theRate) + 0.5));
-    if (theSubsampled) {
-        bool theHd = theEncoder->height >= 720;
-        theEncoder->colorspace = ColorSpaceForHeight(theEncoder->height);
-        theEncoder->color_primaries = theHd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
-        theEncoder->color_trc = theHd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
-        theEncoder->color_range = AVCOL_RANGE_MPEG;
-    }
+    // Every movie says how to read its pixels back: a player guessing would shift the colours.
+    const bool theHd = theEncoder->height >= 720;
+    theEncoder->color_primaries = theSettings.primaries != AVCOL_PRI_UNSPECIFIED ? AVColorPrimaries(theSettings.primaries)
+                                  : theHd                                        ? AVCOL_PRI_BT709
+                                                                                 : AVCOL_PRI_SMPTE170M;
+    theEncoder->color_trc = theSettings.transfer != AVCOL_TRC_UNSPECIFIED ? AVColorTransferCharacteristic(theSettings.transfer)
+                            : theHd                                       ? AVCOL_TRC_BT709
+                                                                          : AVCOL_TRC_SMPTE170M;
+    theEncoder->colorspace = theSubsampled ? ColorSpaceForHeight(theEncoder->height) : AVCOL_SPC_RGB;
+    theEncoder->color_range = theSubsampled ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
     if (mFormat->oformat->flags & AVFMT_GLOBALHEADER) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
     AVDictionary* theOptions = nullptr;

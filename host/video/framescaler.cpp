@@ -52,6 +52,14 @@ AVColorSpace ColorSpaceForHeight(int theHeight)
     return theHeight >= 720 ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
 }
 
+AVColorSpace InputColorSpace(const AVFrame* theFrame)
+{
+    const AVColorSpace theTag = theFrame->colorspace;
+    return theTag == AVCOL_SPC_UNSPECIFIED || theTag == AVCOL_SPC_RGB || theTag == AVCOL_SPC_RESERVED
+               ? AVCOL_SPC_SMPTE170M
+               : theTag;
+}
+
 SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& theError)
 {
     if (mContext && theSetup == mSetup) return mContext.get();
@@ -80,10 +88,9 @@ SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& theError)
 
 bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, std::string& theError)
 {
-    int theSpace = theFrame->colorspace;
-    if (theSpace == AVCOL_SPC_UNSPECIFIED || theSpace == AVCOL_SPC_RGB) theSpace = ColorSpaceForHeight(theFrame->height);
+    const AVColorSpace theSpace = InputColorSpace(theFrame);
     const bool theFullRange = IsFullRangeYuv(theFrame);
-    if (Yuv420ToArgb(theFrame, theTarget, AVColorSpace(theSpace), theFullRange)) return true;
+    if (Yuv420ToArgb(theFrame, theTarget, theSpace, theFullRange)) return true;
     Setup theSetup{theFrame->width,  theFrame->height, theFrame->format, theTarget.width,
                    theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         theFullRange ? 1 : 0};
     SwsContext* theContext = Prepare(theSetup, theError);

@@ -38,7 +38,12 @@ private:
     Setup mSetup{};
 };
 
-// The colour matrix of an untagged picture of theHeight lines: BT.709 for HD, BT.601 below.
+// The colour matrix the writer uses and tags for a movie of theHeight lines: BT.709 for HD,
+// BT.601 below.
 AVColorSpace ColorSpaceForHeight(int theHeight);
+
+// The matrix a decoded picture is read with: its tag, or for an untagged one BT.601 whatever
+// its size, as FFmpeg's own tools read it (so our frames match what they show of a clip).
+AVColorSpace InputColorSpace(const AVFrame* theFrame);
 
 } // namespace video

@@ -99,6 +99,8 @@ bool FrameSource::State::Open(const std::string& thePath, std::string& theError)
     info.height = theFirst->height;
     info.rate = FrameRate{numbering.rate.num, numbering.rate.den};
     info.frameCount = static_cast<SInt32>(theCount);
+    info.primaries = theFirst->color_primaries;
+    info.transfer = theFirst->color_trc;
     const AVCodec* theAudioCodec = nullptr;
     info.hasAudio = av_find_best_stream(input.Format(), AVMEDIA_TYPE_AUDIO, -1, -1, &theAudioCodec, 0) >= 0;
     info.description = Describe();
