@@ -82,6 +82,21 @@ bool RunTransition(HostSession& theSession, const TransitionPlan& thePlan,
             theSucceeded = false;
         }
     }
+    if (theSucceeded && thePlan.withEndState && theLayout.pluginType == kPluginTransitionAfterType) {
+        // Frame frameCount + 1 is past every pixel's moment. It is drawn over the clip's picture
+        // of the last frame: the numbers the plug-in fetches are startFrame plus the frame's.
+        const SInt32 theLast = theLayout.frameCount + 1;
+        theParams.renderFrame = theLast;
+        theParams.startFrame = theLayout.startFrame + theLayout.frameCount - 1 - theLast;
+        theResult = theSession.Call(thePlan.which, kPlugDoFrame);
+        theParams.startFrame = theLayout.startFrame;
+        if (theResult != kPluginOK) {
+            outError = Failure("frame", theResult, theSession);
+            theSucceeded = false;
+        } else {
+            theSucceeded = theSink(theLayout.frameCount, theParams.frame);
+        }
+    }
     (void)theSession.Call(thePlan.which, kPlugTerminate);
     return theSucceeded;
 }

@@ -12,6 +12,8 @@ struct TransitionPlan {
     SInt16 width;     // output frame size
     SInt16 height;
     bool proxy;
+    // Out only: after the last frame, one more showing where the transition ends (see RunTransition).
+    bool withEndState = false;
 };
 
 // The length and placement the plug-in asked for at the info request.
@@ -26,7 +28,10 @@ bool AskTransitionLayout(HostSession& theSession, const TransitionPlan& thePlan,
                          std::string& outError);
 
 // Renders every frame and hands each to theSink (which may stop the run by returning false).
-// The end request runs after every successful begin.
+// With withEndState, an Out then hands over one more frame, index frameCount: the dissolve
+// complete, the fill colour wherever it works. Its last frame still shows the clip where a
+// pixel's moment is that frame or the next, and a movie should not end on that speckle. The
+// end request runs after every successful begin.
 bool RunTransition(HostSession& theSession, const TransitionPlan& thePlan,
                    const std::function<bool(SInt32 theIndex, GWorldPtr theFrame)>& theSink, std::string& outError);
 

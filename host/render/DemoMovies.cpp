@@ -3,6 +3,7 @@
 #include "ContactSheet.h"
 #include "SyntheticClip.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -51,9 +52,11 @@ bool MakeDemoMovies(HYPluginMainProc theMain, const std::string& theFolder, cons
         theJob.output = (theRoot / (std::string(theWhich == 1 ? "out" : theWhich == 2 ? "in" : "cross") + ".mp4")).string();
         RenderObserver theSheetObserver = theObserver;
         theSheetObserver.transitionFrame = [&](SInt32 theIndex, SInt32 theCount, GWorldPtr theFrame) {
+            // Out's 100 % is its end state, the frame after its last (which it replaces).
+            const SInt32 theShown = std::min(theIndex, theCount - 1);
             const std::vector<SInt32> theWanted = SheetFrameIndices(theCount);
             for (size_t theColumn = 0; theColumn < theWanted.size(); ++theColumn)
-                if (theWanted[theColumn] == theIndex) theSheet.PlaceFrame(size_t(theWhich - 1), theColumn, theFrame);
+                if (theWanted[theColumn] == theShown) theSheet.PlaceFrame(size_t(theWhich - 1), theColumn, theFrame);
             if (theObserver.transitionFrame) theObserver.transitionFrame(theIndex, theCount, theFrame);
         };
         if (!RenderMovie(theMain, theJob, theSheetObserver, outError)) return false;

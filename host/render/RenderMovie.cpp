@@ -67,6 +67,14 @@ public:
         return Write(theFrame, lgWriter.CarriesAudio() ? &theMix : nullptr, outError);
     }
 
+    // Out's end state: the sound has faded out by then.
+    bool WriteEndFrame(const HostSession& theSession, GWorldPtr theFrame, std::string& outError)
+    {
+        lgMixesDone = theSession.AudioMixes().size();
+        video::AudioBlock theSilence;
+        return Write(theFrame, lgWriter.CarriesAudio() ? &theSilence : nullptr, outError);
+    }
+
 private:
     bool Write(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError)
     {
@@ -110,7 +118,7 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
     MovieClips theClips(*theClipA, theClipB.get());
     HostSession theSession(theMain, theClips);
     const TransitionPlan thePlan{theSized.which, theSized.speed, SInt16(theSized.width), SInt16(theSized.height),
-                                 theSized.proxy};
+                                 theSized.proxy, true};
     TransitionLayout theLayout;
     if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
     const SInt32 theCount = theLayout.frameCount;
@@ -125,7 +133,8 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
         theTailFirst = theCount;
         theTailEnd = theLengthA;
     }
-    const SInt32 theTotal = theLayout.startFrame + theCount + (theTailEnd - theTailFirst);
+    const bool theEndState = theLayout.pluginType == kPluginTransitionAfterType;
+    const SInt32 theTotal = theLayout.startFrame + theCount + (theEndState ? 1 : 0) + (theTailEnd - theTailFirst);
 
     video::MovieSettings theSettings;
     theSettings.width = theSized.width;
@@ -144,7 +153,8 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
         theSession, thePlan,
         [&](SInt32 theIndex, GWorldPtr theFrame) {
             if (theObserver.transitionFrame) theObserver.transitionFrame(theIndex, theCount, theFrame);
-            return theRender.WriteTransitionFrame(theSession, theFrame, theSinkError);
+            return theIndex < theCount ? theRender.WriteTransitionFrame(theSession, theFrame, theSinkError)
+                                       : theRender.WriteEndFrame(theSession, theFrame, theSinkError);
         },
         outError);
     if (!theRan) {

@@ -1,5 +1,6 @@
 // A finished movie from real clips: clip A up to the transition, the plug-in's transition, then
 // the rest (of clip B for Cross, of clip A for In), with the sound mixed at the plug-in's levels.
+// An Out ends on one more frame, the transition's end state, as a Cross goes on with clip B.
 #pragma once
 
 #include "iMovieRecords.h"
@@ -22,7 +23,8 @@ struct RenderJob {
 struct RenderObserver {
     // Frames written so far of theTotal, after each frame.
     std::function<void(SInt32 theDone, SInt32 theTotal)> progress;
-    // Every rendered transition frame, before it is written.
+    // Every rendered transition frame, before it is written; for Out, theIndex theCount is the
+    // end state that the movie ends on.
     std::function<void(SInt32 theIndex, SInt32 theCount, GWorldPtr theFrame)> transitionFrame;
 };
 

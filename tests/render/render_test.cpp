@@ -76,7 +76,8 @@ TEST(Render, MoviesHoldTheClipsAroundTheEnginesTransitionAndTheSoundFollows)
         SInt32 headFrames;  // clip A frames before the transition
         SInt32 length;
     };
-    for (const Case& theCase : {Case{1, 10, 10, 20}, Case{2, 0, 0, 20}, Case{3, 10, 10, 35}}) {
+    // Out ends on one more frame than clip A has: the dissolve complete, all fill colour.
+    for (const Case& theCase : {Case{1, 10, 10, 21}, Case{2, 0, 0, 20}, Case{3, 10, 10, 35}}) {
         SCOPED_TRACE(theCase.which);
         RenderJob theJob;
         theJob.which = theCase.which;
@@ -118,11 +119,13 @@ TEST(Render, MoviesHoldTheClipsAroundTheEnginesTransitionAndTheSoundFollows)
             SCOPED_TRACE(theFrame);
             const SInt32 theIndex = theFrame - theCase.headFrames; // in the transition when 0..n-1
             const bool theInTransition = theIndex >= 0 && theIndex < cTransitionFrames;
+            const bool theEndState = theCase.which == 1 && theIndex == cTransitionFrames;
             // Outside the transition the movie shows clip A, then the rest of clip B (Cross) or of A (In).
             video::FrameSource& theShown = theCase.which == 3 && theIndex >= 0 ? *theB : *theA;
             const SInt32 theShownFrame = theCase.which == 3 && theIndex >= 0 ? theIndex : theFrame;
             const std::vector<UInt32> theExpected =
-                theInTransition
+                theEndState       ? std::vector<UInt32>(size_t(theWidth) * theHeight, 0x0000FFu)
+                : theInTransition
                     ? EngineFrame(theCase.which, theIndex, theCase.firstA, *theA, theIncoming, theConfig, theWidth,
                                   theHeight)
                     : ClipFrame(theShown, theShownFrame, theWidth, theHeight);
@@ -130,10 +133,12 @@ TEST(Render, MoviesHoldTheClipsAroundTheEnginesTransitionAndTheSoundFollows)
 
             // Sound: full level outside; inside, clip A at the plug-in's falling level (plus all of B for Cross).
             ASSERT_TRUE(theMovie->GetFrameAudio(theFrame, theGot, theError)) << theError;
-            const bool theAudioOk = theInTransition ? theA->GetFrameAudio(theCase.firstA + theIndex, theSoundA, theError)
-                                                    : theShown.GetFrameAudio(theShownFrame, theSoundA, theError);
+            const bool theAudioOk = theInTransition || theEndState
+                                        ? theA->GetFrameAudio(theCase.firstA + std::min(theIndex, cTransitionFrames - 1),
+                                                              theSoundA, theError)
+                                        : theShown.GetFrameAudio(theShownFrame, theSoundA, theError);
             ASSERT_TRUE(theAudioOk) << theError;
-            const double theLevelA = theInTransition ? Level(theIndex) : 1.0;
+            const double theLevelA = theEndState ? 0.0 : theInTransition ? Level(theIndex) : 1.0;
             const bool theWithB = theInTransition && theIncoming;
             if (theWithB) {
                 ASSERT_TRUE(theB->GetFrameAudio(theIndex, theSoundB, theError)) << theError;
@@ -173,7 +178,9 @@ TEST(Render, DemoMakesClipsMoviesAndAContactSheet)
         EXPECT_EQ(theSource->Info().width, 640);
         EXPECT_EQ(theSource->Info().height, 360);
         EXPECT_TRUE(theSource->Info().hasAudio);
-        EXPECT_EQ(theSource->Info().frameCount, std::string(theMovie) == "cross.mp4" ? 150 - theCross : 75) << theMovie;
+        const std::string theName = theMovie;
+        EXPECT_EQ(theSource->Info().frameCount, theName == "cross.mp4" ? 150 - theCross : theName == "out.mp4" ? 76 : 75)
+            << theMovie;
     }
     std::unique_ptr<video::FrameSource> theSheet = OpenClip(theOutput + "/contact-sheet.png");
     ASSERT_TRUE(theSheet);
