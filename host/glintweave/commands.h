@@ -11,6 +11,8 @@ int InfoCommand(const Arguments& theArguments);
 int RenderCommand(const Arguments& theArguments);
 int DemoCommand(const Arguments& theArguments);
 int ConfigureCommand(const Arguments& theArguments);
+// Native builds only, beside the frei0r mixer: install, or uninstall when theRemoving.
+int InstallCommand(const Arguments& theArguments, bool theRemoving);
 
 // A speed from 0 to 1; false (outSpeed untouched) for anything else.
 bool ParseSpeed(const std::string& theValue, float& outSpeed);

@@ -17,6 +17,10 @@ void PrintUsage(FILE* theStream)
                "  demo      test clips, all three transitions and a contact sheet\n"
                "  configure the transition's settings dialog on your clips\n"
 #endif
+#ifdef GLINT_WITH_MIXER
+               "  install   the frei0r mixer and its Kdenlive compositions, for MLT editors\n"
+               "  uninstall takes them away again\n"
+#endif
                "\n"
                "Run 'glintweave <command> --help' for a command's options.\n",
                theStream);
@@ -43,6 +47,10 @@ int main(int argc, char** argv)
     if (theCommand == "render") return RenderCommand(theArguments);
     if (theCommand == "demo") return DemoCommand(theArguments);
     if (theCommand == "configure") return ConfigureCommand(theArguments);
+#endif
+#ifdef GLINT_WITH_MIXER
+    if (theCommand == "install" || theCommand == "uninstall")
+        return InstallCommand(theArguments, theCommand == "uninstall");
 #endif
     PrintUsage(stderr);
     return Fail("unknown command '" + theCommand + "'");

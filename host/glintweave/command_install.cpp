@@ -1,0 +1,215 @@
+// install and uninstall: the frei0r mixer and its Kdenlive description files, put where MLT and
+// Kdenlive look for them, for one user or for everyone.
+#include "commands.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* cUsage =
+    "usage: glintweave install [--user | --system]\n"
+    "       glintweave uninstall [--user | --system]\n"
+    "\n"
+    "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
+    "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
+    "FREI0R_PATH; uninstall takes them away. Restart Kdenlive afterwards.\n"
+    "\n"
+    "  --user    for you alone (the default): ~/.frei0r-1/lib/ and ~/.local/share/kdenlive/transitions/\n"
+    "            ($XDG_DATA_HOME/kdenlive/transitions/ when XDG_DATA_HOME is set)\n"
+    "  --system  for every user, as root: /usr/local/lib/frei0r-1/ and /usr/local/share/kdenlive/transitions/\n"
+    "            (below $DESTDIR when it is set, for packaging)\n";
+
+constexpr const char* cMixerName = "glintweave.so";
+constexpr const char* cDescriptionNames[] = {"glintweave.xml", "glintweave_automatic.xml"};
+
+struct InstalledFile {
+    fs::path source;
+    fs::path destination;
+};
+
+// The build puts the mixer and the description files beside this program.
+fs::path ProgramFolder()
+{
+    std::error_code theError;
+    const fs::path theExecutable = fs::read_symlink("/proc/self/exe", theError);
+    return theError ? fs::current_path() : theExecutable.parent_path();
+}
+
+bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string& outError)
+{
+    fs::path theMixerFolder, theDescriptionFolder;
+    if (theSystem) {
+        const char* theStage = std::getenv("DESTDIR");
+        const fs::path theRoot = theStage && *theStage ? fs::path(theStage) : fs::path("/");
+        theMixerFolder = theRoot / "usr/local/lib/frei0r-1";
+        theDescriptionFolder = theRoot / "usr/local/share/kdenlive/transitions";
+    } else {
+        const char* theHome = std::getenv("HOME");
+        if (!theHome || *theHome != '/') {
+            outError = "HOME is not set to a folder, so there is no user folder to use (try --system)";
+            return false;
+        }
+        theMixerFolder = fs::path(theHome) / ".frei0r-1/lib";
+        // Kdenlive finds its data through XDG_DATA_HOME, as every KDE program does.
+        const char* theData = std::getenv("XDG_DATA_HOME");
+        const fs::path theDataHome = theData && *theData == '/' ? fs::path(theData) : fs::path(theHome) / ".local/share";
+        theDescriptionFolder = theDataHome / "kdenlive/transitions";
+    }
+    const fs::path theBuild = ProgramFolder();
+    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName});
+    for (const char* theName : cDescriptionNames)
+        outFiles.push_back({theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName});
+    return true;
+}
+
+std::string DeniedMessage(const std::string& theCommand, const fs::path& thePath, bool theSystem)
+{
+    return "no permission to write in " + thePath.string() +
+           (theSystem ? ": run 'sudo glintweave " + theCommand + " --system', or use --user"
+                      : ": check that folder's owner and permissions");
+}
+
+// The deepest folder of thePath that exists, which is where the first write happens.
+fs::path ExistingAncestor(fs::path thePath)
+{
+    std::error_code theError;
+    while (!fs::exists(thePath, theError) && thePath.has_relative_path()) thePath = thePath.parent_path();
+    return thePath;
+}
+
+// Checked before anything is touched, so that a refusal leaves nothing half done. Removing needs
+// rights only where there is something to remove.
+bool CheckRights(const std::vector<InstalledFile>& theFiles, bool theSystem, bool theRemoving,
+                 std::string& outError)
+{
+    for (const InstalledFile& theFile : theFiles) {
+        std::error_code theMissing;
+        if (theRemoving && !fs::exists(theFile.destination, theMissing)) continue;
+        const fs::path theFolder = ExistingAncestor(theFile.destination.parent_path());
+        if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
+            outError = errno == EROFS ? theFolder.string() + " is on a read-only file system"
+                                      : DeniedMessage(theRemoving ? "uninstall" : "install", theFolder, theSystem);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReadFile(const fs::path& thePath, std::string& outBytes)
+{
+    std::ifstream theStream(thePath, std::ios::binary);
+    if (!theStream) return false;
+    outBytes.assign(std::istreambuf_iterator<char>(theStream), {});
+    return !theStream.bad();
+}
+
+std::string SystemMessage(const fs::path& thePath, const std::error_code& theError)
+{
+    return thePath.string() + ": " + theError.message();
+}
+
+// Written beside the destination and renamed over it: an editor that has the old mixer loaded
+// keeps its copy, and a full disk never leaves half a file where MLT looks.
+bool CopyInPlace(const std::string& theBytes, const fs::path& theDestination, std::string& outError)
+{
+    std::error_code theError;
+    fs::create_directories(theDestination.parent_path(), theError);
+    if (theError) {
+        outError = SystemMessage(theDestination.parent_path(), theError);
+        return false;
+    }
+    const fs::path theTemporary = theDestination.string() + ".part";
+    {
+        std::ofstream theStream(theTemporary, std::ios::binary | std::ios::trunc);
+        theStream.write(theBytes.data(), std::streamsize(theBytes.size()));
+        theStream.close();
+        if (!theStream) {
+            fs::remove(theTemporary, theError);
+            outError = "could not write " + theTemporary.string();
+            return false;
+        }
+    }
+    fs::permissions(theTemporary, fs::perms(0644), theError);
+    if (!theError) fs::rename(theTemporary, theDestination, theError);
+    if (theError) {
+        std::error_code theIgnored;
+        fs::remove(theTemporary, theIgnored);
+        outError = SystemMessage(theDestination, theError);
+        return false;
+    }
+    return true;
+}
+
+void Report(const char* theAction, const fs::path& thePath)
+{
+    std::printf("%-10s  %s\n", theAction, thePath.c_str());
+}
+
+int Install(const std::vector<InstalledFile>& theFiles)
+{
+    std::vector<std::string> theContents;
+    for (const InstalledFile& theFile : theFiles) {
+        theContents.emplace_back();
+        if (!ReadFile(theFile.source, theContents.back()))
+            return Fail("install: " + theFile.source.string() +
+                        " is missing: build it first (scripts/build-target.sh native)");
+    }
+    for (size_t i = 0; i < theFiles.size(); ++i) {
+        const fs::path& theDestination = theFiles[i].destination;
+        std::string theInstalled;
+        if (ReadFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
+            Report("up to date", theDestination);
+            continue;
+        }
+        std::error_code theMissing;
+        const bool theReplacing = fs::exists(theDestination, theMissing);
+        std::string theError;
+        if (!CopyInPlace(theContents[i], theDestination, theError)) return Fail("install: " + theError);
+        Report(theReplacing ? "replaced" : "installed", theDestination);
+    }
+    return 0;
+}
+
+int Uninstall(const std::vector<InstalledFile>& theFiles)
+{
+    for (const InstalledFile& theFile : theFiles) {
+        std::error_code theError;
+        const bool theRemoved = fs::remove(theFile.destination, theError);
+        if (theError) return Fail("uninstall: " + SystemMessage(theFile.destination, theError));
+        Report(theRemoved ? "removed" : "not there", theFile.destination);
+    }
+    return 0;
+}
+
+} // namespace
+
+int InstallCommand(const Arguments& theArguments, bool theRemoving)
+{
+    const std::string theCommand = theRemoving ? "uninstall" : "install";
+    bool theSystem = false, theUser = false;
+    for (const std::string& theArgument : theArguments) {
+        if (theArgument == "--help" || theArgument == "-h") {
+            std::fputs(cUsage, stdout);
+            return 0;
+        }
+        if (theArgument == "--system") theSystem = true;
+        else if (theArgument == "--user") theUser = true;
+        else return Fail(theCommand + ": unknown option '" + theArgument + "'");
+    }
+    if (theSystem && theUser) return Fail(theCommand + ": --user and --system exclude each other");
+
+    std::vector<InstalledFile> theFiles;
+    std::string theError;
+    if (!ListFiles(theSystem, theFiles, theError) || !CheckRights(theFiles, theSystem, theRemoving, theError))
+        return Fail(theCommand + ": " + theError);
+    return theRemoving ? Uninstall(theFiles) : Install(theFiles);
+}
