@@ -92,8 +92,8 @@ bool CheckRights(const std::vector<InstalledFile>& theFiles, bool theSystem, boo
                  std::string& outError)
 {
     for (const InstalledFile& theFile : theFiles) {
-        std::error_code theMissing;
-        if (theRemoving && !fs::exists(theFile.destination, theMissing)) continue;
+        std::error_code theUnreachable;
+        if (theRemoving && !fs::exists(theFile.destination, theUnreachable) && !theUnreachable) continue;
         const fs::path theFolder = ExistingAncestor(theFile.destination.parent_path());
         if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
             outError = errno == EROFS ? theFolder.string() + " is on a read-only file system"

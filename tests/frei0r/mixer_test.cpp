@@ -121,6 +121,7 @@ TEST(Mixer, LoadsAsAMixerOfRgbaFrames)
     Module().getPluginInfo(&theInfo);
     EXPECT_EQ(theInfo.plugin_type, F0R_PLUGIN_TYPE_MIXER2);
     EXPECT_EQ(theInfo.color_model, F0R_COLOR_MODEL_RGBA8888);
+    // Saved projects, MLT's and Kdenlive's, name these by number: their order, names and types stay.
     const std::vector<std::pair<std::string, int>> theExpected = {
         {"progress", F0R_PARAM_DOUBLE}, {"transition", F0R_PARAM_STRING}, {"fill", F0R_PARAM_COLOR},
         {"left", F0R_PARAM_DOUBLE},     {"right", F0R_PARAM_DOUBLE},      {"top", F0R_PARAM_DOUBLE},

@@ -1,0 +1,182 @@
+// glintweave install and uninstall run as a user would run them, on folders of the test's own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const fs::path& thePath)
+{
+    std::ifstream theFile(thePath, std::ios::binary);
+    return {std::istreambuf_iterator<char>(theFile), {}};
+}
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+class InstallCommand : public testing::Test {
+protected:
+    fs::path folder;
+
+    void SetUp() override
+    {
+        std::string theTemplate = (fs::temp_directory_path() / "glintinstall.XXXXXX").string();
+        ASSERT_TRUE(mkdtemp(theTemplate.data()));
+        folder = theTemplate;
+        fs::permissions(folder, fs::perms(0755));
+        fs::create_directory(folder / "home");
+    }
+
+    void TearDown() override
+    {
+        std::error_code theError;
+        // The test takes away write rights; removing needs them back.
+        for (const char* theFolder : {"stage", "stage/usr/local/lib/frei0r-1", "stage/usr/local/share/kdenlive/transitions"})
+            fs::permissions(folder / theFolder, fs::perms::owner_all, theError);
+        fs::remove_all(folder);
+    }
+
+    // glintweave with theArguments, HOME in the test's folder and theEnvironment added, through
+    // thePrefix (to run it as another user).
+    Outcome Glintweave(const std::string& theArguments, const std::string& theEnvironment = "",
+                       const std::string& thePrefix = "")
+    {
+        const std::string theLine = thePrefix + " env -u XDG_DATA_HOME -u DESTDIR HOME='" + (folder / "home").string() +
+                                    "' " + theEnvironment + " '" GLINT_PROGRAM "' " + theArguments + " >'" +
+                                    (folder / "out.txt").string() + "' 2>'" + (folder / "err.txt").string() + "'";
+        const int theStatus = std::system(theLine.c_str());
+        return {WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1, ReadText(folder / "out.txt"),
+                ReadText(folder / "err.txt")};
+    }
+
+    std::string Report(const std::string& theMixerFolder, const std::string& theDescriptionFolder,
+                       const std::string& theAction)
+    {
+        std::string theReport;
+        for (const std::string& thePath : {theMixerFolder + "/glintweave.so", theDescriptionFolder + "/glintweave.xml",
+                                           theDescriptionFolder + "/glintweave_automatic.xml"}) {
+            theReport += theAction + std::string(12 - theAction.size(), ' ') + thePath + "\n";
+        }
+        return theReport;
+    }
+};
+
+TEST_F(InstallCommand, InstallsReplacesAndRemovesForOneUser)
+{
+    const std::string theMixers = (folder / "home/.frei0r-1/lib").string();
+    const std::string theDescriptions = (folder / "home/.local/share/kdenlive/transitions").string();
+
+    Outcome theRun = Glintweave("install");
+    ASSERT_EQ(theRun.status, 0) << theRun.err;
+    EXPECT_EQ(theRun.out, Report(theMixers, theDescriptions, "installed"));
+    EXPECT_EQ(ReadText(theMixers + "/glintweave.so"), ReadText(GLINT_MIXER_PATH));
+    const char* theSourceDir = std::getenv("GLINT_SOURCE_DIR");
+    ASSERT_TRUE(theSourceDir) << "run it through ctest, which names the source folder";
+    const fs::path theSources = fs::path(theSourceDir) / "frei0r/kdenlive";
+    for (const char* theName : {"glintweave.xml", "glintweave_automatic.xml"})
+        EXPECT_EQ(ReadText(theDescriptions + "/" + theName), ReadText(theSources / theName)) << theName;
+    EXPECT_EQ(fs::status(theMixers + "/glintweave.so").permissions(), fs::perms(0644));
+
+    EXPECT_EQ(Glintweave("install --user").out, Report(theMixers, theDescriptions, "up to date"));
+
+    // An older mixer is replaced; nothing is left beside it.
+    std::ofstream(theMixers + "/glintweave.so") << "older";
+    theRun = Glintweave("install");
+    EXPECT_EQ(theRun.out.substr(0, theRun.out.find('\n')), "replaced    " + theMixers + "/glintweave.so");
+    EXPECT_EQ(ReadText(theMixers + "/glintweave.so"), ReadText(GLINT_MIXER_PATH));
+    EXPECT_EQ(std::distance(fs::directory_iterator(theMixers), {}), 1);
+
+    theRun = Glintweave("uninstall");
+    ASSERT_EQ(theRun.status, 0) << theRun.err;
+    EXPECT_EQ(theRun.out, Report(theMixers, theDescriptions, "removed"));
+    EXPECT_FALSE(fs::exists(theMixers + "/glintweave.so"));
+    EXPECT_FALSE(fs::exists(theDescriptions + "/glintweave.xml"));
+    theRun = Glintweave("uninstall --user");
+    EXPECT_EQ(theRun.status, 0);
+    EXPECT_EQ(theRun.out, Report(theMixers, theDescriptions, "not there"));
+}
+
+TEST_F(InstallCommand, FollowsXdgDataHomeAndDestdir)
+{
+    const std::string theData = (folder / "data").string();
+    Outcome theRun = Glintweave("install", "XDG_DATA_HOME='" + theData + "'");
+    EXPECT_EQ(theRun.out,
+              Report((folder / "home/.frei0r-1/lib").string(), theData + "/kdenlive/transitions", "installed"));
+
+    const std::string theStage = (folder / "stage").string();
+    theRun = Glintweave("install --system", "DESTDIR='" + theStage + "'");
+    ASSERT_EQ(theRun.status, 0) << theRun.err;
+    EXPECT_EQ(theRun.out,
+              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share/kdenlive/transitions", "installed"));
+    theRun = Glintweave("uninstall --system", "DESTDIR='" + theStage + "'");
+    EXPECT_EQ(theRun.out,
+              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share/kdenlive/transitions", "removed"));
+}
+
+TEST_F(InstallCommand, WithoutTheRightsSaysSoInOneLineAndWritesNothing)
+{
+    // A folder its user may not write in. Root may write anywhere, so as root the command runs as
+    // nobody, the way an ordinary user meets it.
+    const fs::path theStage = folder / "stage";
+    fs::create_directory(theStage);
+    fs::permissions(theStage, fs::perms(0555));
+    std::string thePrefix;
+    if (geteuid() == 0) {
+        thePrefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+        if (std::system((thePrefix + " test -x '" GLINT_PROGRAM "'").c_str()) != 0)
+            GTEST_SKIP() << "nobody cannot run " GLINT_PROGRAM " from this build folder";
+    }
+    for (const char* theCommand : {"install", "uninstall"}) {
+        SCOPED_TRACE(theCommand);
+        // Something to remove, so that uninstall too needs the rights.
+        if (std::string(theCommand) == "uninstall") {
+            fs::permissions(theStage, fs::perms(0755));
+            ASSERT_EQ(Glintweave("install --system", "DESTDIR='" + theStage.string() + "'").status, 0);
+            fs::permissions(theStage / "usr/local/lib/frei0r-1", fs::perms(0555));
+            fs::permissions(theStage / "usr/local/share/kdenlive/transitions", fs::perms(0555));
+        }
+        const Outcome theRun =
+            Glintweave(std::string(theCommand) + " --system", "DESTDIR='" + theStage.string() + "'", thePrefix);
+        EXPECT_EQ(theRun.status, 1);
+        EXPECT_EQ(theRun.out, "");
+        const std::string theFolder = theCommand == std::string("install")
+                                          ? theStage.string()
+                                          : theStage.string() + "/usr/local/lib/frei0r-1";
+        EXPECT_EQ(theRun.err, "glintweave: " + std::string(theCommand) + ": no permission to write in " + theFolder +
+                                  ": run 'sudo glintweave " + theCommand + " --system', or use --user\n");
+    }
+    EXPECT_TRUE(fs::exists(theStage / "usr/local/share/kdenlive/transitions/glintweave.xml"));
+}
+
+TEST_F(InstallCommand, RejectsWhatItCannotDo)
+{
+    const struct {
+        const char* arguments;
+        const char* error;
+    } cCases[] = {
+        {"install --user --system", "glintweave: install: --user and --system exclude each other\n"},
+        {"uninstall --everyone", "glintweave: uninstall: unknown option '--everyone'\n"},
+    };
+    for (const auto& theCase : cCases) {
+        const Outcome theRun = Glintweave(theCase.arguments);
+        EXPECT_EQ(theRun.status, 1) << theCase.arguments;
+        EXPECT_EQ(theRun.err, theCase.error);
+    }
+    const Outcome theRun = Glintweave("install", "HOME=");
+    EXPECT_EQ(theRun.status, 1);
+    EXPECT_EQ(theRun.err, "glintweave: install: HOME is not set to a folder, so there is no user folder to use "
+                          "(try --system)\n");
+    EXPECT_TRUE(fs::is_empty(folder / "home"));
+}
+
+} // namespace
