@@ -30,9 +30,11 @@ bool MovieClips::GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudi
 
 namespace {
 
-std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, std::string& outError)
+// theRate {0, 0}: the clip's own.
+std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, video::FrameRate theRate,
+                                                  std::string& outError)
 {
-    std::unique_ptr<video::FrameSource> theClip = video::FrameSource::Open(thePath, outError);
+    std::unique_ptr<video::FrameSource> theClip = video::FrameSource::Open(thePath, theRate, outError);
     if (theClip && theClip->Info().frameCount <= 0) {
         outError = thePath + ": the clip has no frames";
         return nullptr;
@@ -50,8 +52,9 @@ bool OpenTransitionClips(SInt32 theWhich, const std::string& thePathA, const std
         outError = "a Cross needs two clips";
         return false;
     }
-    outClipA = OpenMovieClip(thePathA, outError);
+    outClipA = OpenMovieClip(thePathA, video::FrameRate{0, 0}, outError);
     if (!outClipA) return false;
-    if (theWhich == 3 && !(outClipB = OpenMovieClip(thePathB, outError))) return false;
+    // Clip B plays at its own speed in clip A's frames; its sound is resampled by time.
+    if (theWhich == 3 && !(outClipB = OpenMovieClip(thePathB, outClipA->Info().rate, outError))) return false;
     return true;
 }

@@ -24,7 +24,7 @@ private:
 };
 
 // The clips of transition theWhich, each with at least one frame: clip A, and clip B for a
-// Cross; false with the reason.
+// Cross, conformed to clip A's frame rate; false with the reason.
 bool OpenTransitionClips(SInt32 theWhich, const std::string& thePathA, const std::string& thePathB,
                          std::unique_ptr<video::FrameSource>& outClipA, std::unique_ptr<video::FrameSource>& outClipB,
                          std::string& outError);

@@ -1,7 +1,8 @@
 // A movie (or picture sequence) read frame by frame: any file FFmpeg reads, any frame in any
 // order, scaled into GWorlds, with the sound that belongs to each frame.
 //
-// Frame numbers run from 0 to Info().frameCount - 1. A frame the file lacks (a variable-rate
+// Frame numbers run from 0 to Info().frameCount - 1, at the file's own rate or at the rate the
+// clip is conformed to. A frame the file lacks (a variable-rate
 // gap) shows the frame before it. Reading frames in order never seeks; a jump seeks to the key
 // frame before the target and decodes forward; the last few pictures delivered are kept, at
 // the size they were delivered, so that scrubbing back and forth costs little.
@@ -22,6 +23,10 @@ class FrameSource {
 public:
     // Null, with the reason in theError, when the file cannot be read or holds no picture.
     static std::unique_ptr<FrameSource> Open(const std::string& thePath, std::string& theError) noexcept;
+    // The clip conformed to a timeline of theRate: its frames are numbered at theRate, each
+    // showing the picture presented at its time, and the sound follows that numbering.
+    static std::unique_ptr<FrameSource> Open(const std::string& thePath, FrameRate theRate,
+                                             std::string& theError) noexcept;
     ~FrameSource();
     FrameSource(const FrameSource&) = delete;
     FrameSource& operator=(const FrameSource&) = delete;

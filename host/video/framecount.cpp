@@ -91,6 +91,14 @@ FrameNumbering NumberingOf(const AVStream* theStream)
     return theNumbering;
 }
 
+void ConformNumbering(AVRational theRate, FrameNumbering& theNumbering, SInt64& theCount)
+{
+    if (av_cmp_q(theRate, theNumbering.rate) == 0) return;
+    theCount = av_rescale_q_rnd(theCount, av_inv_q(theNumbering.rate), av_inv_q(theRate), AV_ROUND_UP);
+    theNumbering.rate = theRate;
+    theNumbering.byPresentation = true;
+}
+
 bool CountFrames(MediaInput& theInput, const FrameNumbering& theNumbering, SInt64& theCount, std::string& theError)
 {
     PacketPtr thePacket(av_packet_alloc());

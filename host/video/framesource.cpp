@@ -59,7 +59,7 @@ struct FrameSource::State {
     bool ended = false;            // the decoder has given its last picture
     bool timestampsMissing = false;
 
-    bool Open(const std::string& thePath, std::string& theError);
+    bool Open(const std::string& thePath, FrameRate theRate, std::string& theError);
     const AVFrame* Decoded(SInt64 theNumber, std::string& theError);
     Outcome DecodeForwardTo(SInt64 theNumber, bool theFromStart, const AVFrame*& theFound, std::string& theError);
     SInt64 NumberOf(const AVFrame* theFrame);
@@ -67,10 +67,11 @@ struct FrameSource::State {
     bool SeekToFrame(SInt64 theNumber, std::string& theError);
     bool Restart(std::string& theError);
     void ForgetDecoded();
-    std::string Describe() const;
+    // The file as it is, whatever rate it is conformed to.
+    std::string Describe(FrameRate theRate, SInt64 theCount) const;
 };
 
-bool FrameSource::State::Open(const std::string& thePath, std::string& theError)
+bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std::string& theError)
 {
     path = thePath;
     held.reset(av_frame_alloc());
@@ -84,6 +85,9 @@ bool FrameSource::State::Open(const std::string& thePath, std::string& theError)
     numbering = NumberingOf(input.Stream());
     SInt64 theCount = 0;
     if (!CountFrames(input, numbering, theCount, theError)) return false;
+    const FrameRate theOwnRate{numbering.rate.num, numbering.rate.den};
+    const SInt64 theOwnCount = theCount;
+    if (theRate.num > 0 && theRate.den > 0) ConformNumbering(AVRational{theRate.num, theRate.den}, numbering, theCount);
     if (theCount > INT32_MAX) {
         theError = Quoted(FileNameOf(thePath)) + " is too long";
         return false;
@@ -103,20 +107,20 @@ bool FrameSource::State::Open(const std::string& thePath, std::string& theError)
     info.transfer = theFirst->color_trc;
     const AVCodec* theAudioCodec = nullptr;
     info.hasAudio = av_find_best_stream(input.Format(), AVMEDIA_TYPE_AUDIO, -1, -1, &theAudioCodec, 0) >= 0;
-    info.description = Describe();
+    info.description = Describe(theOwnRate, theOwnCount);
     statistics = Statistics{};
     return true;
 }
 
-std::string FrameSource::State::Describe() const
+std::string FrameSource::State::Describe(FrameRate theRate, SInt64 theCount) const
 {
     std::string theContainer = input.Format()->iformat->name;
     theContainer = theContainer.substr(0, theContainer.find(','));
     char theLength[32];
-    std::snprintf(theLength, sizeof theLength, "%.2f", info.frameCount * double(info.rate.den) / info.rate.num);
+    std::snprintf(theLength, sizeof theLength, "%.2f", theCount * double(theRate.den) / theRate.num);
     std::string theText = theContainer + ": " + avcodec_get_name(input.Stream()->codecpar->codec_id) + " " +
-                          std::to_string(info.width) + "x" + std::to_string(info.height) + ", " + RateText(info.rate) +
-                          " fps, " + std::to_string(info.frameCount) + " frames (" + theLength + " s)";
+                          std::to_string(info.width) + "x" + std::to_string(info.height) + ", " + RateText(theRate) +
+                          " fps, " + std::to_string(theCount) + " frames (" + theLength + " s)";
     int theAudio = av_find_best_stream(input.Format(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (theAudio >= 0) {
         const AVCodecParameters* theParameters = input.Format()->streams[theAudio]->codecpar;
@@ -222,7 +226,8 @@ FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber
             std::swap(held, scratch);
             av_frame_unref(scratch.get());
             heldNumber = theDecoded;
-            if (theDecoded >= theNumber) {
+            // Where pictures share a number the latest wins: only the next one tells.
+            if (theDecoded > theNumber || (theDecoded == theNumber && !numbering.byPresentation)) {
                 theFound = held.get();
                 return Outcome::found;
             }
@@ -242,7 +247,10 @@ FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber
 
 const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theError)
 {
-    if (heldNumber == theNumber && heldNumber >= 0) return held.get();
+    // Without a picture decoded after it, the held one is known to be the latest of its number
+    // only where numbers are not shared.
+    const bool theLatestKnown = !numbering.byPresentation || pendingNumber >= 0 || ended;
+    if (heldNumber == theNumber && heldNumber >= 0 && theLatestKnown) return held.get();
     if (pendingNumber >= 0) {
         if (heldNumber < theNumber && theNumber < pendingNumber) return held.get();
         if (pendingNumber <= theNumber) {
@@ -250,11 +258,11 @@ const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theErr
             av_frame_unref(pending.get());
             heldNumber = pendingNumber;
             pendingNumber = -1;
-            if (heldNumber == theNumber) return held.get();
+            if (heldNumber == theNumber && !numbering.byPresentation) return held.get();
         }
     }
     const AVFrame* theFound = nullptr;
-    if (heldNumber >= 0 && heldNumber < theNumber && pendingNumber < 0) {
+    if (heldNumber >= 0 && heldNumber <= theNumber && pendingNumber < 0) {
         if (ended) return held.get(); // past the last picture the file holds
         if (!ShouldSeek(theNumber)) {
             return DecodeForwardTo(theNumber, false, theFound, theError) == Outcome::found ? theFound : nullptr;
@@ -292,9 +300,14 @@ FrameSource::~FrameSource() = default;
 
 std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, std::string& theError) noexcept
 {
+    return Open(thePath, FrameRate{0, 0}, theError);
+}
+
+std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, FrameRate theRate, std::string& theError) noexcept
+{
     try {
         auto theState = std::make_unique<State>();
-        if (!theState->Open(thePath, theError)) return nullptr;
+        if (!theState->Open(thePath, theRate, theError)) return nullptr;
         return std::unique_ptr<FrameSource>(new FrameSource(std::move(theState)));
     } catch (const std::bad_alloc&) {
         theError = "Out of memory opening " + Quoted(FileNameOf(thePath));
