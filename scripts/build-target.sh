@@ -8,7 +8,7 @@ build="$top/build/$target"
 args=(-G Ninja -DCMAKE_BUILD_TYPE=Release)
 case "$target" in
   native) ;;
-  i386) args+=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i386.cmake") ;;
+  i386) args+=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i386.cmake" -DGLINT_I386_QEMU="${GLINT_I386_QEMU:-OFF}") ;;
   ppc) args+=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-ppc.cmake") ;;
   asan) args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLINT_SANITIZE=ON) ;;
   *) echo "unknown target: $target" >&2; exit 2 ;;

@@ -17,7 +17,7 @@ for target in "${targets[@]}"; do
     failed=$((failed + 1))
     continue
   fi
-  echo "=== $target: test"
+  echo "=== $target: test, programs run $(cat "$build/runner.txt")"
   log="$top/build/$target.ctest.log"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 600 >"$log" 2>&1
