@@ -420,7 +420,13 @@ TEST_F(PreviewTest, AboutWindowShowsNameAndVersionAndClosesEachTime)
         HeadlessPushKey(0x0D, 0);
         ShowAbout();
     }
-    const std::string theVersion = std::string("Version 1.0.0 (") + GLINT_PROCESSOR_TAG + " Universal)";
+#if defined(__i386__)
+    const std::string theVersion = "Version 3.0.0 (i386 Universal)";
+#elif defined(__powerpc__)
+    const std::string theVersion = "Version 3.0.0 (PPC Universal)";
+#else
+    const std::string theVersion = "Version 3.0.0 (x86_64 Universal)";
+#endif
     ASSERT_EQ(lgSeen.size(), 2u);
     for (const Seen& theSeen : lgSeen) {
         EXPECT_EQ(theSeen.name, "Glintweave");

@@ -6,6 +6,8 @@
 #include "Resources.h"
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 using namespace testing_support;
 
@@ -107,6 +109,14 @@ TEST_F(PluginTest, InfoRequestFillsTextsFromTheBundle)
     EXPECT_STREQ(theParams.getInfo2.filterSliders[0].minLabel, "Start");
     EXPECT_STREQ(theParams.getInfo3.buttonTitle, "Configure\xC9");
     EXPECT_EQ(theParams.getInfo2.filterSliders[1].defaultValue, 0.5f);
+}
+
+TEST(Bundle, InfoFileCarriesTheVersion)
+{
+    std::ifstream theFile(std::string(GLINT_BUNDLE_PATH) + "/Contents/Info.json");
+    std::stringstream theText;
+    theText << theFile.rdbuf();
+    EXPECT_NE(theText.str().find("\"CFBundleShortVersionString\": \"3.0.0\""), std::string::npos) << theText.str();
 }
 
 TEST_F(PluginTest, FailingTransitionInfoIsReportedAndNothingIsWritten)
