@@ -154,6 +154,7 @@ HYPluginResult HostSession::GetFrameCallback(HYPluginInstance theInstance, SInt3
     GWorldPtr theGW = nullptr;
     if (NewGWorld(&theGW, 32, &theBounds, nullptr, nullptr, 0) != noErr) return kPluginOutOfMemory;
     std::string theError;
+    theSession->lgSource.SetQuickFrames(theQuality == kDVLowQuality);
     if (!theSession->lgSource.DrawFrame(theFrameNumber, theGW, theError)) {
         DisposeGWorld(theGW);
         if (theSession->lgLastError.empty()) theSession->lgLastError = theError;

@@ -12,6 +12,11 @@ public:
     SInt32 ClipALength() const override { return lgClipA.Info().frameCount; }
     SInt32 ClipBLength() const override { return lgClipB ? lgClipB->Info().frameCount : 0; }
     bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;
+    void SetQuickFrames(bool theQuick) override
+    {
+        lgClipA.SetQuickScaling(theQuick);
+        if (lgClipB) lgClipB->SetQuickScaling(theQuick);
+    }
     // The sound of a movie frame, as the clip it belongs to has it.
     bool GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudio, std::string& outError);
 

@@ -6,6 +6,7 @@
 #include "MovieWriter.h"
 #include "TransitionRun.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -39,6 +40,7 @@ public:
             }
             lgCopy.reset(theWorld);
         }
+        lgClips.SetQuickFrames(lgJob.proxy);
         video::AudioBlock theAudio;
         for (SInt32 theFrame = theFirst; theFrame < theEnd; ++theFrame) {
             if (!lgClips.DrawFrame(theFrame, lgCopy.get(), outError)) return false;
@@ -110,6 +112,10 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
         theSized.width = theClipA->Info().width;
         theSized.height = theClipA->Info().height;
     }
+    if (theSized.proxy) {
+        theSized.width = std::max<SInt32>(2, theSized.width / 2);
+        theSized.height = std::max<SInt32>(2, theSized.height / 2);
+    }
     if (theSized.width > cLargestSide || theSized.height > cLargestSide) {
         outError = "frames larger than " + std::to_string(cLargestSide) + " pixels a side are not supported";
         return false;
@@ -143,6 +149,7 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
     theSettings.withAudio = theClipA->Info().hasAudio || (theClipB && theClipB->Info().hasAudio);
     theSettings.primaries = theClipA->Info().primaries;
     theSettings.transfer = theClipA->Info().transfer;
+    if (theSized.proxy) theSettings.preset = "ultrafast";
     std::unique_ptr<video::MovieWriter> theWriter = video::MovieWriter::Create(theSized.output, theSettings, outError);
     if (!theWriter) return false;
 

@@ -46,6 +46,9 @@ public:
     // the GWorld.
     void SetCacheLimits(SInt32 theFrames, SInt64 theBytes) noexcept;
 
+    // Scaling from now on quick (bilinear at its fastest) rather than smooth: for proxies.
+    void SetQuickScaling(bool theQuick) noexcept;
+
     // What the reader did, for tests and benchmarks.
     struct Statistics {
         SInt64 decoded = 0;   // pictures decoded

@@ -33,6 +33,9 @@ struct MovieSettings {
     // ones are tagged as the usual ones for the movie's size.
     int primaries = 2;
     int transfer = 2;
+    // H.264 only: x264's preset and constant rate factor; empty and -1 for veryfast and 18.
+    std::string preset;
+    int crf = -1;
 };
 
 class MovieWriter {

@@ -242,8 +242,8 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         // Every frame x264 holds costs some 12 MB at 1080p: slice threads instead of frame
         // threads, a short look-ahead and one B-frame keep a render small in memory for
         // files within a few percent of the defaults' size.
-        av_dict_set(&theOptions, "preset", "veryfast", 0);
-        av_dict_set(&theOptions, "crf", "18", 0);
+        av_dict_set(&theOptions, "preset", theSettings.preset.empty() ? "veryfast" : theSettings.preset.c_str(), 0);
+        av_dict_set(&theOptions, "crf", theSettings.crf >= 0 ? std::to_string(theSettings.crf).c_str() : "18", 0);
         av_dict_set(&theOptions, "x264-params", "sliced-threads=1:rc-lookahead=3:bframes=1", 0);
         break;
     case AV_CODEC_ID_MPEG4:

@@ -24,10 +24,14 @@ public:
     // the frame with the colour matrix used.
     bool FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& theError);
 
+    // Scaling by size quick rather than smooth, from the next picture on.
+    void SetQuick(bool theQuick) { mQuick = theQuick; }
+
     struct Setup {
         int sourceWidth, sourceHeight, sourceFormat;
         int targetWidth, targetHeight, targetFormat;
         int colorSpace, fullRange; // of the YUV side, if any
+        bool quick = false;
         bool operator==(const Setup&) const = default;
     };
 
@@ -36,6 +40,7 @@ private:
 
     ScalerPtr mContext;
     Setup mSetup{};
+    bool mQuick = false;
 };
 
 // The colour matrix the writer uses and tags for a movie of theHeight lines: BT.709 for HD,

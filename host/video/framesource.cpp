@@ -406,6 +406,11 @@ void FrameSource::SetCacheLimits(SInt32 theFrames, SInt64 theBytes) noexcept
     }
 }
 
+void FrameSource::SetQuickScaling(bool theQuick) noexcept
+{
+    mState->scaler.SetQuick(theQuick);
+}
+
 FrameSource::Statistics FrameSource::GetStatistics() const noexcept
 {
     return mState->statistics;
