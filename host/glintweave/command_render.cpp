@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "OneRenderSettings.h"
 #include "PluginBundle.h"
 #include "ProgressBar.h"
 #include "RenderMovie.h"
@@ -21,6 +22,15 @@ constexpr const char* cUsage =
     "options:\n"
     "  --transition out|in|cross  which transition (cross takes two clips, out and in one)\n"
     "  --speed S                  0 (short) to 1 (long), default 0.5\n"
+    "  --frames N                 the transition's length in frames (1 or more), instead of --speed\n"
+    "  --duration SECONDS         the transition's length in seconds, instead of --speed\n"
+    "  --at SECONDS               where in the first clip the transition starts; default: out and\n"
+    "                             cross end with the clip, in starts with it\n"
+    "  --fill COLOUR              the fill colour of out and in: #RRGGBB or a CSS colour name\n"
+    "  --region L,R,T,B           the part of the frame that dissolves, as fractions of its width\n"
+    "                             and height (0,1,0,1 is the whole frame)\n"
+    "                             --fill and --region hold for this render only: the saved\n"
+    "                             settings are used for the rest and never changed\n"
     "  --size WxH                 output size, default the first clip's\n"
     "  --proxy                    a quick proxy: half the size each way, quickly scaled and\n"
     "                             encoded; the plug-in mixes no sound into a proxy's transition\n"
@@ -29,6 +39,25 @@ constexpr const char* cUsage =
     "  --bundle PATH              the plug-in bundle to load\n"
     "  --stats                    afterwards, print on stderr the time taken and the plug-in's\n"
     "                             own share of it\n";
+
+// A number of seconds from 0 to a day; false for anything else.
+bool ParseSeconds(const std::string& theValue, double& outSeconds)
+{
+    char* theEnd = nullptr;
+    const double theSeconds = std::strtod(theValue.c_str(), &theEnd);
+    if (theEnd == theValue.c_str() || *theEnd || !(theSeconds >= 0.0 && theSeconds <= 86400.0)) return false;
+    outSeconds = theSeconds;
+    return true;
+}
+
+bool ParseFrameCount(const std::string& theValue, SInt32& outFrames)
+{
+    char* theEnd = nullptr;
+    const long theFrames = std::strtol(theValue.c_str(), &theEnd, 10);
+    if (theEnd == theValue.c_str() || *theEnd || theFrames < 1 || theFrames > 1000000) return false;
+    outFrames = SInt32(theFrames);
+    return true;
+}
 
 bool ParseSize(const std::string& theValue, SInt32& outWidth, SInt32& outHeight)
 {
@@ -63,12 +92,58 @@ void PrintStatistics(const RenderStatistics& theStatistics, std::chrono::steady_
                  theProcessor > 0.0 ? 100.0 * theStatistics.pluginSeconds / theProcessor : 0.0);
 }
 
+// The options that take a value and are render's own; false with the message.
+bool TakeRenderOption(const std::string& theOption, const std::string& theValue, RenderJob& ioJob,
+                      SettingsChanges& ioChanges, std::string& outError)
+{
+    if (theOption == "--size") {
+        if (ParseSize(theValue, ioJob.width, ioJob.height)) return true;
+        outError = "--size takes WIDTHxHEIGHT from 2x2 to 8192x8192, not '" + theValue + "'";
+    } else if (theOption == "-o") {
+        ioJob.output = theValue;
+        return true;
+    } else if (theOption == "--frames") {
+        if (ParseFrameCount(theValue, ioJob.frames)) return true;
+        outError = "--frames takes a whole number of frames from 1 to 1000000, not '" + theValue + "'";
+    } else if (theOption == "--duration") {
+        if (ParseSeconds(theValue, ioJob.seconds) && ioJob.seconds > 0.0) return true;
+        outError = "--duration takes a number of seconds above 0, not '" + theValue + "'";
+    } else if (theOption == "--at") {
+        if (ParseSeconds(theValue, ioJob.at)) return true;
+        outError = "--at takes a number of seconds from 0, not '" + theValue + "'";
+    } else if (theOption == "--fill") {
+        Colour8 theColour{};
+        if (ParseColour(theValue, theColour)) {
+            ioChanges.fill = theColour;
+            return true;
+        }
+        outError = "--fill takes #RRGGBB or a CSS colour name such as orange, not '" + theValue + "'";
+    } else if (theOption == "--region") {
+        std::array<double, 4> theRegion{};
+        if (ParseRegion(theValue, theRegion)) {
+            ioChanges.region = theRegion;
+            return true;
+        }
+        outError = "--region takes LEFT,RIGHT,TOP,BOTTOM, fractions from 0 to 1 with left below right and top "
+                   "below bottom, not '" + theValue + "'";
+    }
+    return false;
+}
+
+bool IsRenderOption(const std::string& theOption)
+{
+    for (const char* theName : {"--size", "-o", "--frames", "--duration", "--at", "--fill", "--region"})
+        if (theOption == theName) return true;
+    return false;
+}
+
 } // namespace
 
 int RenderCommand(const Arguments& theArguments)
 {
     RenderJob theJob;
     theJob.which = 0;
+    SettingsChanges theChanges;
     std::string theBundlePath = DefaultBundlePath();
     std::vector<std::string> theClips;
     bool theStatsWanted = false;
@@ -87,18 +162,15 @@ int RenderCommand(const Arguments& theArguments)
             theStatsWanted = true;
             continue;
         }
-        if (IsSharedOption(theArgument) || theArgument == "--size" || theArgument == "-o") {
+        if (IsSharedOption(theArgument) || IsRenderOption(theArgument)) {
             if (i + 1 >= theArguments.size()) return Fail("render: " + theArgument + " needs a value");
             const std::string& theValue = theArguments[++i];
             std::string theError;
-            if (theArgument == "--size") {
-                if (!ParseSize(theValue, theJob.width, theJob.height))
-                    return Fail("--size takes WIDTHxHEIGHT from 2x2 to 8192x8192, not '" + theValue + "'");
-            } else if (theArgument == "-o") {
-                theJob.output = theValue;
-            } else if (!TakeSharedOption(theArgument, theValue, theJob.which, theJob.speed, theBundlePath, theError)) {
-                return Fail(theError);
-            }
+            const bool theTaken = IsRenderOption(theArgument)
+                                      ? TakeRenderOption(theArgument, theValue, theJob, theChanges, theError)
+                                      : TakeSharedOption(theArgument, theValue, theJob.which, theJob.speed,
+                                                         theBundlePath, theError);
+            if (!theTaken) return Fail(theError);
             continue;
         }
         if (!theArgument.empty() && theArgument[0] == '-') return Fail("render: unknown option '" + theArgument + "'");
@@ -109,6 +181,8 @@ int RenderCommand(const Arguments& theArguments)
         return Fail(theError);
     if (theJob.output.empty()) return Fail("render: -o OUTPUT is missing");
 
+    OneRenderSettings theSettings;
+    if (theChanges.Any() && !theSettings.Apply(theChanges, theError)) return Fail(theError);
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
     if (!theBundle) return Fail(theError);
     RenderObserver theObserver;

@@ -33,7 +33,7 @@ bool AskTransitionLayout(HostSession& theSession, const TransitionPlan& thePlan,
         return false;
     }
     const HYPluginGetInfo& theInfo = theSession.Params().getInfo;
-    outLayout.frameCount = theInfo.framesToBeRendered;
+    outLayout.frameCount = thePlan.frames > 0 ? thePlan.frames : theInfo.framesToBeRendered;
     outLayout.pluginType = theInfo.pluginType;
     const SInt32 theLengthA = theSession.Source().ClipALength();
     const SInt32 theLengthB = theSession.Source().ClipBLength();

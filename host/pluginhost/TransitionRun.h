@@ -14,6 +14,8 @@ struct TransitionPlan {
     bool proxy;
     // Out only: after the last frame, one more showing where the transition ends (see RunTransition).
     bool withEndState = false;
+    // The transition's length in frames instead of the one the plug-in asks for; 0 for that one.
+    SInt32 frames = 0;
 };
 
 // The length and placement the plug-in asked for at the info request.

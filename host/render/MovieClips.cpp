@@ -3,7 +3,7 @@
 video::FrameSource* MovieClips::ClipOf(SInt32 theFrameNumber, SInt32& outClipFrame, std::string& outError)
 {
     if (theFrameNumber >= 0 && theFrameNumber < ClipALength()) {
-        outClipFrame = theFrameNumber;
+        outClipFrame = lgAFirst + theFrameNumber;
         return &lgClipA;
     }
     if (lgClipB && theFrameNumber >= ClipALength() && theFrameNumber < ClipALength() + ClipBLength()) {

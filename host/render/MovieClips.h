@@ -9,13 +9,19 @@
 class MovieClips : public ClipFrames {
 public:
     MovieClips(video::FrameSource& theClipA, video::FrameSource* theClipB) : lgClipA(theClipA), lgClipB(theClipB) {}
-    SInt32 ClipALength() const override { return lgClipA.Info().frameCount; }
+    SInt32 ClipALength() const override { return lgAEnd - lgAFirst; }
     SInt32 ClipBLength() const override { return lgClipB ? lgClipB->Info().frameCount : 0; }
     bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;
     void SetQuickFrames(bool theQuick) override
     {
         lgClipA.SetQuickScaling(theQuick);
         if (lgClipB) lgClipB->SetQuickScaling(theQuick);
+    }
+    // Only clip A's frames [theFirst, theEnd) take part: the movie's frame 0 is clip A's theFirst.
+    void TrimClipA(SInt32 theFirst, SInt32 theEnd)
+    {
+        lgAFirst = theFirst;
+        lgAEnd = theEnd;
     }
     // The sound of a movie frame, as the clip it belongs to has it.
     bool GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudio, std::string& outError);
@@ -26,6 +32,8 @@ private:
 
     video::FrameSource& lgClipA;
     video::FrameSource* lgClipB;
+    SInt32 lgAFirst = 0;
+    SInt32 lgAEnd = lgClipA.Info().frameCount;
 };
 
 // The clips of transition theWhich, each with at least one frame: clip A, and clip B for a

@@ -7,6 +7,9 @@
 #include "TransitionRun.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -95,6 +98,29 @@ private:
     std::unique_ptr<OpaqueGrafPort, GWorldDeleter> lgCopy;
 };
 
+SInt32 SecondsToFrames(double theSeconds, video::FrameRate theRate)
+{
+    return SInt32(std::min(std::llround(theSeconds * theRate.num / theRate.den), (long long)(INT32_MAX / 2)));
+}
+
+// Trims clip A so that the transition starts at its frame theStart.
+bool PlaceTransition(MovieClips& theClips, const TransitionLayout& theLayout, SInt32 theStart, double theSeconds,
+                     std::string& outError)
+{
+    const SInt32 theLength = theClips.ClipALength();
+    if (theStart + theLayout.frameCount > theLength) {
+        char theText[160];
+        std::snprintf(theText, sizeof theText,
+                      "--at %.3g: the first clip has %d frames; a transition of %d frames from frame %d runs past its end",
+                      theSeconds, int(theLength), int(theLayout.frameCount), int(theStart));
+        outError = theText;
+        return false;
+    }
+    if (theLayout.pluginType == kPluginTransitionBeforeType) theClips.TrimClipA(theStart, theLength);
+    else theClips.TrimClipA(0, theStart + theLayout.frameCount);
+    return true;
+}
+
 } // namespace
 
 bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
@@ -123,9 +149,15 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
 
     MovieClips theClips(*theClipA, theClipB.get());
     HostSession theSession(theMain, theClips);
-    const TransitionPlan thePlan{theSized.which, theSized.speed, SInt16(theSized.width), SInt16(theSized.height),
-                                 theSized.proxy, true};
+    TransitionPlan thePlan{theSized.which, theSized.speed, SInt16(theSized.width), SInt16(theSized.height),
+                           theSized.proxy, true};
+    const video::FrameRate theRate = theClipA->Info().rate;
+    if (theJob.frames > 0) thePlan.frames = theJob.frames;
+    else if (theJob.seconds > 0.0) thePlan.frames = std::max<SInt32>(1, SecondsToFrames(theJob.seconds, theRate));
     TransitionLayout theLayout;
+    if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
+    if (theJob.at >= 0.0 && !PlaceTransition(theClips, theLayout, SecondsToFrames(theJob.at, theRate), theJob.at, outError))
+        return false;
     if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
     const SInt32 theCount = theLayout.frameCount;
     const SInt32 theLengthA = theClips.ClipALength();

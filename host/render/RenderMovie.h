@@ -18,6 +18,13 @@ struct RenderJob {
     std::string output;     // its extension picks the format
     SInt32 width = 0;       // 0: clip A's size
     SInt32 height = 0;
+    // The transition's length: frames, else seconds, else what the plug-in asks for at speed.
+    SInt32 frames = 0;
+    double seconds = 0.0;
+    // Where in clip A the transition starts, in seconds; below 0 so that it ends with the clip
+    // (Out, Cross) or starts with it (In). An In there starts the movie; an Out or a Cross ends
+    // clip A's part of it.
+    double at = -1.0;
 };
 
 struct RenderObserver {

@@ -1,0 +1,214 @@
+#include "OneRenderSettings.h"
+
+#include "Files.h"
+#include "MacMemory.h"
+#include "Resources.h"
+
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+constexpr ResType cRecordType = FOUR_CHAR_CODE("Pref");
+constexpr SInt16 cRecordID = 1;
+constexpr const char* cFileName = "Tamsel-Prefs";
+constexpr const char cMiscText[] = "Config save for Velk iMovie plug-in";
+// The record as this processor's plug-in reads it: the size word tells the writer's layout.
+constexpr UInt32 cRecordSize = std::endian::native == std::endian::little ? 396 : 394;
+constexpr UInt32 cRecordVersion = 3;
+// Byte offsets of the fields the command line sets, and of those the defaults fill.
+constexpr size_t cStartRelAt = 8, cEndRelAt = 40, cColoursAt = 72, cSlidersAt = 108, cFrameStartColourAt = 120,
+                 cMediaTypeAt = 132, cMethodAt = 136, cMiscAt = 138;
+
+using Record = std::vector<UInt8>;
+
+template <typename T>
+void Put(Record& theRecord, size_t theOffset, T theValue)
+{
+    std::memcpy(theRecord.data() + theOffset, &theValue, sizeof theValue);
+}
+
+template <typename T>
+T Get(const Record& theRecord, size_t theOffset)
+{
+    T theValue;
+    std::memcpy(&theValue, theRecord.data() + theOffset, sizeof theValue);
+    return theValue;
+}
+
+void PutRegion(Record& theRecord, size_t theOffset, const std::array<double, 4>& theRegion)
+{
+    for (size_t i = 0; i < 4; ++i) Put(theRecord, theOffset + 8 * i, theRegion[i]);
+}
+
+// One colour, 16 bits a channel.
+void PutColour(Record& theRecord, size_t theOffset, UInt16 theRed, UInt16 theGreen, UInt16 theBlue)
+{
+    Put(theRecord, theOffset, theRed);
+    Put(theRecord, theOffset + 2, theGreen);
+    Put(theRecord, theOffset + 4, theBlue);
+}
+
+// The plug-in's own defaults, as a first start writes them.
+Record DefaultRecord()
+{
+    Record theRecord(cRecordSize, 0);
+    Put(theRecord, 0, cRecordSize);
+    Put(theRecord, 4, cRecordVersion);
+    PutRegion(theRecord, cStartRelAt, {0.0, 1.0, 0.0, 1.0});
+    PutRegion(theRecord, cEndRelAt, {0.0, 1.0, 0.0, 1.0});
+    PutColour(theRecord, cColoursAt, 0, 0, 65535);
+    PutColour(theRecord, cColoursAt + 6, 65535, 65535, 65535);
+    Put(theRecord, cSlidersAt, SInt16(17));
+    PutColour(theRecord, cFrameStartColourAt, 65535, 0, 0);
+    Put(theRecord, cMediaTypeAt, SInt16(1));
+    Put(theRecord, cMethodAt, SInt16(1));
+    theRecord[cMiscAt] = sizeof cMiscText - 1;
+    std::memcpy(theRecord.data() + cMiscAt + 1, cMiscText, sizeof cMiscText - 1);
+    return theRecord;
+}
+
+bool IsUsable(const Record& theRecord)
+{
+    if (theRecord.size() < cRecordSize || Get<UInt32>(theRecord, 0) != cRecordSize ||
+        Get<UInt32>(theRecord, 4) != cRecordVersion)
+        return false;
+    for (size_t i = 0; i < 8; ++i)
+        if (!std::isfinite(Get<double>(theRecord, cStartRelAt + 8 * i))) return false;
+    return true;
+}
+
+std::string TemporaryFolder(std::string& outError)
+{
+    const char* theBase = std::getenv("TMPDIR");
+    std::string theTemplate = std::string(theBase && *theBase ? theBase : "/tmp") + "/glintweave-settings.XXXXXX";
+    std::vector<char> theName(theTemplate.begin(), theTemplate.end());
+    theName.push_back('\0');
+    if (!mkdtemp(theName.data())) {
+        outError = "cannot make a folder for this render's settings in " + theTemplate.substr(0, theTemplate.rfind('/')) +
+                   ": " + std::strerror(errno);
+        return {};
+    }
+    return theName.data();
+}
+
+// Where the plug-in keeps the user's settings (as the platform's FindFolder answers).
+std::string UserSettingsFile()
+{
+    const char* theConfig = std::getenv("XDG_CONFIG_HOME");
+    if (theConfig && theConfig[0] == '/') return std::string(theConfig) + "/" + cFileName;
+    const char* theHome = std::getenv("HOME");
+    return theHome && *theHome ? std::string(theHome) + "/.config/" + cFileName : std::string();
+}
+
+// The record of the settings file at thePath (a copy the process may change), or none.
+Record ReadRecord(const std::string& thePath)
+{
+    FSSpec theSpec;
+    if (FSPathMakeFSSpec(thePath.c_str(), &theSpec) != noErr) return {};
+    const SInt16 theFile = FSpOpenResFile(&theSpec, fsRdPerm);
+    if (ResError() != noErr || theFile == -1) return {};
+    UseResFile(theFile);
+    Record theRecord;
+    if (Handle theData = Get1Resource(cRecordType, cRecordID)) {
+        theRecord.assign(reinterpret_cast<UInt8*>(*theData), reinterpret_cast<UInt8*>(*theData) + GetHandleSize(theData));
+        ReleaseResource(theData);
+    }
+    CloseResFile(theFile);
+    return theRecord;
+}
+
+bool WriteRecord(const std::string& thePath, const Record& theRecord, std::string& outError)
+{
+    FSSpec theSpec;
+    const OSErr theMade = FSPathMakeFSSpec(thePath.c_str(), &theSpec);
+    if (theMade != noErr && theMade != fnfErr) {
+        outError = "cannot name this render's settings file " + thePath;
+        return false;
+    }
+    FSpCreateResFile(&theSpec, FOUR_CHAR_CODE("zqv "), FOUR_CHAR_CODE("Pref"), smSystemScript);
+    const SInt16 theFile = FSpOpenResFile(&theSpec, fsRdWrPerm);
+    if (ResError() != noErr || theFile == -1) {
+        outError = "cannot write this render's settings file " + thePath;
+        return false;
+    }
+    UseResFile(theFile);
+    if (Handle theOld = Get1Resource(cRecordType, cRecordID)) {
+        RemoveResource(theOld);
+        DisposeHandle(theOld);
+    }
+    Handle theData = NewHandleClear(Size(theRecord.size()));
+    bool theWritten = theData != nullptr;
+    if (theData) {
+        std::memcpy(*theData, theRecord.data(), theRecord.size());
+        AddResource(theData, cRecordType, cRecordID, PSTR("Config Settings"));
+        theWritten = ResError() == noErr;
+        if (theWritten) {
+            UpdateResFile(theFile);
+            theWritten = ResError() == noErr;
+            ReleaseResource(theData);
+        } else {
+            DisposeHandle(theData);
+        }
+    }
+    CloseResFile(theFile);
+    if (!theWritten) outError = "cannot write this render's settings file " + thePath;
+    return theWritten;
+}
+
+} // namespace
+
+bool ParseRegion(const std::string& theText, std::array<double, 4>& outRegion)
+{
+    std::array<double, 4> theRegion{};
+    const char* theCursor = theText.c_str();
+    for (size_t i = 0; i < 4; ++i) {
+        char* theEnd = nullptr;
+        theRegion[i] = std::strtod(theCursor, &theEnd);
+        if (theEnd == theCursor || !(theRegion[i] >= 0.0 && theRegion[i] <= 1.0)) return false;
+        if (*theEnd != (i < 3 ? ',' : '\0')) return false;
+        theCursor = theEnd + 1;
+    }
+    if (!(theRegion[0] < theRegion[1] && theRegion[2] < theRegion[3])) return false;
+    outRegion = theRegion;
+    return true;
+}
+
+OneRenderSettings::~OneRenderSettings()
+{
+    std::error_code theIgnored;
+    if (!mFolder.empty()) std::filesystem::remove_all(mFolder, theIgnored);
+}
+
+bool OneRenderSettings::Apply(const SettingsChanges& theChanges, std::string& outError)
+{
+    mFolder = TemporaryFolder(outError);
+    if (mFolder.empty()) return false;
+    const std::string theCopy = mFolder + "/" + cFileName;
+    // The user's file is only copied: the plug-in writes back whatever it reads, here into the copy.
+    Record theRecord;
+    const std::string theUserFile = UserSettingsFile();
+    std::error_code theFailure;
+    if (!theUserFile.empty() && std::filesystem::exists(theUserFile, theFailure) &&
+        std::filesystem::copy_file(theUserFile, theCopy, theFailure))
+        theRecord = ReadRecord(theCopy);
+    if (!IsUsable(theRecord)) {
+        std::filesystem::remove(theCopy, theFailure);
+        theRecord = DefaultRecord();
+    }
+    if (theChanges.fill) {
+        // Each channel's high byte is the one the dissolve paints.
+        const Colour8 theFill = *theChanges.fill;
+        PutColour(theRecord, cColoursAt, UInt16(theFill.red * 257), UInt16(theFill.green * 257), UInt16(theFill.blue * 257));
+    }
+    if (theChanges.region) PutRegion(theRecord, cStartRelAt, *theChanges.region);
+    if (!WriteRecord(theCopy, theRecord, outError)) return false;
+    setenv("XDG_CONFIG_HOME", mFolder.c_str(), 1);
+    return true;
+}
