@@ -67,7 +67,7 @@ public:
                 if (!lgClips.GetFrameAudio(theMixes[lgMixesDone].frameNumber, theSound, outError)) return false;
                 video::AddAudioAtLevel(theMix, theSound, theMixes[lgMixesDone].level);
             }
-            video::ClipAudio(theMix);
+            video::LimitAudio(theMix);
         }
         return Write(theFrame, lgWriter.CarriesAudio() ? &theMix : nullptr, outError);
     }

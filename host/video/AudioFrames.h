@@ -36,11 +36,16 @@ bool FitAudioLength(AudioBlock& theBlock, SInt32 theLength, std::string& theErro
 void AddAudioAtLevel(AudioBlock& theMix, const AudioBlock& theSource, SInt32 theLevel) noexcept;
 
 // The audio of one output frame, theLength stereo samples long: theA at theLevelA plus theB at
-// theLevelB, clipped to [-1, 1].
+// theLevelB, limited as LimitAudio does.
 bool MixFrameAudio(const AudioBlock& theA, SInt32 theLevelA, const AudioBlock& theB, SInt32 theLevelB,
                    SInt32 theLength, AudioBlock& theMix, std::string& theError) noexcept;
 
-// Clips every sample to [-1, 1].
+// Keeps a sum of sounds within full scale without clipping it: samples up to 0.9 pass as they
+// are, louder ones bend smoothly (a soft knee, no corner in the curve) towards 0.98, which only
+// the loudest reach. The curve is the same for every sample, so blocks join without a step.
+void LimitAudio(AudioBlock& theBlock) noexcept;
+
+// Clips every sample to [-1, 1]: for a clip's own sound when a decoder gave more than full scale.
 void ClipAudio(AudioBlock& theBlock) noexcept;
 
 } // namespace video

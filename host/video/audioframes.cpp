@@ -5,6 +5,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace video {
@@ -68,6 +69,19 @@ void ClipAudio(AudioBlock& theBlock) noexcept
     for (float& theSample : theBlock.samples) theSample = std::clamp(theSample, -1.0f, 1.0f);
 }
 
+void LimitAudio(AudioBlock& theBlock) noexcept
+{
+    // The ceiling stays below full scale by more than lossy encoders overshoot.
+    constexpr float cKnee = 0.9f;
+    constexpr float cRoom = 0.98f - cKnee;
+    for (float& theSample : theBlock.samples) {
+        const float theSize = std::fabs(theSample);
+        if (!(theSize > cKnee)) continue;
+        // Slope 1 at the knee, flattening towards the ceiling.
+        theSample = std::copysign(cKnee + cRoom * std::tanh((theSize - cKnee) / cRoom), theSample);
+    }
+}
+
 bool MixFrameAudio(const AudioBlock& theA, SInt32 theLevelA, const AudioBlock& theB, SInt32 theLevelB,
                    SInt32 theLength, AudioBlock& theMix, std::string& theError) noexcept
 {
@@ -79,7 +93,7 @@ bool MixFrameAudio(const AudioBlock& theA, SInt32 theLevelA, const AudioBlock& t
     }
     AddAudioAtLevel(theMix, theA, theLevelA);
     AddAudioAtLevel(theMix, theB, theLevelB);
-    ClipAudio(theMix);
+    LimitAudio(theMix);
     return true;
 }
 

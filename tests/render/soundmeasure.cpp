@@ -28,9 +28,13 @@ std::vector<Sample> Decoded(const std::string& thePath, const char* theFormat, i
 
 } // namespace
 
-std::vector<float> FfmpegSound(const std::string& thePath, int theChannels)
+std::vector<float> FfmpegSound(const std::string& thePath)
 {
-    return Decoded<float>(thePath, "f32le", theChannels);
+    // Mixing the channels down would weigh them: keep one as it is.
+    const std::vector<float> theStereo = Decoded<float>(thePath, "f32le", 2);
+    std::vector<float> theLeft(theStereo.size() / 2);
+    for (size_t i = 0; i < theLeft.size(); ++i) theLeft[i] = theStereo[2 * i];
+    return theLeft;
 }
 
 std::vector<short> FfmpegSamples(const std::string& thePath)

@@ -6,8 +6,8 @@
 
 namespace rendertest {
 
-// The whole sound at 48 kHz as 32-bit floats, theChannels interleaved.
-std::vector<float> FfmpegSound(const std::string& thePath, int theChannels = 1);
+// The left channel of the whole sound at 48 kHz, as 32-bit floats.
+std::vector<float> FfmpegSound(const std::string& thePath);
 
 // The same as 16-bit samples, as a player gets them: samples at full scale are clipped.
 std::vector<short> FfmpegSamples(const std::string& thePath);

@@ -29,7 +29,7 @@ TEST(AudioFrames, FramesTileTheSoundExactly)
     EXPECT_EQ(AudioSamplesInFrame(0, FrameRate{25, 1}), 1920);
 }
 
-TEST(AudioFrames, MixAppliesTheLevelsAndClips)
+TEST(AudioFrames, MixAppliesTheLevelsAndSumsThatFitPassExactly)
 {
     struct MixCase {
         float a;
@@ -39,7 +39,7 @@ TEST(AudioFrames, MixAppliesTheLevelsAndClips)
         float mixed;
     };
     for (const MixCase& theCase : {MixCase{0.5f, 256, -0.25f, 0, 0.5f}, MixCase{0.5f, 128, -0.25f, 256, 0.0f},
-                                   MixCase{0.8f, 256, 0.8f, 256, 1.0f}, MixCase{-0.8f, 256, -0.8f, 256, -1.0f},
+                                   MixCase{0.45f, 256, 0.45f, 256, 0.9f}, MixCase{-0.45f, 256, -0.45f, 256, -0.9f},
                                    MixCase{0.5f, 300, 0.5f, -5, 0.5f}, MixCase{0.5f, 64, 0.25f, 192, 0.3125f}}) {
         AudioBlock theMix;
         std::string theError;
@@ -49,6 +49,40 @@ TEST(AudioFrames, MixAppliesTheLevelsAndClips)
         EXPECT_FLOAT_EQ(theMix.samples[0], theCase.mixed) << theCase.levelA << " " << theCase.levelB;
         EXPECT_FLOAT_EQ(theMix.samples[3839], theCase.mixed);
     }
+}
+
+TEST(AudioFrames, LoudSumsBendSmoothlyAndNeverReachFullScale)
+{
+    // Two loud clips at full level each, summed over a slow sweep from silence to twice full scale.
+    AudioBlock theA, theB;
+    for (int i = 0; i <= 2000; ++i) {
+        const float theValue = float(i) / 2000.0f;
+        theA.samples.insert(theA.samples.end(), {theValue, -theValue});
+        theB.samples.insert(theB.samples.end(), {theValue, -theValue});
+    }
+    AudioBlock theMix;
+    std::string theError;
+    ASSERT_TRUE(MixFrameAudio(theA, 256, theB, 256, theA.Length(), theMix, theError));
+    float thePrevious = 0.0f, thePreviousStep = 0.001f;
+    for (SInt32 i = 0; i < theMix.Length(); ++i) {
+        const float theSum = 2.0f * float(i) / 2000.0f, theLeft = theMix.samples[size_t(2 * i)];
+        ASSERT_EQ(theMix.samples[size_t(2 * i + 1)], -theLeft) << i;
+        if (theSum <= 0.9f) {
+            ASSERT_EQ(theLeft, theSum) << i; // quiet enough: untouched
+        }
+        ASSERT_LE(theLeft, 0.98f) << i; // well below full scale
+        // Rising no faster than the sum, flattening past the knee without a corner or a step.
+        const float theStep = theLeft - thePrevious;
+        ASSERT_GE(theStep, 0.0f) << i;
+        ASSERT_LE(theStep, 0.001f + 1e-6f) << i;
+        if (theSum > 0.9f) {
+            ASSERT_LE(theStep, thePreviousStep + 1e-6f) << i;
+            ASSERT_TRUE(theSum > 0.91f || theStep > 0.0009f) << i;
+        }
+        thePreviousStep = theStep;
+        thePrevious = theLeft;
+    }
+    EXPECT_GT(thePrevious, 0.97f); // and the loudest still sounds loud
 }
 
 TEST(AudioFrames, BlocksOfAnotherLengthHoldTheirLastSampleOrAreCut)
