@@ -1,4 +1,4 @@
-// Debian's melt renders two generated clips through the mixer, as Kdenlive and Shotcut would
+// Debian's melt renders two generated clips through the mixer, as Kdenlive would
 // through MLT; FFmpeg makes the clips and decodes the result.
 #include "mixermovies.h"
 
