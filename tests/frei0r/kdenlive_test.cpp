@@ -74,9 +74,10 @@ TEST_F(KdenliveMixer, RendersEachComposition)
         CheckDissolve(RenderWithKdenlive({}), cA, cB, cB, 40, 120, 15, 105);
     }
     {
+        // Kdenlive stores a ticked Reverse as keyframes at the composition's ends.
         SCOPED_TRACE("Glintweave (automatic), reversed");
-        CheckDissolve(RenderWithKdenlive({{"0", "0=1;-1=0"}, {"1", "in"}, {"2", "#1020f0"}}), cB, cFill, cB, 40, 120,
-                      15, 105);
+        CheckDissolve(RenderWithKdenlive({{"0", "00:00:00.000=1;00:00:00.760=0"}, {"1", "in"}, {"2", "#1020f0"}}), cB,
+                      cFill, cB, 40, 120, 15, 105);
     }
 }
 
