@@ -33,7 +33,7 @@ offset=$(awk -v f="$frames" -v n="$overlap" -v r=$rate 'BEGIN { printf "%.6f", (
 duration=$(awk -v n="$overlap" -v r=$rate 'BEGIN { printf "%.6f", n / r }')
 echo "Two 1920x1080 clips of $frames frames at $rate fps; Cross of $overlap frames (speed $speed)"
 
-glint_command=("$glintweave" render --stats --transition cross --speed $speed "$work/a.mp4" "$work/b.mp4" -o "$work/glint.mp4")
+glint_command=("$glintweave" render -y --stats --transition cross --speed $speed "$work/a.mp4" "$work/b.mp4" -o "$work/glint.mp4")
 xfade_command=(ffmpeg -v error -y -i "$work/a.mp4" -i "$work/b.mp4" -filter_complex
   "[0:v][1:v]xfade=transition=dissolve:duration=$duration:offset=$offset[v];[0:a][1:a]acrossfade=duration=$duration[a]"
   -map '[v]' -map '[a]' "${x264[@]}" "$work/xfade.mp4")

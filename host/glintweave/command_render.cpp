@@ -5,6 +5,7 @@
 #include "ProgressBar.h"
 #include "RenderMovie.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,8 +35,13 @@ constexpr const char* cUsage =
     "  --size WxH                 output size, default the first clip's\n"
     "  --proxy                    a quick proxy: half the size each way, quickly scaled and\n"
     "                             encoded; the plug-in mixes no sound into a proxy's transition\n"
-    "  -o OUTPUT                  .mp4 (H.264, AAC), .mkv (lossless FFV1, FLAC), .y4m, or .png\n"
+    "  -o OUTPUT                  .mp4 (H.264, AAC), .mov (ProRes 422 HQ, PCM), .mkv (lossless\n"
+    "                             FFV1, FLAC), .y4m, or .png\n"
     "                             (one picture a frame: shot_%04d.png)\n"
+    "  -y                         replace OUTPUT if it exists (without it, an existing OUTPUT\n"
+    "                             is refused)\n"
+    "  --crf N, --preset NAME     .mp4 only: x264's quality, 0 (lossless) to 51, default 18, and\n"
+    "                             speed, ultrafast to veryslow, default veryfast\n"
     "  --bundle PATH              the plug-in bundle to load\n"
     "  --stats                    afterwards, print on stderr the time taken and the plug-in's\n"
     "                             own share of it\n";
@@ -102,6 +108,24 @@ bool TakeRenderOption(const std::string& theOption, const std::string& theValue,
     } else if (theOption == "-o") {
         ioJob.output = theValue;
         return true;
+    } else if (theOption == "--crf") {
+        char* theEnd = nullptr;
+        const long theCrf = std::strtol(theValue.c_str(), &theEnd, 10);
+        if (theEnd != theValue.c_str() && !*theEnd && theCrf >= 0 && theCrf <= 51) {
+            ioJob.crf = int(theCrf);
+            return true;
+        }
+        outError = "--crf takes a whole number from 0 to 51, not '" + theValue + "'";
+    } else if (theOption == "--preset") {
+        for (const char* theName : {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
+                                    "veryslow", "placebo"}) {
+            if (theValue == theName) {
+                ioJob.preset = theValue;
+                return true;
+            }
+        }
+        outError = "--preset is one of ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow, "
+                   "not '" + theValue + "'";
     } else if (theOption == "--frames") {
         if (ParseFrameCount(theValue, ioJob.frames)) return true;
         outError = "--frames takes a whole number of frames from 1 to 1000000, not '" + theValue + "'";
@@ -130,9 +154,18 @@ bool TakeRenderOption(const std::string& theOption, const std::string& theValue,
     return false;
 }
 
+bool IsMp4(const std::string& thePath)
+{
+    if (thePath.size() < 4) return false;
+    std::string theEnd = thePath.substr(thePath.size() - 4);
+    for (char& c : theEnd) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return theEnd == ".mp4";
+}
+
 bool IsRenderOption(const std::string& theOption)
 {
-    for (const char* theName : {"--size", "-o", "--frames", "--duration", "--at", "--fill", "--region"})
+    for (const char* theName :
+         {"--size", "-o", "--frames", "--duration", "--at", "--fill", "--region", "--crf", "--preset"})
         if (theOption == theName) return true;
     return false;
 }
@@ -158,6 +191,10 @@ int RenderCommand(const Arguments& theArguments)
             theJob.proxy = true;
             continue;
         }
+        if (theArgument == "-y") {
+            theJob.replace = true;
+            continue;
+        }
         if (theArgument == "--stats") {
             theStatsWanted = true;
             continue;
@@ -180,6 +217,8 @@ int RenderCommand(const Arguments& theArguments)
     if (!TakeTransitionClips("render", theJob.which, theClips, theJob.clipA, theJob.clipB, theError))
         return Fail(theError);
     if (theJob.output.empty()) return Fail("render: -o OUTPUT is missing");
+    if ((theJob.crf >= 0 || !theJob.preset.empty()) && !IsMp4(theJob.output))
+        return Fail("render: --crf and --preset are for .mp4 outputs only");
 
     OneRenderSettings theSettings;
     if (theChanges.Any() && !theSettings.Apply(theChanges, theError)) return Fail(theError);

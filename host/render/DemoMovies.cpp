@@ -47,6 +47,7 @@ bool MakeDemoMovies(HYPluginMainProc theMain, const std::string& theFolder, cons
     for (SInt32 theWhich = 1; theWhich <= 3; ++theWhich) {
         RenderJob theJob;
         theJob.which = theWhich;
+        theJob.replace = true; // the demo's folder is its own, made anew each time
         theJob.clipA = outResult.clips[0];
         if (theWhich == 3) theJob.clipB = outResult.clips[1];
         theJob.output = (theRoot / (std::string(theWhich == 1 ? "out" : theWhich == 2 ? "in" : "cross") + ".mp4")).string();

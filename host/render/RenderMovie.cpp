@@ -127,6 +127,10 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
                  std::string& outError, RenderStatistics* outStatistics)
 {
     if (!video::CheckMovieOutput(theJob.output, outError)) return false;
+    if (!theJob.replace && video::MovieOutputExists(theJob.output)) {
+        outError = "'" + theJob.output + "' exists; give -y to replace it";
+        return false;
+    }
     std::unique_ptr<video::FrameSource> theClipA, theClipB;
     if (!OpenTransitionClips(theJob.which, theJob.clipA, theJob.clipB, theClipA, theClipB, outError)) return false;
     // Every frame is asked for once: a cache would only cost a copy of each.
@@ -181,7 +185,8 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
     theSettings.withAudio = theClipA->Info().hasAudio || (theClipB && theClipB->Info().hasAudio);
     theSettings.primaries = theClipA->Info().primaries;
     theSettings.transfer = theClipA->Info().transfer;
-    if (theSized.proxy) theSettings.preset = "ultrafast";
+    theSettings.preset = !theJob.preset.empty() ? theJob.preset : theSized.proxy ? "ultrafast" : "";
+    theSettings.crf = theJob.crf;
     std::unique_ptr<video::MovieWriter> theWriter = video::MovieWriter::Create(theSized.output, theSettings, outError);
     if (!theWriter) return false;
 

@@ -25,6 +25,10 @@ struct RenderJob {
     // (Out, Cross) or starts with it (In). An In there starts the movie; an Out or a Cross ends
     // clip A's part of it.
     double at = -1.0;
+    bool replace = false;   // an existing output is replaced only when set
+    // .mp4: x264's preset and constant rate factor; empty and -1 for the writer's own.
+    std::string preset;
+    int crf = -1;
 };
 
 struct RenderObserver {

@@ -1,6 +1,7 @@
 // Writes a movie frame by frame from GWorlds and per-frame sound. The kind of file comes from
 // the output's extension:
 //   .mp4  H.264 (libx264 when FFmpeg has it, else MPEG-4 Part 2) with AAC sound
+//   .mov  ProRes 422 HQ with 24-bit PCM sound, for further editing
 //   .mkv  FFV1 on RGB with FLAC sound: lossless, for further editing
 //   .y4m  raw 4:2:0 pictures, no sound
 //   .png  one PNG per frame, no sound. The name holds the frame number as %d or %05d
@@ -67,6 +68,10 @@ private:
     explicit MovieWriter(std::unique_ptr<Impl> theImpl);
     std::unique_ptr<Impl> mImpl;
 };
+
+// True when thePath exists, or for a picture sequence its first picture, which a finished
+// movie would replace.
+bool MovieOutputExists(const std::string& thePath) noexcept;
 
 // The checks Create makes before any work (extension, folder), for a caller that wants to fail
 // before opening its inputs.

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <cerrno>
@@ -76,6 +77,10 @@ std::string CodecLabel(const AVCodec* theCodec)
         return "AAC";
     case AV_CODEC_ID_FLAC:
         return "FLAC";
+    case AV_CODEC_ID_PRORES:
+        return "ProRes 422 HQ";
+    case AV_CODEC_ID_PCM_S24LE:
+        return "PCM";
     default:
         return theCodec->long_name ? theCodec->long_name : theCodec->name;
     }
@@ -208,7 +213,8 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         return false;
     }
     AVCodecContext* theEncoder = mVideo.get();
-    bool theSubsampled = theFormat.pixelFormat == AV_PIX_FMT_YUV420P;
+    const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat.pixelFormat));
+    const bool theSubsampled = theLayout && theLayout->log2_chroma_w > 0;
     bool theNeedsEven = theSubsampled && theCodec->id != AV_CODEC_ID_WRAPPED_AVFRAME;
     theEncoder->width = theNeedsEven ? theSettings.width & ~1 : theSettings.width;
     theEncoder->height = theNeedsEven ? theSettings.height & ~1 : theSettings.height;
@@ -250,6 +256,10 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         theEncoder->flags |= AV_CODEC_FLAG_QSCALE;
         theEncoder->global_quality = 2 * FF_QP2LAMBDA;
         theEncoder->max_b_frames = 2;
+        break;
+    case AV_CODEC_ID_PRORES:
+        av_dict_set(&theOptions, "profile", "hq", 0);
+        av_dict_set(&theOptions, "vendor", "apl0", 0);
         break;
     case AV_CODEC_ID_FFV1:
         theEncoder->gop_size = 1;
@@ -452,7 +462,8 @@ bool ContainerOutput::Finish(std::string& theError)
     if (!mWorker.Drain(theError)) return false;
     if (mAudio) {
         int theRest = av_audio_fifo_size(mFifo.get());
-        if (theRest > 0 && !(mAudio->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME)) {
+        if (theRest > 0 &&
+            !(mAudio->codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE))) {
             std::vector<float> theSilence(size_t(mAudioFrameSize - theRest) * cAudioChannels, 0.0f);
             void* theSamples = theSilence.data();
             av_audio_fifo_write(mFifo.get(), &theSamples, mAudioFrameSize - theRest);

@@ -72,6 +72,22 @@ bool CheckMovieOutput(const std::string& thePath, std::string& theError) noexcep
     }
 }
 
+bool MovieOutputExists(const std::string& thePath) noexcept
+{
+    try {
+        std::string theError;
+        const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
+        std::string theFile = thePath;
+        FrameNamePattern thePattern;
+        if (theFormat && !theFormat->muxer && ParseFrameNamePattern(FileNameOf(thePath), thePattern, theError))
+            theFile = FolderOf(thePath) + "/" + thePattern.NameOf(0);
+        struct stat theStatus;
+        return lstat(theFile.c_str(), &theStatus) == 0;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 MovieWriter::MovieWriter(std::unique_ptr<Impl> theImpl) : mImpl(std::move(theImpl)) {}
 
 MovieWriter::~MovieWriter() = default;

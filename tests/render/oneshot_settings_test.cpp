@@ -39,12 +39,12 @@ protected:
         }
     }
 
-    // Renders into theName (lossless) with theOptions; the movie's path.
+    // Renders into theName with theOptions, replacing an earlier one; the movie's path.
     std::string Render(const std::string& theOptions, const std::string& theName)
     {
         std::string theErrors;
         const std::string theMovie = folder.PathOf(theName);
-        EXPECT_EQ(RunGlintweave("render " + theOptions + " -o '" + theMovie + "'", nullptr, &theErrors), 0) << theErrors;
+        EXPECT_EQ(RunGlintweave("render -y " + theOptions + " -o '" + theMovie + "'", nullptr, &theErrors), 0) << theErrors;
         return theMovie;
     }
 };
