@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <regex>
 #include <string>
 
 namespace {
@@ -26,16 +25,24 @@ std::map<std::string, Parameter> ReadDescription(const std::string& theName, std
     }
     std::ifstream theFile(std::filesystem::path(theSourceDir) / "frei0r/kdenlive" / theName);
     const std::string theText{std::istreambuf_iterator<char>(theFile), {}};
-    std::smatch theMatch;
-    if (std::regex_search(theText, theMatch, std::regex(R"re(<transition tag="([^"]*)" id="([^"]*)")re"))) {
-        outTag = theMatch[1];
-        outId = theMatch[2];
+    const auto attribute = [](const std::string& theElement, const std::string& theAttribute) {
+        const std::string theStart = " " + theAttribute + "=\"";
+        const size_t theBegin = theElement.find(theStart);
+        if (theBegin == std::string::npos) return std::string();
+        const size_t theValue = theBegin + theStart.size();
+        return theElement.substr(theValue, theElement.find('"', theValue) - theValue);
+    };
+    const auto element = [&](size_t theBegin) { return theText.substr(theBegin, theText.find('>', theBegin) - theBegin); };
+    if (const size_t theTransition = theText.find("<transition "); theTransition != std::string::npos) {
+        outTag = attribute(element(theTransition), "tag");
+        outId = attribute(element(theTransition), "id");
     }
     std::map<std::string, Parameter> theParameters;
-    const std::regex theParameter(R"re(<parameter type="([a-z]*)" name="([^"]*)"([^>]*)>)re");
-    for (std::sregex_iterator i(theText.begin(), theText.end(), theParameter), theEnd; i != theEnd; ++i) {
-        EXPECT_FALSE(theParameters.count((*i)[2])) << theName << " names parameter " << (*i)[2] << " twice";
-        theParameters[(*i)[2]] = {(*i)[1], (*i)[3]};
+    for (size_t i = theText.find("<parameter "); i != std::string::npos; i = theText.find("<parameter ", i + 1)) {
+        const std::string theElement = element(i);
+        const std::string theNumber = attribute(theElement, "name");
+        EXPECT_FALSE(theParameters.count(theNumber)) << theName << " names parameter " << theNumber << " twice";
+        theParameters[theNumber] = {attribute(theElement, "type"), theElement};
     }
     return theParameters;
 }
