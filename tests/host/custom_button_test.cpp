@@ -33,3 +33,44 @@ TEST_F(PluginTest, CustomButtonOpensTheDialogOnTheFrameOnScreen)
     EXPECT_NE(theError.find("kPluginCantGetNeededFrame"), std::string::npos) << theError;
     EXPECT_EQ(HeadlessInputRunOuts(), 0);
 }
+
+namespace {
+
+// A host whose frame fetch hands out a frame yet reports a failure, or reports success with no
+// frame: the cookie is kept so that the test can hand the frame back itself.
+HYPluginResult (*lgRealGetFrame)(HYPluginInstance, SInt32, GWorldPtr*, SInt16, SInt16, HYRefDVQuality, SInt16*,
+                                 HYFrameCookie*);
+HYPluginResult lgAnswer;
+HYFrameCookie lgCookie;
+
+HYPluginResult GetFrameWithOddAnswer(HYPluginInstance theInstance, SInt32 theFrameNumber, GWorldPtr* theFrame,
+                                     SInt16 theWidth, SInt16 theHeight, HYRefDVQuality theQuality, SInt16* theVolume,
+                                     HYFrameCookie* theCookie)
+{
+    const HYPluginResult theResult =
+        lgRealGetFrame(theInstance, theFrameNumber, theFrame, theWidth, theHeight, theQuality, theVolume, theCookie);
+    lgCookie = *theCookie;
+    if (lgAnswer == kPluginOK) *theFrame = nullptr;
+    return theResult == kPluginOK ? lgAnswer : theResult;
+}
+
+} // namespace
+
+TEST_F(PluginTest, CustomButtonHandsBackOnlyWhatTheHostDelivered)
+{
+    for (HYPluginResult theAnswer : {kPluginTryAgainLater, kPluginOK}) {
+        SCOPED_TRACE(testing::Message() << "GetFrame answers " << int(theAnswer));
+        Restart();
+        HeadlessClearScript();
+        lgRealGetFrame = session->Procs().GetFrame;
+        lgAnswer = theAnswer;
+        session->Procs().GetFrame = GetFrameWithOddAnswer;
+        const SInt32 theResult = Call(3, kPlugCustomButtonClick);
+        session->Procs().GetFrame = lgRealGetFrame;
+        EXPECT_EQ(theResult, theAnswer == kPluginOK ? kPluginFailed : kPluginTryAgainLater);
+        // A reported failure means nothing was delivered; a success is always handed back.
+        EXPECT_EQ(session->Calls(HostCallback::ReleaseFrame), theAnswer == kPluginOK ? 1 : 0);
+        if (theAnswer != kPluginOK) session->Procs().ReleaseFrame(session->Params().instance, lgCookie);
+        EXPECT_EQ(HeadlessInputRunOuts(), 0) << "no dialog opens without a frame";
+    }
+}

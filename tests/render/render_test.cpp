@@ -50,9 +50,12 @@ std::vector<UInt32> EngineFrame(SInt32 theWhich, SInt32 theIndex, SInt32 theFirs
     return Colours(theDest.get());
 }
 
-double Level(SInt32 theIndex)
+// The plug-in's level for a full volume at a frame of the transition: rising for In's clip and
+// Cross's incoming clip, falling otherwise.
+double Level(SInt32 theIndex, bool theRising)
 {
-    return std::trunc(256.0 * (1.0 - double(theIndex + 1) / cTransitionFrames)) / 256.0;
+    const double theProgress = double(theIndex + 1) / cTransitionFrames;
+    return std::trunc(256.0 * (theRising ? theProgress : 1.0 - theProgress)) / 256.0;
 }
 
 } // namespace
@@ -131,14 +134,14 @@ TEST(Render, MoviesHoldTheClipsAroundTheEnginesTransitionAndTheSoundFollows)
                     : ClipFrame(theShown, theShownFrame, theWidth, theHeight);
             ASSERT_EQ(ClipFrame(*theMovie, theFrame, theWidth, theHeight), theExpected);
 
-            // Sound: full level outside; inside, clip A at the plug-in's falling level (plus all of B for Cross).
+            // Sound: full level outside; inside, clip A at the plug-in's level (plus B rising for Cross).
             ASSERT_TRUE(theMovie->GetFrameAudio(theFrame, theGot, theError)) << theError;
             const bool theAudioOk = theInTransition || theEndState
                                         ? theA->GetFrameAudio(theCase.firstA + std::min(theIndex, cTransitionFrames - 1),
                                                               theSoundA, theError)
                                         : theShown.GetFrameAudio(theShownFrame, theSoundA, theError);
             ASSERT_TRUE(theAudioOk) << theError;
-            const double theLevelA = theEndState ? 0.0 : theInTransition ? Level(theIndex) : 1.0;
+            const double theLevelA = theEndState ? 0.0 : theInTransition ? Level(theIndex, theCase.which == 2) : 1.0;
             const bool theWithB = theInTransition && theIncoming;
             if (theWithB) {
                 ASSERT_TRUE(theB->GetFrameAudio(theIndex, theSoundB, theError)) << theError;
@@ -146,7 +149,8 @@ TEST(Render, MoviesHoldTheClipsAroundTheEnginesTransitionAndTheSoundFollows)
             ASSERT_EQ(theGot.samples.size(), theSoundA.samples.size());
             double theWorst = 0.0;
             for (size_t s = 0; s < theGot.samples.size(); ++s) {
-                double theWanted = theSoundA.samples[s] * theLevelA + (theWithB ? theSoundB.samples[s] : 0.0);
+                double theWanted =
+                    theSoundA.samples[s] * theLevelA + (theWithB ? theSoundB.samples[s] * Level(theIndex, true) : 0.0);
                 theWanted = std::clamp(theWanted, -1.0, 1.0);
                 theWorst = std::max(theWorst, std::abs(theGot.samples[s] - theWanted));
             }

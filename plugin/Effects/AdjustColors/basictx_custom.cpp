@@ -19,10 +19,10 @@ HYPluginResult CustomButtons(SInt16 which, HYPluginParams* params)
     HYFrameCookie theCookie = nullptr;
     const HYPluginResult theResult = params->procs->GetFrame(params->instance, theFrameNumber, &theGW, theWidth,
                                                              theHeight, kDVHighQuality, &theVolume, &theCookie);
-    // Without a frame there is nothing to preview; the host learns why.
-    if (!theGW) return theResult != kPluginOK ? theResult : kPluginFailed;
-    if (theResult == kPluginOK)
-        ConfigurePlugIn(gMasterConfig, theGW, params, theFrameNumber, gMostRecentFrameCount, which);
+    // A failed fetch delivered nothing to hand back; without a frame there is nothing to
+    // preview, and the host learns why.
+    if (theResult != kPluginOK) return theResult;
+    if (theGW) ConfigurePlugIn(gMasterConfig, theGW, params, theFrameNumber, gMostRecentFrameCount, which);
     (void)params->procs->ReleaseFrame(params->instance, theCookie);
-    return theResult;
+    return theGW ? kPluginOK : kPluginFailed;
 }

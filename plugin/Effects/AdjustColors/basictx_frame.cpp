@@ -33,14 +33,13 @@ void UnlockFrame(const FrameLock& theLock)
     HSetState(reinterpret_cast<Handle>(theLock.pixMap), theLock.handleState);
 }
 
-// The host's volume (255 counting as full) at the given share, kept within 0..256 even for
-// frame positions outside the transition.
+// The host's volume (255 counting as full) at a clip's share of the transition. Frame positions
+// outside the transition keep the share within 0..1; the volume itself is the host's.
 SInt16 AudioLevel(SInt16 theVolume, double theShare)
 {
+    const double theKept = theShare > 1.0 ? 1.0 : theShare > 0.0 ? theShare : 0.0;
     const double theFull = theVolume == 255 ? 256.0 : theVolume;
-    const double theLevel = std::trunc(theFull * theShare);
-    if (!(theLevel > 0)) return 0;
-    return static_cast<SInt16>(std::min(theLevel, 256.0));
+    return static_cast<SInt16>(std::trunc(theFull * theKept));
 }
 
 // Keeps the first failing result of a series of host callbacks.
@@ -102,7 +101,9 @@ HYPluginResult TransitionFade(HYPluginParams* params, SInt16 which)
     const FrameLock theDestLock = LockFrame(params->frame);
     theFailure.Mark(theProcs->Blit(*theBeforeLock.pixMap, *theDestLock.pixMap, &theSourceRect, &params->frameRect, 255));
     if (!params->proxyOnly && !theFailure.Failed())
-        theFailure.Mark(theProcs->MixAudio(params->instance, theFirstCookie, AudioLevel(theVolume, 1.0 - theProgress)));
+        // In's clip rises with the picture; Out's and Cross's outgoing clip fall.
+        theFailure.Mark(theProcs->MixAudio(params->instance, theFirstCookie,
+                                           AudioLevel(theVolume, which == 2 ? theProgress : 1.0 - theProgress)));
     UnlockFrame(theBeforeLock);
     theFailure.Mark(theProcs->ReleaseFrame(params->instance, theFirstCookie));
 
@@ -110,9 +111,9 @@ HYPluginResult TransitionFade(HYPluginParams* params, SInt16 which)
                                     params->getInfo.pluginType != kPluginTransitionBeforeType;
     GWorldPtr theAfter = nullptr;
     HYFrameCookie theSecondCookie = nullptr;
+    SInt16 theSecondVolume = 0;
     FrameLock theAfterLock{};
     if (theNeedsSecondClip && !theFailure.Failed()) {
-        SInt16 theSecondVolume = 0;
         HYPluginResult theSecondResult = theProcs->GetFrame(params->instance, theSecondFrame, &theAfter, theWidth,
                                                             theHeight, theQuality, &theSecondVolume, &theSecondCookie);
         theFailure.Mark(theSecondResult);
@@ -120,12 +121,13 @@ HYPluginResult TransitionFade(HYPluginParams* params, SInt16 which)
         if (theAfter) theAfterLock = LockFrame(theAfter);
     }
 
-    // Without its incoming frame the dissolve is not drawn: the outgoing frame stays.
-    if (!theNeedsSecondClip || theAfter) (void)ApplyEffect(theAfter, params, which);
+    // Only the dissolve needs the incoming frame: without it the outgoing frame stays.
+    if (which != 3 || theAfter) (void)ApplyEffect(theAfter, params, which);
 
     if (theAfter) {
+        // The incoming clip rises as the outgoing one falls, so together they make one clip's volume.
         if (!params->proxyOnly && !theFailure.Failed())
-            theFailure.Mark(theProcs->MixAudio(params->instance, theSecondCookie, 256));
+            theFailure.Mark(theProcs->MixAudio(params->instance, theSecondCookie, AudioLevel(theSecondVolume, theProgress)));
         UnlockFrame(theAfterLock);
         theFailure.Mark(theProcs->ReleaseFrame(params->instance, theSecondCookie));
     }
