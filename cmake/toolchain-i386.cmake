@@ -9,3 +9,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-m32")
 set(GLINT_PROCESSOR_TAG i386 CACHE STRING "" FORCE)
+# Arithmetic in SSE2, as every Intel Mac had it: x87 would keep single-precision steps in 80 bits.
+set(GLINT_FLOAT_OPTIONS -msse2 -mfpmath=sse)

@@ -10,3 +10,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-ppc -L /usr/powerpc-linux-gnu)
 set(GLINT_PROCESSOR_TAG PPC CACHE STRING "" FORCE)
+# No fused multiply-add: a product and a sum are rounded each on its own, as on the other processors.
+set(GLINT_FLOAT_OPTIONS -ffp-contract=off)

@@ -5,9 +5,11 @@
 #include "Folders.h"
 #include "Resources.h"
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 using namespace testing_support;
 
@@ -24,6 +26,23 @@ T FieldAt(const HYPluginParams& theParams, size_t theOffset)
 const char* TextAt(const HYPluginParams& theParams, size_t theOffset)
 {
     return reinterpret_cast<const char*>(&theParams) + theOffset;
+}
+
+// The frame count with every single-precision step rounded on its own: the volatile stores keep
+// x87's wider registers and fused multiply-adds out of the reference itself.
+SInt32 ReferenceFrameCount(float theSpeed)
+{
+    volatile float theProduct = 110.0f * theSpeed;
+    volatile float theSum = 10.0f + theProduct;
+    SInt32 theFrames = static_cast<SInt32>(theSum);
+    return theFrames + (theFrames & 1);
+}
+
+float FloatFromBits(UInt32 theBits)
+{
+    float theValue;
+    std::memcpy(&theValue, &theBits, sizeof theValue);
+    return theValue;
 }
 
 } // namespace
@@ -109,6 +128,49 @@ TEST_F(PluginTest, InfoRequestFillsTextsFromTheBundle)
     EXPECT_STREQ(theParams.getInfo2.filterSliders[0].minLabel, "Start");
     EXPECT_STREQ(theParams.getInfo3.buttonTitle, "Configure\xC9");
     EXPECT_EQ(theParams.getInfo2.filterSliders[1].defaultValue, 0.5f);
+}
+
+TEST_F(PluginTest, FrameCountIsRoundedInSinglePrecisionOnEveryProcessor)
+{
+    // Speeds where an extended-precision or fused computation lands on the other side of a whole number.
+    const struct {
+        float speed;
+        SInt32 frames;
+    } theKnown[] = {{0.0f, 10},  {0.5f, 66},          {1.0f, 120}, {0.7f, 88},
+                    {0.9f, 110}, {7.0f / 110.0f, 18}, {0.0454545394f, 16}, {0.24545452f, 38}};
+    std::vector<float> theSpeeds;
+    for (const auto& theCase : theKnown) theSpeeds.push_back(theCase.speed);
+    // Every k/110 with its neighbours, every k/1000, and floats spread over [0, 1] by bit pattern.
+    for (int k = 0; k <= 110; ++k) {
+        float theBelow = float(k) / 110.0f, theAbove = theBelow;
+        theSpeeds.push_back(theBelow);
+        for (int i = 0; i < 16; ++i) {
+            theBelow = std::nextafter(theBelow, 0.0f);
+            theAbove = std::nextafter(theAbove, 1.0f);
+            theSpeeds.push_back(theBelow);
+            theSpeeds.push_back(theAbove);
+        }
+    }
+    for (int k = 0; k <= 1000; ++k) theSpeeds.push_back(float(k) / 1000.0f);
+    const UInt32 theOne = 0x3F800000;
+    for (UInt32 theBits = 0; theBits <= theOne; theBits += theOne / 120000) theSpeeds.push_back(FloatFromBits(theBits));
+
+    HYPluginParams& theParams = session->Params();
+    for (const auto& theCase : theKnown) {
+        session->SetSpeed(theCase.speed);
+        ASSERT_EQ(Call(1, kPlugGetInfo), kPluginOK);
+        EXPECT_EQ(theParams.getInfo.framesToBeRendered, theCase.frames) << "speed " << theCase.speed;
+    }
+    long theWrong = 0;
+    for (float theSpeed : theSpeeds) {
+        session->SetSpeed(theSpeed);
+        ASSERT_EQ(Call(3, kPlugGetInfo), kPluginOK);
+        const SInt32 theExpected = ReferenceFrameCount(theSpeed);
+        if (theParams.getInfo.framesToBeRendered != theExpected && ++theWrong <= 10)
+            ADD_FAILURE() << "speed " << std::hexfloat << theSpeed << std::defaultfloat << " (" << theSpeed
+                          << ") gives " << theParams.getInfo.framesToBeRendered << " frames, not " << theExpected;
+    }
+    EXPECT_EQ(theWrong, 0) << "of " << theSpeeds.size() << " speeds";
 }
 
 TEST(Bundle, InfoFileCarriesTheVersion)
