@@ -3,6 +3,7 @@
 #include "DemoMovies.h"
 #include "PluginBundle.h"
 #include "ProgressBar.h"
+#include "SettingsFolder.h"
 
 #include <cstdio>
 #include <memory>
@@ -18,7 +19,8 @@ int DemoCommand(const Arguments& theArguments)
                       "\n"
                       "Makes two short test clips with FFmpeg's generators, renders Out and In on the first\n"
                       "and Cross between both, and draws a contact sheet of the three transitions at 0, 25,\n"
-                      "50, 75 and 100 %. Everything goes into FOLDER (default glintweave-demo).");
+                      "50, 75 and 100 %. Everything goes into FOLDER (default glintweave-demo).\n"
+                      "The transitions use the default settings; your saved ones are left alone.");
             return 0;
         }
         if ((theArgument == "-o" || theArgument == "--bundle") && i + 1 < theArguments.size()) {
@@ -29,6 +31,8 @@ int DemoCommand(const Arguments& theArguments)
     }
 
     std::string theError;
+    const ScratchSettingsFolder theSettings;
+    if (!theSettings.Ready(theError)) return Fail("demo: " + theError);
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
     if (!theBundle) return Fail(theError);
     DemoResult theResult;

@@ -1,4 +1,5 @@
 // glintweave: a stand-in for the video editor that drives the Glintweave transition plug-in.
+#include "SettingsFolder.h"
 #include "commands.h"
 
 #include <cstdio>
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
     }
     const std::string theCommand = argv[1];
     const Arguments theArguments(argv + 2, argv + argc);
+    // The plug-in keeps its settings there but never makes the folder; the demo has its own.
+    if (theCommand == "info" || theCommand == "render" || theCommand == "configure") PrepareSettingsFolder();
     if (theCommand == "info") return InfoCommand(theArguments);
 #ifdef GLINT_WITH_VIDEO
     if (theCommand == "render") return RenderCommand(theArguments);

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, std::string& outError)
+bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, const std::function<void()>& theBeforeDialog,
+                         std::string& outError)
 {
     std::unique_ptr<video::FrameSource> theClipA, theClipB;
     if (!OpenTransitionClips(theJob.which, theJob.clipA, theJob.clipB, theClipA, theClipB, outError)) return false;
@@ -18,5 +19,6 @@ bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, s
     const SInt32 theHeight = std::max<SInt32>(2, theWidth * theClipA->Info().height / std::max(1, theClipA->Info().width));
     const TransitionPlan thePlan{theJob.which, theJob.speed, SInt16(theWidth), SInt16(theHeight), true};
     if (!RunTransition(theSession, thePlan, [](SInt32, GWorldPtr) { return true; }, outError)) return false;
+    if (theBeforeDialog) theBeforeDialog();
     return PressCustomButton(theSession, theJob.which, 0, outError);
 }

@@ -3,6 +3,7 @@
 
 #include "iMovieRecords.h"
 
+#include <functional>
 #include <string>
 
 struct ConfigureJob {
@@ -14,4 +15,6 @@ struct ConfigureJob {
 
 // Renders the transition's frames once (nothing is written), as the editor does before the user
 // can press the effect's button, then presses it; returns when the dialog has closed.
-bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, std::string& outError);
+// theBeforeDialog runs just before the press, when the plug-in has started and kept its settings.
+bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, const std::function<void()>& theBeforeDialog,
+                         std::string& outError);

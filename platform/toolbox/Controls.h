@@ -26,7 +26,14 @@ enum : ControlPartCode {
 
 enum : ResType {
     kControlStaticTextTextTag = FOUR_CHAR_CODE("text"),
-    kControlEditTextTextTag = FOUR_CHAR_CODE("text")
+    kControlEditTextTextTag = FOUR_CHAR_CODE("text"),
+    kControlEditTextSelectionTag = FOUR_CHAR_CODE("sele")
+};
+
+// A text field's selection: the characters from selStart up to selEnd; the caret where both are equal.
+struct ControlEditTextSelectionRec {
+    SInt16 selStart;
+    SInt16 selEnd;
 };
 
 extern "C" {
@@ -45,7 +52,8 @@ void SetControl32BitMinimum(ControlRef theControl, SInt32 newMinimum);
 SInt32 GetControl32BitMaximum(ControlRef theControl);
 void SetControl32BitMaximum(ControlRef theControl, SInt32 newMaximum);
 
-// The "text" tag: the title of a button, check box, group box or popup, the text of a static text.
+// The "text" tag: the title of a button, check box, group box or popup, the text of a static text
+// or text field (whose caret then goes to the end). The "sele" tag: a text field's selection.
 OSErr SetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName, Size inSize, const void* inData);
 OSErr GetControlData(ControlRef inControl, ControlPartCode inPart, ResType inTagName, Size inBufferSize,
                      void* inBuffer, Size* outActualSize);

@@ -6,8 +6,15 @@
 extern "C" {
 
 // Switches to real windows when a display can be opened; false leaves the toolbox headless.
-// Call it before any window is created. Builds for other processors are always headless.
+// Only a display that shows windows to a person counts (X11 or Wayland), never an invisible
+// stand-in. Call it before any window is created. Builds for other processors are always headless.
 Boolean GlintUseDisplay(void);
 Boolean GlintDisplayInUse(void);
+// Why the last GlintUseDisplay failed, in words ("the X display ':99' cannot be opened").
+const char* GlintDisplayProblem(void);
+
+// The command whose handling ended the most recent application-modal loop that ran inside no
+// other ('ok  ' for an OK button, 'not!' for Cancel); 0 when no command ended it.
+UInt32 GlintLastModalQuitCommand(void);
 
 }

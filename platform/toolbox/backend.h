@@ -5,6 +5,8 @@
 #include "HeadlessScript.h"
 #include "toolboxrecords.h"
 
+#include <string>
+
 namespace toolbox_internal {
 
 struct InputEvent {
@@ -41,8 +43,8 @@ void PresentAll();
 // The window an input event is for.
 WindowRef InputWindow(const InputEvent& theEvent);
 
-// The SDL2 backend, or null when no display can be opened (or this build has none).
-Backend* OpenDisplayBackend();
+// The SDL2 backend, or null with the reason when no display can be opened (or this build has none).
+Backend* OpenDisplayBackend(std::string& outProblem);
 void UseBackend(Backend* theBackend);
 
 } // namespace toolbox_internal

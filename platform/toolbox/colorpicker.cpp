@@ -1,9 +1,10 @@
 // The colour picker: red, green and blue sliders that track live, a swatch, and a hex field that
-// takes typed digits. Return is OK, Escape is Cancel.
+// edits as a text field does. Return is OK, Escape is Cancel.
 #include "ColorPicker.h"
 #include "backend.h"
 #include "scriptedanswers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -24,7 +25,6 @@ struct PickerRun {
     UInt8 channels[3];
     bool changed;
     bool chosen;
-    std::string typed; // hex digits typed since the sliders last moved
 };
 
 PickerRun* lgRun = nullptr;
@@ -98,8 +98,24 @@ std::string HexOf(const UInt8 theChannels[3])
     return theText;
 }
 
-// Shows the channels in the value texts, the swatch and, unless digits are being typed, the hex field.
-void ShowChannels(PickerRun& theRun)
+std::string FieldText(ControlRef theField)
+{
+    char theText[256];
+    Size theSize = 0;
+    GetControlData(theField, 0, kControlEditTextTextTag, sizeof theText, theText, &theSize);
+    return std::string(theText, static_cast<size_t>(std::min<Size>(theSize, sizeof theText)));
+}
+
+bool WholeFieldSelected(ControlRef theField, const std::string& theText)
+{
+    ControlEditTextSelectionRec theSelection{0, 0};
+    GetControlData(theField, 0, kControlEditTextSelectionTag, sizeof theSelection, &theSelection, nullptr);
+    return !theText.empty() && theSelection.selStart == 0 && theSelection.selEnd == static_cast<SInt16>(theText.size());
+}
+
+// Shows the channels in the sliders, the value texts and the swatch; with theHexToo also in the
+// hex field, selected, so that typing replaces it.
+void ShowChannels(PickerRun& theRun, bool theHexToo)
 {
     for (SInt16 i = 0; i < 3; ++i) {
         SetControl32BitValue(Find(theRun.window, cSliderSignature, static_cast<SInt16>(i + 1)), theRun.channels[i]);
@@ -107,7 +123,13 @@ void ShowChannels(PickerRun& theRun)
     }
     SetControl32BitValue(Find(theRun.window, cSwatchSignature, 1),
                          (theRun.channels[0] << 16) | (theRun.channels[1] << 8) | theRun.channels[2]);
-    SetText(Find(theRun.window, cHexSignature, 1), theRun.typed.empty() ? HexOf(theRun.channels) : "#" + theRun.typed);
+    if (!theHexToo) return;
+    ControlRef theField = Find(theRun.window, cHexSignature, 1);
+    const std::string theHex = HexOf(theRun.channels);
+    SetControlData(theField, 0, kControlEditTextTextTag, static_cast<Size>(theHex.size()), theHex.data());
+    const ControlEditTextSelectionRec theAll{0, static_cast<SInt16>(theHex.size())};
+    SetControlData(theField, 0, kControlEditTextSelectionTag, sizeof theAll, &theAll);
+    Draw1Control(theField);
 }
 
 void SliderMoved(ControlRef theSlider, ControlPartCode)
@@ -117,32 +139,43 @@ void SliderMoved(ControlRef theSlider, ControlPartCode)
     GetControlID(theSlider, &theID);
     lgRun->channels[theID.id - 1] = static_cast<UInt8>(GetControl32BitValue(theSlider));
     lgRun->changed = true;
-    lgRun->typed.clear();
-    ShowChannels(*lgRun);
+    ShowChannels(*lgRun, true);
 }
 
+// The hex field takes an optional '#' first and up to six hex digits; a selection goes when a
+// key edits, Backspace deletes the last character. Six digits set the colour.
 OSStatus PickerKeyHandler(EventHandlerCallRef, EventRef theEvent, void* theData)
 {
     PickerRun& theRun = *static_cast<PickerRun*>(theData);
     UInt8 theChar = 0;
     GetEventParameter(theEvent, kEventParamKeyMacCharCodes, typeChar, nullptr, 1, nullptr, &theChar);
-    if (theChar == 0x08 || theChar == 0x7F) {
-        if (theRun.typed.empty()) theRun.typed = HexOf(theRun.channels).substr(1);
-        theRun.typed.pop_back();
-    } else if (std::isxdigit(theChar)) {
-        if (theRun.typed.size() == 6) theRun.typed.clear();
-        theRun.typed += static_cast<char>(std::toupper(theChar));
-    } else {
-        return eventNotHandledErr;
+    const bool theErases = theChar == 0x08 || theChar == 0x7F;
+    const bool theTypes = theChar == '#' || std::isxdigit(theChar);
+    if (!theErases && !theTypes) return eventNotHandledErr;
+
+    ControlRef theField = Find(theRun.window, cHexSignature, 1);
+    std::string theText = FieldText(theField);
+    if (WholeFieldSelected(theField, theText))
+        theText.clear();
+    else if (theChar == 0x08 && !theText.empty())
+        theText.pop_back();
+    if (theTypes) {
+        const size_t theDigits = theText.size() - (!theText.empty() && theText[0] == '#' ? 1 : 0);
+        const bool theFits = theChar == '#' ? theText.empty() : theDigits < 6;
+        if (theFits) theText += static_cast<char>(theChar);
     }
-    if (theRun.typed.size() == 6) {
-        unsigned long theValue = std::stoul(theRun.typed, nullptr, 16);
+    SetControlData(theField, 0, kControlEditTextTextTag, static_cast<Size>(theText.size()), theText.data());
+    Draw1Control(theField);
+
+    const std::string theDigits = !theText.empty() && theText[0] == '#' ? theText.substr(1) : theText;
+    if (theDigits.size() == 6) {
+        const unsigned long theValue = std::stoul(theDigits, nullptr, 16);
         theRun.channels[0] = static_cast<UInt8>(theValue >> 16);
         theRun.channels[1] = static_cast<UInt8>(theValue >> 8);
         theRun.channels[2] = static_cast<UInt8>(theValue);
         theRun.changed = true;
+        ShowChannels(theRun, false);
     }
-    ShowChannels(theRun);
     return noErr;
 }
 
@@ -165,9 +198,9 @@ bool RunPicker(const RGBColor& theStart, const std::string& thePrompt, RGBColor&
     PickerRun theRun{theWindow,
                      {static_cast<UInt8>(theStart.red >> 8), static_cast<UInt8>(theStart.green >> 8),
                       static_cast<UInt8>(theStart.blue >> 8)},
-                     false, false, {}};
+                     false, false};
     for (SInt16 i = 1; i <= 3; ++i) SetControlAction(Find(theWindow, cSliderSignature, i), SliderMoved);
-    ShowChannels(theRun);
+    ShowChannels(theRun, true);
 
     const EventTypeSpec theKeyEvent{kEventClassKeyboard, kEventRawKeyDown};
     const EventTypeSpec theCommandEvent{kEventClassCommand, kEventCommandProcess};

@@ -378,11 +378,25 @@ void DrawTextField(ControlRef theControl)
     }
     const SInt16 theLeft = static_cast<SInt16>(theControl->bounds.left + 6);
     const SInt16 theBaseline = CentredBaseline(theControl->bounds);
-    DrawTextAt(theControl->title, theLeft, theBaseline, IsLive(theControl) ? cText : cDisabledText);
-    if (theFocused) {
+    const std::string& theText = theControl->title;
+    const size_t theStart = static_cast<size_t>(theControl->selStart), theEnd = static_cast<size_t>(theControl->selEnd);
+    if (!theFocused || theStart >= theEnd || theEnd > theText.size()) {
+        DrawTextAt(theText, theLeft, theBaseline, IsLive(theControl) ? cText : cDisabledText);
+    } else {
+        // The selected characters white on the accent colour, the others as usual.
+        const SInt16 theSelLeft = static_cast<SInt16>(theLeft + TextWidthOf(theText.substr(0, theStart)));
+        const SInt16 theSelRight = static_cast<SInt16>(theSelLeft + TextWidthOf(theText.substr(theStart, theEnd - theStart)));
+        Fill(Rect{static_cast<SInt16>(theControl->bounds.top + 4), static_cast<SInt16>(theSelLeft - 1),
+                  static_cast<SInt16>(theControl->bounds.bottom - 4), static_cast<SInt16>(theSelRight + 1)},
+             cAccent);
+        DrawTextAt(theText.substr(0, theStart), theLeft, theBaseline, cText);
+        DrawTextAt(theText.substr(theStart, theEnd - theStart), theSelLeft, theBaseline, cWhite);
+        DrawTextAt(theText.substr(theEnd), theSelRight, theBaseline, cText);
+    }
+    if (theFocused && theStart == theEnd) {
         FontInfo theInfo;
         GetFontInfo(&theInfo);
-        const SInt16 theCaret = static_cast<SInt16>(theLeft + TextWidthOf(theControl->title) + 1);
+        const SInt16 theCaret = static_cast<SInt16>(theLeft + TextWidthOf(theText.substr(0, std::min(theEnd, theText.size()))) + 1);
         RGBForeColor(&cText);
         MoveTo(theCaret, static_cast<SInt16>(theBaseline - theInfo.ascent + 1));
         LineTo(theCaret, static_cast<SInt16>(theBaseline + theInfo.descent - 1));

@@ -1,6 +1,7 @@
 // Control events as the toolbox sends them: hit test, track, hit, draw, activate, and the
 // command a control sends when it is hit.
 #include "backend.h"
+#include "modalloop.h"
 
 using namespace toolbox_internal;
 
@@ -82,7 +83,10 @@ OSStatus SendCommand(ControlRef theControl, WindowRef theWindow, UInt32 theComma
     EventRef theEvent = nullptr;
     CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, kEventAttributeNone, &theEvent);
     SetEventParameter(theEvent, kEventParamDirectObject, typeHICommand, sizeof theRecord, &theRecord);
+    const UInt32 theOuterCommand = CommandInProgress();
+    CommandInProgress() = theCommand;
     OSStatus theResult = SendEventToEventTarget(theEvent, theControl ? &theControl->target : &theWindow->target);
+    CommandInProgress() = theOuterCommand;
     ReleaseEvent(theEvent);
     return theResult;
 }

@@ -120,10 +120,20 @@ void SetControl32BitMaximum(ControlRef theControl, SInt32 newMaximum)
 OSErr SetControlData(ControlRef inControl, ControlPartCode, ResType inTagName, Size inSize, const void* inData)
 {
     CheckedControl(inControl);
+    if (inTagName == kControlEditTextSelectionTag && inControl->kind == ControlKind::TextField) {
+        if (inSize != sizeof(ControlEditTextSelectionRec) || !inData) return cParamErr;
+        ControlEditTextSelectionRec theSelection;
+        std::memcpy(&theSelection, inData, sizeof theSelection);
+        const SInt16 theLength = static_cast<SInt16>(inControl->title.size());
+        inControl->selEnd = std::clamp<SInt16>(theSelection.selEnd, 0, theLength);
+        inControl->selStart = std::clamp<SInt16>(theSelection.selStart, 0, inControl->selEnd);
+        return noErr;
+    }
     if (inTagName != kControlStaticTextTextTag || !HasText(inControl->kind)) return errDataNotSupported;
     if (inSize < 0 || (inSize > 0 && !inData)) return cParamErr;
     // Texts are drawn as Pascal strings: at most 255 characters.
     inControl->title.assign(static_cast<const char*>(inData), static_cast<size_t>(std::min<Size>(inSize, 255)));
+    inControl->selStart = inControl->selEnd = static_cast<SInt16>(inControl->title.size());
     return noErr;
 }
 
@@ -131,6 +141,12 @@ OSErr GetControlData(ControlRef inControl, ControlPartCode, ResType inTagName, S
                      Size* outActualSize)
 {
     CheckedControl(inControl);
+    if (inTagName == kControlEditTextSelectionTag && inControl->kind == ControlKind::TextField) {
+        const ControlEditTextSelectionRec theSelection{inControl->selStart, inControl->selEnd};
+        if (outActualSize) *outActualSize = sizeof theSelection;
+        if (inBuffer && inBufferSize >= static_cast<Size>(sizeof theSelection)) std::memcpy(inBuffer, &theSelection, sizeof theSelection);
+        return noErr;
+    }
     if (inTagName != kControlStaticTextTextTag || !HasText(inControl->kind)) return errDataNotSupported;
     const std::string& theText = inControl->title;
     if (outActualSize) *outActualSize = static_cast<Size>(theText.size());

@@ -2,14 +2,23 @@
 #include "ToolboxDisplay.h"
 #include "backend.h"
 
+#include <string>
+
 using namespace toolbox_internal;
+
+namespace {
+
+std::string lgDisplayProblem;
+
+} // namespace
 
 extern "C" {
 
 Boolean GlintUseDisplay(void)
 {
     if (!CurrentBackend().IsHeadless()) return true;
-    Backend* theDisplay = OpenDisplayBackend();
+    lgDisplayProblem.clear();
+    Backend* theDisplay = OpenDisplayBackend(lgDisplayProblem);
     if (!theDisplay) return false;
     UseBackend(theDisplay);
     return true;
@@ -18,6 +27,11 @@ Boolean GlintUseDisplay(void)
 Boolean GlintDisplayInUse(void)
 {
     return !CurrentBackend().IsHeadless();
+}
+
+const char* GlintDisplayProblem(void)
+{
+    return lgDisplayProblem.c_str();
 }
 
 } // extern "C"

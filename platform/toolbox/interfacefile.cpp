@@ -141,6 +141,26 @@ bool ParseBounds(Checker& theCheck, const Json& theValue, const std::string& the
     return true;
 }
 
+// Key names: one character, or an arrow key by its direction (the arrows' character codes).
+bool ParseKeys(Checker& theCheck, const Json& theValue, const std::string& thePlace, std::string& outKeys)
+{
+    static const std::map<std::string, char> cArrows = {{"left", 0x1C}, {"right", 0x1D}, {"up", 0x1E}, {"down", 0x1F}};
+    if (!theValue.is_array()) return theCheck.Fail(thePlace, "expected a list of keys");
+    for (size_t i = 0; i < theValue.size(); ++i) {
+        const std::string theItemPlace = thePlace + "[" + std::to_string(i) + "]";
+        std::string theKey;
+        if (!theCheck.MacRomanText(theValue[i], theItemPlace, theKey)) return false;
+        auto theArrow = cArrows.find(theKey);
+        if (theArrow != cArrows.end())
+            outKeys += theArrow->second;
+        else if (theKey.size() == 1 && static_cast<UInt8>(theKey[0]) >= 0x20 && theKey[0] != 0x7F)
+            outKeys += theKey;
+        else
+            return theCheck.Fail(theItemPlace, "expected one character or left, right, up, down");
+    }
+    return true;
+}
+
 bool ParseKind(Checker& theCheck, const Json& theControl, const std::string& thePlace, ControlKind& outKind)
 {
     const Json* theField = theCheck.Field(theControl, "kind", thePlace, true);
@@ -161,6 +181,7 @@ bool ParseControl(Checker& theCheck, const Json& theControl, const std::string& 
     std::set<std::string> theAllowed = {"kind",  "signature", "number", "bounds",  "title",
                                         "command", "value",   "visible", "enabled"};
     switch (outSpec.kind) {
+    case ControlKind::PushButton: theAllowed.insert({"minimum", "maximum", "keys"}); break;
     case ControlKind::PopupMenu: theAllowed.insert("items"); break;
     case ControlKind::Slider: theAllowed.insert({"minimum", "maximum", "live"}); break;
     case ControlKind::Custom: theAllowed.insert({"minimum", "maximum", "class"}); break;
@@ -229,6 +250,9 @@ bool ParseControl(Checker& theCheck, const Json& theControl, const std::string& 
     outSpec.maximum = static_cast<SInt32>(theMaximum);
     outSpec.value = static_cast<SInt32>(theValue);
 
+    if (outSpec.kind == ControlKind::PushButton && (theField = theCheck.Field(theControl, "keys", thePlace, false)) &&
+        !ParseKeys(theCheck, *theField, thePlace + ".keys", outSpec.keys))
+        return false;
     if (outSpec.kind == ControlKind::Custom) {
         if (!(theField = theCheck.Field(theControl, "class", thePlace, true)) ||
             !theCheck.String(*theField, thePlace + ".class", outSpec.classSuffix))

@@ -11,8 +11,9 @@
 // default, and "live": the action procedure runs while dragging), "staticText" (wrapped in its
 // bounds), "groupBox", and "custom" ("class": the last component of the class identifier, which
 // is the bundle identifier with its last component replaced). Push buttons with the commands
-// "ok  " and "not!" are pressed by Return and Escape. Any other field is an error. Texts are
-// UTF-8 in the file and must have Mac Roman codes.
+// "ok  " and "not!" are pressed by Return and Escape; a push button may also have "keys", a list
+// of keys that press it: one character each, or "left", "right", "up", "down" for the arrow
+// keys. Any other field is an error. Texts are UTF-8 in the file and must have Mac Roman codes.
 #pragma once
 
 #include "MacTypes.h"
@@ -52,6 +53,7 @@ struct ControlSpec {
     bool bold = false;               // static text drawn in the bold face
     std::vector<std::string> items;  // popup menu, Mac Roman
     std::string classSuffix;         // custom: the last component of the class identifier
+    std::string keys;                // push button: the character codes of the keys that press it
 };
 
 struct WindowSpec {

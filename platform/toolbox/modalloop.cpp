@@ -1,6 +1,8 @@
 // Application-modal loops, input dispatch and mouse tracking.
 #include "modalloop.h"
 
+#include "ToolboxDisplay.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -11,9 +13,12 @@ namespace {
 struct ModalFrame {
     WindowRef window;
     bool quit;
+    UInt32 quitCommand;
 };
 
 std::vector<ModalFrame*> lgModalStack;
+UInt32 lgCommandInProgress = 0;
+UInt32 lgLastOutermostQuit = 0;
 long lgInputRunOuts = 0;
 Point lgLastMouse{0, 0};
 
@@ -107,6 +112,11 @@ long InputRunOuts()
     return lgInputRunOuts;
 }
 
+UInt32& CommandInProgress()
+{
+    return lgCommandInProgress;
+}
+
 } // namespace toolbox_internal
 
 extern "C" {
@@ -114,7 +124,7 @@ extern "C" {
 OSStatus RunAppModalLoopForWindow(WindowRef inWindow)
 {
     CheckedWindow(inWindow);
-    ModalFrame theFrame{inWindow, false};
+    ModalFrame theFrame{inWindow, false, 0};
     lgModalStack.push_back(&theFrame);
     OSStatus theResult = noErr;
     InputEvent theEvent;
@@ -126,6 +136,7 @@ OSStatus RunAppModalLoopForWindow(WindowRef inWindow)
             theResult = EndStarvedLoop(theFrame);
     }
     lgModalStack.pop_back();
+    if (lgModalStack.empty()) lgLastOutermostQuit = theFrame.quitCommand;
     return theResult;
 }
 
@@ -135,6 +146,7 @@ OSStatus QuitAppModalLoopForWindow(WindowRef inWindow)
     for (size_t i = lgModalStack.size(); i-- > 0;)
         if (lgModalStack[i]->window == inWindow) {
             lgModalStack[i]->quit = true;
+            lgModalStack[i]->quitCommand = lgCommandInProgress;
             return noErr;
         }
     return errInvalidWindowRef;
@@ -167,6 +179,11 @@ OSStatus TrackMouseLocationWithOptions(GrafPtr, OptionBits, EventTimeout, Point*
         if (outResult) *outResult = theResult;
         return noErr;
     }
+}
+
+UInt32 GlintLastModalQuitCommand(void)
+{
+    return lgLastOutermostQuit;
 }
 
 OSStatus TrackMouseLocation(GrafPtr inPort, Point* outPt, MouseTrackingResult* outResult)

@@ -3,8 +3,9 @@
 
 namespace toolbox_internal {
 
-Backend* OpenDisplayBackend()
+Backend* OpenDisplayBackend(std::string& outProblem)
 {
+    outProblem = "this build has no display support";
     return nullptr;
 }
 

@@ -1,7 +1,10 @@
 // The SDL2 backend: one real window per shown toolbox window. A window's pixels reach the screen
 // through a streaming texture whose byte order is the port's (alpha, red, green, blue in memory).
 // Shift and Alt are followed from the key events in their order, so that a mouse event sees the
-// modifiers as they were when it happened.
+// modifiers as they were when it happened. Characters come from SDL's text input, so they arrive
+// as the keyboard layout and Shift make them ('#', 'F', '<'); key events give only the keys that
+// type nothing (Return, Escape, Backspace, Delete, Tab, the arrows).
+#include "MacRoman.h"
 #include "backend.h"
 #include "grafport.h"
 #include "modalloop.h"
@@ -9,8 +12,14 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace toolbox_internal;
 
@@ -36,9 +45,12 @@ public:
     bool NextInput(InputEvent& outEvent) override
     {
         SDL_Event theEvent;
-        while (SDL_WaitEvent(&theEvent))
+        while (mTyped.empty() && SDL_WaitEvent(&theEvent))
             if (Translate(theEvent, outEvent)) return true;
-        return false;
+        if (mTyped.empty()) return false;
+        outEvent = mTyped.front();
+        mTyped.pop_front();
+        return true;
     }
 
     void WindowShown(WindowRef theWindow) override
@@ -150,7 +162,8 @@ private:
         return theModifiers;
     }
 
-    static UInt8 CharOf(SDL_Keycode theKey)
+    // The character code of a key that types nothing; 0 for the others.
+    static UInt8 ControlCharOf(SDL_Keycode theKey)
     {
         switch (theKey) {
         case SDLK_RETURN:
@@ -159,7 +172,30 @@ private:
         case SDLK_BACKSPACE: return 0x08;
         case SDLK_DELETE: return 0x7F;
         case SDLK_TAB: return '\t';
-        default: return theKey >= 32 && theKey < 127 ? static_cast<UInt8>(theKey) : 0;
+        case SDLK_LEFT: return 0x1C;
+        case SDLK_RIGHT: return 0x1D;
+        case SDLK_UP: return 0x1E;
+        case SDLK_DOWN: return 0x1F;
+        default: return 0;
+        }
+    }
+
+    // Queues one key event per typed character that Mac Roman has.
+    void QueueTyped(const SDL_TextInputEvent& theText)
+    {
+        const std::string theUTF8(theText.text);
+        WindowRef theWindow = WindowOf(theText.windowID);
+        for (size_t i = 0; i < theUTF8.size();) {
+            UInt32 theCode = 0;
+            if (!DecodeUTF8(theUTF8, i, theCode)) return;
+            const int theByte = MacRomanFromUnicode(theCode);
+            if (theByte < 0x20 || theByte == 0x7F) continue;
+            InputEvent theEvent;
+            theEvent.kind = InputEvent::Kind::Key;
+            theEvent.charCode = static_cast<UInt8>(theByte);
+            theEvent.window = theWindow;
+            theEvent.modifiers = Modifiers();
+            mTyped.push_back(theEvent);
         }
     }
 
@@ -172,10 +208,13 @@ private:
             if (TrackModifier(theEvent.key.keysym.scancode, theEvent.type == SDL_KEYDOWN)) return false;
             if (theEvent.type == SDL_KEYUP) return false;
             outEvent.kind = InputEvent::Kind::Key;
-            outEvent.charCode = CharOf(theEvent.key.keysym.sym);
+            outEvent.charCode = ControlCharOf(theEvent.key.keysym.sym);
             outEvent.window = WindowOf(theEvent.key.windowID);
             outEvent.modifiers = Modifiers();
             return outEvent.charCode != 0;
+        case SDL_TEXTINPUT:
+            QueueTyped(theEvent.text);
+            return false;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             if (theEvent.button.button != SDL_BUTTON_LEFT) return false;
@@ -209,25 +248,58 @@ private:
     }
 
     UInt32 mKeysDown = 0;
+    std::deque<InputEvent> mTyped; // characters of a text input event not yet handed out
 };
+
+// SDL_Init with stderr silenced: Xlib and libwayland print their own complaints about a display
+// they cannot reach, and the caller says what went wrong in one line.
+bool InitQuietly()
+{
+    std::fflush(stderr);
+    const int theSaved = dup(STDERR_FILENO);
+    const int theNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (theSaved >= 0 && theNull >= 0) dup2(theNull, STDERR_FILENO);
+    const bool theDone = SDL_Init(SDL_INIT_VIDEO) == 0;
+    if (theSaved >= 0 && theNull >= 0) dup2(theSaved, STDERR_FILENO);
+    if (theNull >= 0) close(theNull);
+    if (theSaved >= 0) close(theSaved);
+    return theDone;
+}
 
 } // namespace
 
 namespace toolbox_internal {
 
-Backend* OpenDisplayBackend()
+Backend* OpenDisplayBackend(std::string& outProblem)
 {
-    const char* theX = std::getenv("DISPLAY");
-    const char* theWayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!theX || !*theX) && (!theWayland || !*theWayland)) return nullptr;
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "Toolbox: no display: %s\n", SDL_GetError());
+    // Only a driver that puts a window on a screen will do: SDL's fallbacks (offscreen, dummy)
+    // would run the dialog where nobody can see or answer it.
+    std::vector<std::pair<const char*, std::string>> theCandidates;
+    if (const char* theWayland = std::getenv("WAYLAND_DISPLAY"); theWayland && *theWayland)
+        theCandidates.push_back({"wayland", std::string("Wayland display '") + theWayland + "'"});
+    if (const char* theX = std::getenv("DISPLAY"); theX && *theX)
+        theCandidates.push_back({"x11", std::string("X display '") + theX + "'"});
+    if (theCandidates.empty()) {
+        outProblem = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
         return nullptr;
     }
-    std::atexit(SDL_Quit);
-    static SDLDisplay* lgDisplay = new SDLDisplay;
-    return lgDisplay;
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    for (const auto& [theDriver, theName] : theCandidates) {
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, theDriver, SDL_HINT_OVERRIDE);
+        if (InitQuietly()) {
+            const char* theCurrent = SDL_GetCurrentVideoDriver();
+            if (theCurrent && std::strcmp(theCurrent, theDriver) == 0) {
+                std::atexit(SDL_Quit);
+                SDL_StartTextInput();
+                static SDLDisplay* lgDisplay = new SDLDisplay;
+                return lgDisplay;
+            }
+            SDL_Quit();
+        }
+        if (!outProblem.empty()) outProblem += "; ";
+        outProblem += "the " + theName + " cannot be opened";
+    }
+    return nullptr;
 }
 
 } // namespace toolbox_internal

@@ -137,6 +137,13 @@ OSStatus StandardWindowHandler(WindowRef theWindow, EventRef theEvent)
             SendCommand(nullptr, theWindow, kHICommandCancel);
         return noErr;
     }
+    if (theChar == 0) return eventNotHandledErr;
+    for (const std::unique_ptr<OpaqueControlRef>& theControl : theWindow->controls)
+        if (theControl->kind == ControlKind::PushButton && theControl->keys.find(static_cast<char>(theChar)) != std::string::npos &&
+            theControl->visible && theControl->enabled && theControl->active) {
+            PressButton(theControl.get());
+            return noErr;
+        }
     return eventNotHandledErr;
 }
 

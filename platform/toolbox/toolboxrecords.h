@@ -54,6 +54,8 @@ struct OpaqueControlRef {
     bool visible, enabled, active, live, bold;
     ControlPartCode pressedPart;
     std::vector<std::string> items;
+    std::string keys; // push button: character codes of the keys that press it
+    SInt16 selStart, selEnd; // text field: the selection, or the caret where both are equal
     ToolboxObjectClassRef toolboxClass; // custom controls only
     ControlActionUPP action;
     OpaqueEventTargetRef target;
@@ -114,7 +116,8 @@ void PressButton(ControlRef theButton);
 
 // The standard behaviour of the control kinds, run when no handler took the event.
 OSStatus StandardControlHandler(ControlRef theControl, EventRef theEvent);
-// The standard behaviour of windows: Return and Escape press the default and cancel buttons.
+// The standard behaviour of windows: Return and Escape press the default and cancel buttons, a
+// button's own keys press it.
 OSStatus StandardWindowHandler(WindowRef theWindow, EventRef theEvent);
 
 void DisposeTargetHandlers(OpaqueEventTargetRef& theTarget);

@@ -47,6 +47,8 @@ std::unique_ptr<OpaqueControlRef> NewControl(WindowRef theWindow, const ControlS
     theControl->bold = theSpec.bold;
     theControl->pressedPart = kControlNoPart;
     theControl->items = theSpec.items;
+    theControl->keys = theSpec.keys;
+    theControl->selStart = theControl->selEnd = static_cast<SInt16>(theSpec.title.size());
     theControl->toolboxClass = nullptr;
     theControl->action = nullptr;
     theControl->target = OpaqueEventTargetRef{TargetKind::Control, theControl.get(), {}};

@@ -102,6 +102,7 @@ public:
     {
         return Then([=] { PushClickOn(DialogControl(theSignature, theNumber)); });
     }
+    DialogScript& Key(UInt8 theChar) { return Then([=] { HeadlessPushKey(theChar, 0); }); }
     DialogScript& Choose(const std::string& thePopup, SInt16 theItem)
     {
         return Then([=] {
@@ -266,6 +267,33 @@ TEST_F(DialogTest, FrameButtonsStopAtBothEnds)
         SCOPED_TRACE(testing::Message() << theCase.count << " frames");
         gMostRecentFrameCount = theCase.count;
         for (const char* thePress : theCase.presses) script.Click(thePress);
+        script.Then([&] {
+            EXPECT_EQ(DialogText("ClpM"), theCase.text);
+            EXPECT_EQ(gConfigWorkspace.currFrameIndex, theCase.frame);
+            EXPECT_EQ(GetControl32BitValue(gConfigWorkspace.clipSlider), theCase.frame);
+        });
+        script.Click("not!");
+        ASSERT_EQ(Press(1), kPluginOK);
+    }
+}
+
+// '<' and '>' (',' and '.' unshifted) and the left and right arrow keys press the frame buttons.
+TEST_F(DialogTest, KeysScrubThroughTheFrames)
+{
+    constexpr UInt8 cLeft = 0x1C, cRight = 0x1D;
+    const struct {
+        std::vector<UInt8> keys;
+        const char* text;
+        SInt32 frame;
+    } theCases[] = {
+        {{'>', '>', cRight}, "3/29", 3},
+        {{'>', cRight, '<'}, "1/29", 1},
+        {{'.', '.', '.', cLeft, ','}, "1/29", 1},
+        {{cLeft, '<', cRight}, "1/29", 1},
+    };
+    gMostRecentFrameCount = 30;
+    for (const auto& theCase : theCases) {
+        for (UInt8 theKey : theCase.keys) script.Key(theKey);
         script.Then([&] {
             EXPECT_EQ(DialogText("ClpM"), theCase.text);
             EXPECT_EQ(gConfigWorkspace.currFrameIndex, theCase.frame);

@@ -4,6 +4,7 @@
 #include "ColorPicker.h"
 
 #include <cstring>
+#include <vector>
 
 using namespace toolbox_testing;
 
@@ -39,6 +40,15 @@ protected:
         return theInfo;
     }
 };
+
+// The text of the open picker's hex field.
+std::string HexFieldText()
+{
+    char theText[32] = {};
+    Size theSize = 0;
+    GetControlData(Control(FrontWindow(), "cphx", 1), 0, kControlEditTextTextTag, sizeof theText, theText, &theSize);
+    return std::string(theText, static_cast<size_t>(theSize));
+}
 
 } // namespace
 
@@ -90,11 +100,10 @@ TEST_F(ColorPicker, ScriptedAnswerOrCancel)
     EXPECT_EQ(theInfo.theColor.color.rgb.green, 0xABCD);
 }
 
-TEST_F(ColorPicker, SlidersAndTypedHexGiveTheColour)
+TEST_F(ColorPicker, SliderShowsInTheHexFieldAndTypingThenReplacesIt)
 {
     NColorPickerInfo theInfo = Request(RGBColor{0x1000, 0x2000, 0x3000});
-    // Red slider dragged to its right end; then green and blue typed as hex "…80FF" after
-    // a whole colour was typed: the last six digits count.
+    // Red slider dragged to its right end, then a whole colour typed, with its '#' (a shifted key).
     HeadlessPushCallback(
         [](void*) {
             WindowRef thePicker = FrontWindow();
@@ -105,24 +114,53 @@ TEST_F(ColorPicker, SlidersAndTypedHexGiveTheColour)
             HeadlessPushMouseDown(static_cast<SInt16>(theSlider.left + 3), theMiddle, 0);
             HeadlessPushMouseDrag(static_cast<SInt16>(theSlider.right + 20), theMiddle, 0);
             HeadlessPushMouseUp(static_cast<SInt16>(theSlider.right + 20), theMiddle, 0);
-            HeadlessPushCallback(
-                [](void*) {
-                    char theHex[16] = {};
-                    GetControlData(Control(FrontWindow(), "cphx", 1), 0, kControlStaticTextTextTag, 15, theHex, nullptr);
-                    EXPECT_STREQ(theHex, "#FF2030");
-                },
-                nullptr);
-            for (char theKey : std::string("0000ffFF80FF")) HeadlessPushKey(static_cast<UInt8>(theKey), 0);
-            HeadlessPushKey(0x08, 0);
-            HeadlessPushKey('0', 0);
+            HeadlessPushCallback([](void*) { EXPECT_EQ(HexFieldText(), "#FF2030"); }, nullptr);
+            for (char theKey : std::string("#FFA000")) HeadlessPushKey(static_cast<UInt8>(theKey), shiftKey);
+            HeadlessPushCallback([](void*) { EXPECT_EQ(HexFieldText(), "#FFA000"); }, nullptr);
             HeadlessPushKey('\r', 0);
         },
         nullptr);
     EXPECT_EQ(NPickColor(&theInfo), noErr);
     EXPECT_TRUE(theInfo.newColorChosen);
     EXPECT_EQ(theInfo.theColor.color.rgb.red, 0xFFFF);
-    EXPECT_EQ(theInfo.theColor.color.rgb.green, 0x8080);
-    EXPECT_EQ(theInfo.theColor.color.rgb.blue, 0xF0F0);
+    EXPECT_EQ(theInfo.theColor.color.rgb.green, 0xA0A0);
+    EXPECT_EQ(theInfo.theColor.color.rgb.blue, 0x0000);
+}
+
+// The hex field edits as a text field does: it opens with the colour selected, so the first key
+// replaces it; Backspace deletes the selection, then one character at a time, and never brings
+// the old text back. Six digits set the colour; fewer leave it.
+TEST_F(ColorPicker, HexFieldEditsLikeATextField)
+{
+    constexpr char cBS = 0x08;
+    struct Case {
+        std::string keys;
+        const char* text;
+        RGBColor color;
+    } theCases[] = {
+        {"#FFA000", "#FFA000", {0xFFFF, 0xA0A0, 0x0000}},
+        {"ffa000", "ffa000", {0xFFFF, 0xA0A0, 0x0000}},
+        {std::string("#FFA000") + cBS + cBS + "80", "#FFA080", {0xFFFF, 0xA0A0, 0x8080}},
+        {std::string(1, cBS), "", {0x1234, 0x5678, 0x9ABC}},
+        {std::string("#1") + cBS + cBS + cBS + "0000FF", "0000FF", {0x0000, 0x0000, 0xFFFF}},
+        {"#FFA0001234", "#FFA000", {0xFFFF, 0xA0A0, 0x0000}},
+        {"12#34", "1234", {0x1234, 0x5678, 0x9ABC}},
+        {"#ABCDEFxyz", "#ABCDEF", {0xABAB, 0xCDCD, 0xEFEF}},
+    };
+    for (const Case& theCase : theCases) {
+        NColorPickerInfo theInfo = Request(RGBColor{0x1234, 0x5678, 0x9ABC});
+        HeadlessPushCallback([](void*) { EXPECT_EQ(HexFieldText(), "#12569A"); }, nullptr);
+        for (char theKey : theCase.keys) HeadlessPushKey(static_cast<UInt8>(theKey), 0);
+        HeadlessPushCallback([](void* theText) { EXPECT_EQ(HexFieldText(), static_cast<const char*>(theText)); },
+                             const_cast<char*>(theCase.text));
+        HeadlessPushKey('\r', 0);
+        EXPECT_EQ(NPickColor(&theInfo), noErr);
+        EXPECT_TRUE(theInfo.newColorChosen);
+        const CMRGBColor& theColor = theInfo.theColor.color.rgb;
+        EXPECT_EQ((std::vector<UInt16>{theColor.red, theColor.green, theColor.blue}),
+                  (std::vector<UInt16>{theCase.color.red, theCase.color.green, theCase.color.blue}))
+            << "keys " << theCase.keys;
+    }
 }
 
 TEST_F(ColorPicker, OKWithoutChangeKeepsTheExactColourAndEscapeCancels)

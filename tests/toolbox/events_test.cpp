@@ -67,6 +67,20 @@ TEST_F(Events, ClickOnEachStandardKindSendsItsCommand)
     }
 }
 
+// A button's keys press it while it can be pressed; other keys press nothing.
+TEST_F(Events, KeysPressTheButtonsThatListThem)
+{
+    for (UInt8 theKey : {UInt8('+'), UInt8(0x1D), UInt8('-'), UInt8('x'), UInt8(0x1C)}) HeadlessPushKey(theKey, 0);
+    RunUntilOK();
+    EXPECT_EQ(mRecorder.commands, (std::vector<std::string>{"Push", "Push", "ok  "}));
+
+    mRecorder.commands.clear();
+    HideControl(Control(mOwner.window, "push", 1));
+    HeadlessPushKey('+', 0);
+    RunUntilOK();
+    EXPECT_EQ(mRecorder.commands, (std::vector<std::string>{"ok  "}));
+}
+
 TEST_F(Events, CheckBoxTogglesBeforeItsCommand)
 {
     ControlRef theBox = Control(mOwner.window, "chck", 1);

@@ -1,3 +1,4 @@
+#include "ToolboxDisplay.h"
 #include "toolboxtesting.h"
 
 using namespace toolbox_testing;
@@ -62,6 +63,8 @@ TEST_F(ModalLoops, NestedLoopsEndInnerFirst)
     EXPECT_EQ(RunAppModalLoopForWindow(theOuter.window), noErr);
     EXPECT_EQ(theNesting.log, (std::vector<std::string>{"outer ok  ", "inner ok  ", "inner ended"}));
     EXPECT_EQ(HeadlessPendingInput(), 2);
+    // The outer loop was quit while the inner window's OK was handled.
+    EXPECT_EQ(GlintLastModalQuitCommand(), FOUR_CHAR_CODE("ok  "));
     HeadlessClearScript();
 }
 
@@ -109,6 +112,35 @@ TEST_F(ModalLoops, ReturnPressesTheDefaultButtonAndDisposalEndsTheLoop)
     theOwner.window = nullptr;
     EXPECT_EQ(theRecorder.commands, (std::vector<std::string>{"ok  "}));
     HeadlessClearScript();
+}
+
+// The host learns from it whether a dialog closed with OK or with Cancel.
+TEST_F(ModalLoops, TheCommandThatEndedTheOutermostLoopIsKept)
+{
+    struct Case {
+        std::vector<UInt8> keys;
+        bool disposes;
+        UInt32 command;
+    } theCases[] = {
+        {{'\r'}, false, FOUR_CHAR_CODE("ok  ")},
+        {{0x1B}, false, FOUR_CHAR_CODE("not!")},
+        {{}, false, FOUR_CHAR_CODE("not!")}, // out of input: cancelled
+        {{}, true, 0},
+    };
+    for (const Case& theCase : theCases) {
+        WindowOwner theOwner{OpenTestWindow("second")};
+        CommandRecorder theRecorder;
+        theRecorder.Install(theOwner.window);
+        ShowWindow(theOwner.window);
+        for (UInt8 theKey : theCase.keys) HeadlessPushKey(theKey, 0);
+        if (theCase.disposes)
+            HeadlessPushCallback([](void* theData) { DisposeWindow(static_cast<WindowOwner*>(theData)->window); }, &theOwner);
+        testing::internal::CaptureStderr();
+        RunAppModalLoopForWindow(theOwner.window);
+        testing::internal::GetCapturedStderr();
+        if (theCase.disposes) theOwner.window = nullptr;
+        EXPECT_EQ(GlintLastModalQuitCommand(), theCase.command) << CodeText(theCase.command);
+    }
 }
 
 TEST_F(ModalLoops, TrackingOutOfInputSeesTheButtonGoUp)
