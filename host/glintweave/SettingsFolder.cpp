@@ -43,7 +43,8 @@ void PrepareSettingsFolder()
         theMissing.push_back(thePath);
     for (auto thePath = theMissing.rbegin(); thePath != theMissing.rend(); ++thePath)
         if (mkdir(thePath->c_str(), 0700) != 0 && errno != EEXIST) {
-            lgProblem = "the settings folder " + theFolder + " cannot be made (" + *thePath + ": " + std::strerror(errno) + ")";
+            lgProblem = "the settings folder " + theFolder + " cannot be made: " +
+                        (*thePath == theFolder ? "" : *thePath + ": ") + std::strerror(errno);
             return;
         }
     if (!IsFolder(theFolder)) lgProblem = "the settings folder " + theFolder + " is not a folder";
