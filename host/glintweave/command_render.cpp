@@ -4,6 +4,10 @@
 #include "PluginBundle.h"
 #include "ProgressBar.h"
 #include "RenderMovie.h"
+#include "MovieWriter.h"
+#include "mediainput.h"
+#include "outputformats.h"
+#include "signalcleanup.h"
 
 #include <cctype>
 #include <chrono>
@@ -170,6 +174,38 @@ bool IsRenderOption(const std::string& theOption)
     return false;
 }
 
+std::string SizeText(SInt32 theWidth, SInt32 theHeight)
+{
+    return std::to_string(theWidth) + "x" + std::to_string(theHeight);
+}
+
+// 4:2:0 movies take only even sizes: an odd --size is refused, and an odd clip's size is
+// rounded down, with a note.
+bool CheckEvenSize(const RenderJob& theJob, std::string& outError)
+{
+    std::string theIgnored;
+    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    if (!theFormat || !video::NeedsEvenSize(*theFormat)) return true;
+    const std::string theKind = theFormat->extension;
+    if (theJob.width > 0) {
+        if (theJob.width % 2 == 0 && theJob.height % 2 == 0) return true;
+        outError = "--size " + SizeText(theJob.width, theJob.height) + ": " + theKind +
+                   " takes only an even width and height, such as " +
+                   SizeText(theJob.width & ~1, theJob.height & ~1) + " or " +
+                   SizeText((theJob.width + 1) & ~1, (theJob.height + 1) & ~1);
+        return false;
+    }
+    video::MediaInput theClip;
+    if (!theClip.Open(theJob.clipA, AVMEDIA_TYPE_VIDEO, theIgnored)) return true; // the render says why
+    const SInt32 theWidth = theClip.Stream()->codecpar->width, theHeight = theClip.Stream()->codecpar->height;
+    if (theWidth % 2 != 0 || theHeight % 2 != 0) {
+        std::fprintf(stderr, "glintweave: note: %s is %s; %s takes only even sizes, so the movie is %s\n",
+                     video::Quoted(theJob.clipA).c_str(), SizeText(theWidth, theHeight).c_str(), theKind.c_str(),
+                     SizeText(theWidth & ~1, theHeight & ~1).c_str());
+    }
+    return true;
+}
+
 } // namespace
 
 int RenderCommand(const Arguments& theArguments)
@@ -219,6 +255,12 @@ int RenderCommand(const Arguments& theArguments)
     if (theJob.output.empty()) return Fail("render: -o OUTPUT is missing");
     if ((theJob.crf >= 0 || !theJob.preset.empty()) && !IsMp4(theJob.output))
         return Fail("render: --crf and --preset are for .mp4 outputs only");
+    std::vector<std::string> theInputs{theJob.clipA};
+    if (!theJob.clipB.empty()) theInputs.push_back(theJob.clipB);
+    if (!video::CheckOutputSparesInputs(theJob.output, theInputs, theError)) return Fail("render: " + theError);
+    if (!video::CheckMovieOutput(theJob.output, theError)) return Fail(theError);
+    if (!CheckEvenSize(theJob, theError)) return Fail("render: " + theError);
+    video::RemovePendingOutputsOnSignals();
 
     OneRenderSettings theSettings;
     if (theChanges.Any() && !theSettings.Apply(theChanges, theError)) return Fail(theError);

@@ -16,6 +16,12 @@ std::string Failure(const char* theStep, SInt32 theResult, const HostSession& th
     return theText;
 }
 
+// "1 frame", "30 frames": a still picture is a clip of one frame.
+std::string FramesText(SInt32 theCount)
+{
+    return std::to_string(theCount) + (theCount == 1 ? " frame" : " frames");
+}
+
 } // namespace
 
 const char* ResultName(SInt32 theResult)
@@ -43,11 +49,11 @@ bool AskTransitionLayout(HostSession& theSession, const TransitionPlan& thePlan,
         return false;
     }
     if (theLengthA < outLayout.frameCount) {
-        outError = "the first clip has " + std::to_string(theLengthA) + " frames; the transition needs " + theNeed;
+        outError = "the first clip is " + FramesText(theLengthA) + " long; the transition needs " + theNeed + " frames";
         return false;
     }
     if (outLayout.pluginType == kPluginTransitionBetweenType && theLengthB < outLayout.frameCount) {
-        outError = "the second clip has " + std::to_string(theLengthB) + " frames; the transition needs " + theNeed;
+        outError = "the second clip is " + FramesText(theLengthB) + " long; the transition needs " + theNeed + " frames";
         return false;
     }
     // In takes the head of clip A; Out and Cross its tail (Cross then the head of clip B).

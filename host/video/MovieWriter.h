@@ -21,6 +21,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace video {
 
@@ -73,8 +74,14 @@ private:
 // movie would replace.
 bool MovieOutputExists(const std::string& thePath) noexcept;
 
-// The checks Create makes before any work (extension, folder), for a caller that wants to fail
-// before opening its inputs.
+// The checks Create makes before any work (extension, folder, what stands under the name), for
+// a caller that wants to fail before opening its inputs.
 bool CheckMovieOutput(const std::string& thePath, std::string& theError) noexcept;
+
+// False with the reason when writing thePath would replace one of theInputs: the same file by
+// device and inode, whatever the path or hard link, or for a picture sequence any picture of
+// it. An input may itself be a sequence ("shot_%04d.png").
+bool CheckOutputSparesInputs(const std::string& thePath, const std::vector<std::string>& theInputs,
+                             std::string& theError) noexcept;
 
 } // namespace video

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <sys/stat.h>
 #include <thread>
 
 namespace video {
@@ -23,6 +24,15 @@ std::string FileNameOf(const std::string& thePath)
 {
     size_t theSlash = thePath.find_last_of('/');
     return theSlash == std::string::npos ? thePath : thePath.substr(theSlash + 1);
+}
+
+const char* KindOfFile(unsigned theMode)
+{
+    if (S_ISDIR(theMode)) return "a folder";
+    if (S_ISCHR(theMode) || S_ISBLK(theMode)) return "a device";
+    if (S_ISFIFO(theMode)) return "a pipe";
+    if (S_ISSOCK(theMode)) return "a socket";
+    return "not a regular file";
 }
 
 void QuietFFmpegLog()

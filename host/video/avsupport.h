@@ -58,6 +58,9 @@ std::string Quoted(const std::string& thePath);
 // The file's name without its folders, for messages.
 std::string FileNameOf(const std::string& thePath);
 
+// What stands under a name that is no regular file, for messages: "a folder", "a device"...
+const char* KindOfFile(unsigned theMode);
+
 // FFmpeg prints nothing unless GLINT_FFMPEG_LOG is set: the host reports its own one-line errors.
 void QuietFFmpegLog();
 

@@ -215,7 +215,7 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     AVCodecContext* theEncoder = mVideo.get();
     const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat.pixelFormat));
     const bool theSubsampled = theLayout && theLayout->log2_chroma_w > 0;
-    bool theNeedsEven = theSubsampled && theCodec->id != AV_CODEC_ID_WRAPPED_AVFRAME;
+    bool theNeedsEven = NeedsEvenSize(theFormat);
     theEncoder->width = theNeedsEven ? theSettings.width & ~1 : theSettings.width;
     theEncoder->height = theNeedsEven ? theSettings.height & ~1 : theSettings.height;
     if (theEncoder->width <= 0 || theEncoder->height <= 0) {

@@ -3,6 +3,9 @@
 #include "avsupport.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 
 namespace video {
 
@@ -11,6 +14,35 @@ std::string FrameNamePattern::NameOf(SInt64 theFrame) const
     std::string theNumber = std::to_string(theFrame);
     if (int(theNumber.size()) < digits) theNumber.insert(0, size_t(digits) - theNumber.size(), '0');
     return prefix + theNumber + suffix;
+}
+
+bool FrameNamePattern::Matches(const std::string& theFileName) const
+{
+    if (theFileName.size() < prefix.size() + suffix.size() + size_t(digits)) return false;
+    if (theFileName.compare(0, prefix.size(), prefix) != 0) return false;
+    if (theFileName.compare(theFileName.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+    std::string theNumber = theFileName.substr(prefix.size(), theFileName.size() - prefix.size() - suffix.size());
+    for (char c : theNumber) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    }
+    // Numbers are padded to the width, never beyond it.
+    return int(theNumber.size()) == digits || theNumber[0] != '0';
+}
+
+bool FindPictures(const std::string& theFolder, const FrameNamePattern& thePattern, std::vector<std::string>& outNames,
+                  std::string& theError)
+{
+    outNames.clear();
+    DIR* theListing = opendir(theFolder.c_str());
+    if (!theListing) {
+        theError = "Cannot read the folder " + Quoted(theFolder) + ": " + std::strerror(errno);
+        return false;
+    }
+    while (const dirent* theEntry = readdir(theListing)) {
+        if (thePattern.Matches(theEntry->d_name)) outNames.push_back(theEntry->d_name);
+    }
+    closedir(theListing);
+    return true;
 }
 
 bool ParseFrameNamePattern(const std::string& theFileName, FrameNamePattern& thePattern, std::string& theError)

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace video {
 
@@ -34,7 +35,18 @@ struct FrameNamePattern {
     std::string suffix;
 
     std::string NameOf(SInt64 theFrame) const;
+    // True when theFileName is NameOf some frame.
+    bool Matches(const std::string& theFileName) const;
 };
 bool ParseFrameNamePattern(const std::string& theFileName, FrameNamePattern& thePattern, std::string& theError);
+
+// The names in theFolder of pictures of the sequence, in no order; false with the reason when
+// the folder cannot be read.
+bool FindPictures(const std::string& theFolder, const FrameNamePattern& thePattern, std::vector<std::string>& outNames,
+                  std::string& theError);
+
+// The checks before a sequence is written over the pictures already there: each must be a
+// regular file (not a link) that the user may write.
+bool CheckPngSequenceOutput(const std::string& thePath, std::string& theError);
 
 } // namespace video

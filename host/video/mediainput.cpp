@@ -1,5 +1,8 @@
 #include "mediainput.h"
 
+#include <cstring>
+#include <sys/stat.h>
+
 namespace video {
 
 namespace {
@@ -23,6 +26,15 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     if (!mPacket) mPacket.reset(av_packet_alloc());
     if (!mPacket) {
         theError = "Out of memory opening " + Quoted(theName);
+        return false;
+    }
+
+    // Only files, which can be read twice: FFmpeg would wait for a FIFO's writer, and a pipe's
+    // pictures are gone once counted. A missing name may still be a sequence ("shot_%04d.png").
+    struct stat theStatus;
+    const bool theExists = stat(thePath.c_str(), &theStatus) == 0;
+    if (theExists && !S_ISREG(theStatus.st_mode)) {
+        theError = "Cannot read " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode) + ", not a clip";
         return false;
     }
 
@@ -64,6 +76,8 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
         if (int(i) != theIndex) theFormat->streams[i]->discard = AVDISCARD_ALL;
     }
     mStream = theFormat->streams[theIndex];
+    // FFmpeg reads a lone picture through the file it opened, which its seek leaves at the end.
+    mSeeksNowhere = theExists && std::strcmp(theFormat->iformat->name, "image2") == 0;
 
     mDecoder.reset(avcodec_alloc_context3(theCodec));
     if (!mDecoder) {
@@ -122,6 +136,7 @@ bool MediaInput::ReadPacket(AVPacket* thePacket)
 
 bool MediaInput::Seek(int64_t theTimestamp)
 {
+    if (mSeeksNowhere) return false;
     if (av_seek_frame(mFormat.get(), mStream->index, theTimestamp, AVSEEK_FLAG_BACKWARD) < 0) return false;
     avcodec_flush_buffers(mDecoder.get());
     mDemuxEnded = false;

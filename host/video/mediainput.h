@@ -20,7 +20,7 @@ public:
     bool ReadPacket(AVPacket* thePacket);
 
     // Moves to the key frame at or before theTimestamp (stream time base); false when the file
-    // cannot seek there, and the position is then unknown.
+    // cannot seek there (Rewind then), and the position is then unknown.
     bool Seek(int64_t theTimestamp);
 
     // Opens the file again: the position is then the start, whatever the file supports.
@@ -39,6 +39,7 @@ private:
     PacketPtr mPacket;
     AVStream* mStream = nullptr;
     bool mDemuxEnded = false;
+    bool mSeeksNowhere = false; // a single picture: only opening it again goes back
     int mBadPackets = 0;
 };
 

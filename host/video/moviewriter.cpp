@@ -63,9 +63,9 @@ bool CheckMovieOutput(const std::string& thePath, std::string& theError) noexcep
     try {
         const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
         if (!theFormat) return false;
-        FrameNamePattern thePattern;
-        if (!theFormat->muxer && !ParseFrameNamePattern(FileNameOf(thePath), thePattern, theError)) return false;
-        return CheckFolder(thePath, theError);
+        if (!theFormat->muxer) return CheckFolder(thePath, theError) && CheckPngSequenceOutput(thePath, theError);
+        mode_t theMode;
+        return CheckFolder(FollowLinks(thePath), theError) && CheckReplaceable(thePath, theMode, theError);
     } catch (const std::bad_alloc&) {
         theError = "Out of memory";
         return false;

@@ -2,6 +2,10 @@
 
 #include "avsupport.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include <algorithm>
 #include <cctype>
 #include <iterator>
@@ -24,6 +28,12 @@ constexpr OutputFormat cFormats[] = {
 };
 
 } // namespace
+
+bool NeedsEvenSize(const OutputFormat& theFormat)
+{
+    const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat.pixelFormat));
+    return theLayout && theLayout->log2_chroma_w > 0 && std::string(theFormat.videoCodec) != "wrapped_avframe";
+}
 
 const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& theError)
 {

@@ -14,6 +14,9 @@ struct OutputFormat {
     const char* audioCodec; // null when the format carries no sound
 };
 
+// True for the encoders of subsampled colour that take only even sizes (all but raw .y4m).
+bool NeedsEvenSize(const OutputFormat& theFormat);
+
 // The format for thePath's extension (any case), or null with the reason in theError.
 const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& theError);
 

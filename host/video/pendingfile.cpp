@@ -3,6 +3,7 @@
 #include "avsupport.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +12,20 @@
 #include <vector>
 
 namespace video {
+
+namespace {
+
+// Beyond this many links in a chain the system itself gives up (ELOOP).
+constexpr int cMostLinks = 40;
+
+mode_t NewFileMode()
+{
+    mode_t theMask = umask(0);
+    umask(theMask);
+    return 0666 & ~theMask;
+}
+
+} // namespace
 
 std::string FolderOf(const std::string& thePath)
 {
@@ -25,6 +40,43 @@ std::string HiddenTemplateFor(const std::string& theFinalPath)
     return (theFolder == "/" ? "" : theFolder) + "/." + FileNameOf(theFinalPath) + ".XXXXXX";
 }
 
+std::string FollowLinks(const std::string& thePath)
+{
+    std::string thePlace = thePath;
+    for (int theLinks = 0; theLinks < cMostLinks; ++theLinks) {
+        struct stat theStatus;
+        if (lstat(thePlace.c_str(), &theStatus) != 0 || !S_ISLNK(theStatus.st_mode)) return thePlace;
+        std::vector<char> theTarget(size_t(PATH_MAX) + 1);
+        ssize_t theLength = readlink(thePlace.c_str(), theTarget.data(), theTarget.size() - 1);
+        if (theLength <= 0) return thePlace;
+        std::string theNext(theTarget.data(), size_t(theLength));
+        thePlace = theNext[0] == '/' || thePlace.find('/') == std::string::npos ? theNext : FolderOf(thePlace) + "/" + theNext;
+    }
+    return thePlace;
+}
+
+bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& theError)
+{
+    outMode = 0;
+    struct stat theStatus;
+    if (stat(thePath.c_str(), &theStatus) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return true; // a missing folder is the folder check's to report
+        theError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(theStatus.st_mode)) {
+        theError = "Cannot write " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode);
+        return false;
+    }
+    if (access(thePath.c_str(), W_OK) != 0) {
+        theError = "Cannot write " + Quoted(thePath) + ": " +
+                   (errno == EACCES || errno == EPERM ? std::string("it is read-only") : std::strerror(errno));
+        return false;
+    }
+    outMode = theStatus.st_mode & 0777;
+    return true;
+}
+
 PendingFile::~PendingFile()
 {
     Discard();
@@ -34,6 +86,7 @@ void PendingFile::Discard()
 {
     if (mDescriptor >= 0) close(mDescriptor);
     if (!mTemporaryPath.empty()) unlink(mTemporaryPath.c_str());
+    mCleanup.Forget();
     mDescriptor = -1;
     mTemporaryPath.clear();
 }
@@ -41,34 +94,30 @@ void PendingFile::Discard()
 bool PendingFile::Create(const std::string& theFinalPath, std::string& theError)
 {
     Discard();
-    mFinalPath = theFinalPath;
-    std::string theFolder = FolderOf(theFinalPath);
-    struct stat theStatus;
-    if (stat(theFinalPath.c_str(), &theStatus) == 0 && S_ISDIR(theStatus.st_mode)) {
-        theError = "Cannot write " + Quoted(theFinalPath) + ": it is a folder";
-        return false;
-    }
-    mDescriptor = open(theFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (mDescriptor >= 0) {
-        // Unnamed files are created with the mode as given; apply the umask as a named file would.
-        mode_t theMask = umask(0);
-        umask(theMask);
-        fchmod(mDescriptor, 0666 & ~theMask);
-        return true;
-    }
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+    mode_t theMode = 0;
+    if (!CheckReplaceable(theFinalPath, theMode, theError)) return false;
+    if (theMode == 0) theMode = NewFileMode();
+    mFinalPath = FollowLinks(theFinalPath);
+    std::string theFolder = FolderOf(mFinalPath);
+    mDescriptor = open(theFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (mDescriptor < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
-    std::string theTemplate = HiddenTemplateFor(theFinalPath);
-    std::vector<char> theName(theTemplate.begin(), theTemplate.end());
-    theName.push_back('\0');
-    mDescriptor = mkostemp(theName.data(), O_CLOEXEC);
     if (mDescriptor < 0) {
-        theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
-        return false;
+        std::string theTemplate = HiddenTemplateFor(mFinalPath);
+        std::vector<char> theName(theTemplate.begin(), theTemplate.end());
+        theName.push_back('\0');
+        mDescriptor = mkostemp(theName.data(), O_CLOEXEC);
+        if (mDescriptor < 0) {
+            theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+            return false;
+        }
+        mTemporaryPath = theName.data();
+        mCleanup.Remember(mTemporaryPath);
     }
-    mTemporaryPath = theName.data();
+    // The file replaced keeps its permissions; a new one gets what the umask leaves.
+    fchmod(mDescriptor, theMode);
     return true;
 }
 
@@ -84,6 +133,7 @@ bool PendingFile::Commit(std::string& theError)
         return theFailure("finish");
     }
     if (fsync(mDescriptor) != 0) return theFailure("write");
+    SignalHold theHold; // a named temporary file exists from here until the rename
     if (mTemporaryPath.empty()) {
         // An unnamed file can only be linked to a free name: link it to a hidden one, then
         // rename that over the destination, which replaces an older file in one step.
@@ -105,6 +155,7 @@ bool PendingFile::Commit(std::string& theError)
     }
     if (rename(mTemporaryPath.c_str(), mFinalPath.c_str()) != 0) return theFailure("create");
     mTemporaryPath.clear();
+    mCleanup.Forget();
     close(mDescriptor);
     mDescriptor = -1;
     return true;

@@ -3,10 +3,17 @@
 // The data go to an unnamed file in the destination's folder (O_TMPFILE), which the system
 // reclaims by itself if the program stops for any reason, and which is linked into place on
 // Commit. Where the file system has no unnamed files, a hidden temporary name is used and
-// removed on failure.
+// removed on failure or on an ending signal.
+//
+// Only a regular file or nothing is replaced: a folder, device, FIFO or socket under the name is
+// refused, and so is a file the user may not write. A symbolic link stays: its target is
+// replaced, keeping that file's permissions.
 #pragma once
 
+#include "signalcleanup.h"
+
 #include <string>
+#include <sys/types.h>
 
 namespace video {
 
@@ -26,8 +33,9 @@ public:
 private:
     void Discard();
 
-    std::string mFinalPath;
+    std::string mFinalPath; // the link's target when the name is a symbolic link
     std::string mTemporaryPath; // empty for an unnamed file
+    SignalCleanup mCleanup;
     int mDescriptor = -1;
 };
 
@@ -36,5 +44,12 @@ std::string FolderOf(const std::string& thePath);
 
 // A hidden name beside theFinalPath, unique to this process and call: ".name.XXXXXX".
 std::string HiddenTemplateFor(const std::string& theFinalPath);
+
+// The file a chain of symbolic links ends at (which need not exist); thePath itself when it is no link.
+std::string FollowLinks(const std::string& thePath);
+
+// True when thePath (links followed) is absent, or a regular file the user may write; then
+// outMode is its permissions, or 0 when absent. Else false with the reason.
+bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& theError);
 
 } // namespace video

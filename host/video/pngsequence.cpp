@@ -1,8 +1,11 @@
 // One PNG per frame. The pictures gather in a hidden folder beside the destination and move
-// into place together when the sequence is complete.
+// into place together when the sequence is complete. The sequence behaves as one file: the
+// pictures of an earlier one, to its last, step aside first and are removed only once every new
+// picture is in place; a failure puts them back.
 #include "frameoutput.h"
 
 #include "pendingfile.h"
+#include "signalcleanup.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -30,11 +33,13 @@ private:
     std::string FinalPath(const std::string& theName) const { return mFolder + "/" + theName; }
     bool WritePacket(std::string& theError);
     void RemoveStaging();
+    bool MoveIntoPlace(std::string& theError);
 
     std::string mFolder;
     std::string mPatternText;
     FrameNamePattern mPattern;
     std::string mStaging; // hidden folder of finished pictures; empty once moved into place
+    SignalCleanup mCleanup;
     std::vector<std::string> mNames;
     CodecPtr mEncoder;
     FramePtr mFrame;
@@ -52,6 +57,7 @@ void PngSequence::RemoveStaging()
     if (mStaging.empty()) return;
     for (const std::string& theName : mNames) unlink(StagedPath(theName).c_str());
     rmdir(mStaging.c_str());
+    mCleanup.Forget();
     mStaging.clear();
 }
 
@@ -61,11 +67,7 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
     if (!ParseFrameNamePattern(FileNameOf(thePath), mPattern, theError)) return false;
     mPatternText = Quoted(mPattern.prefix + (mPattern.digits > 1 ? "%0" + std::to_string(mPattern.digits) + "d" : "%d") +
                           mPattern.suffix);
-    struct stat theStatus;
-    if (stat(FinalPath(mPattern.NameOf(0)).c_str(), &theStatus) == 0 && S_ISDIR(theStatus.st_mode)) {
-        theError = "Cannot write " + Quoted(FinalPath(mPattern.NameOf(0))) + ": it is a folder";
-        return false;
-    }
+    if (!CheckPngSequenceOutput(thePath, theError)) return false;
     std::string theTemplate = HiddenTemplateFor(FinalPath(mPattern.prefix + "frames"));
     std::vector<char> theName(theTemplate.begin(), theTemplate.end());
     theName.push_back('\0');
@@ -74,6 +76,7 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
         return false;
     }
     mStaging = theName.data();
+    mCleanup.Remember(mStaging);
 
     const AVCodec* theCodec = avcodec_find_encoder(AV_CODEC_ID_PNG);
     if (!theCodec) {
@@ -147,25 +150,97 @@ bool PngSequence::WriteVideo(const ArgbPixels& thePicture, std::string& theError
 
 bool PngSequence::Finish(std::string& theError)
 {
-    size_t theMoved = 0;
-    for (; theMoved < mNames.size(); ++theMoved) {
-        const std::string& theName = mNames[theMoved];
-        if (rename(StagedPath(theName).c_str(), FinalPath(theName).c_str()) != 0) break;
-    }
-    if (theMoved < mNames.size()) {
-        theError = "Cannot create " + Quoted(FinalPath(mNames[theMoved])) + ": " + std::strerror(errno);
-        // All or nothing: take back what was already moved.
-        for (size_t i = 0; i < theMoved; ++i) unlink(FinalPath(mNames[i]).c_str());
-        mNames.erase(mNames.begin(), mNames.begin() + long(theMoved));
-        RemoveStaging();
-        return false;
-    }
-    mNames.clear();
+    SignalHold theHold;
+    bool theDone = MoveIntoPlace(theError);
     RemoveStaging();
-    return true;
+    return theDone;
+}
+
+bool PngSequence::MoveIntoPlace(std::string& theError)
+{
+    std::vector<std::string> theEarlier;
+    if (!FindPictures(mFolder, mPattern, theEarlier, theError)) return false;
+    // Only pictures step aside: anything else that took a name since Open makes the move fail.
+    std::erase_if(theEarlier, [&](const std::string& theName) {
+        struct stat theStatus;
+        return lstat(FinalPath(theName).c_str(), &theStatus) != 0 || !S_ISREG(theStatus.st_mode);
+    });
+    std::string theAside;
+    if (!theEarlier.empty()) {
+        std::string theTemplate = HiddenTemplateFor(FinalPath(mPattern.prefix + "earlier"));
+        std::vector<char> theName(theTemplate.begin(), theTemplate.end());
+        theName.push_back('\0');
+        if (!mkdtemp(theName.data())) {
+            theError = "Cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
+            return false;
+        }
+        theAside = theName.data();
+    }
+    auto theAsidePath = [&](const std::string& theName) { return theAside + "/" + theName; };
+
+    size_t theSetAside = 0, theMoved = 0;
+    std::string theFailedPath;
+    int theCode = 0;
+    for (; theSetAside < theEarlier.size(); ++theSetAside) {
+        const std::string& theName = theEarlier[theSetAside];
+        if (rename(FinalPath(theName).c_str(), theAsidePath(theName).c_str()) != 0) {
+            theCode = errno;
+            theFailedPath = FinalPath(theName);
+            break;
+        }
+    }
+    if (theFailedPath.empty()) {
+        for (; theMoved < mNames.size(); ++theMoved) {
+            const std::string& theName = mNames[theMoved];
+            if (rename(StagedPath(theName).c_str(), FinalPath(theName).c_str()) != 0) {
+                theCode = errno;
+                theFailedPath = FinalPath(theName);
+                break;
+            }
+        }
+    }
+    if (theFailedPath.empty()) {
+        for (const std::string& theName : theEarlier) unlink(theAsidePath(theName).c_str());
+        if (!theAside.empty()) rmdir(theAside.c_str());
+        mNames.clear();
+        return true;
+    }
+
+    // All or nothing: the new pictures go back, the earlier ones return.
+    theError = "Cannot create " + Quoted(theFailedPath) + ": " + std::strerror(theCode);
+    for (size_t i = 0; i < theMoved; ++i) {
+        if (rename(FinalPath(mNames[i]).c_str(), StagedPath(mNames[i]).c_str()) != 0) unlink(FinalPath(mNames[i]).c_str());
+    }
+    bool theRestored = true;
+    for (size_t i = 0; i < theSetAside; ++i) {
+        theRestored = rename(theAsidePath(theEarlier[i]).c_str(), FinalPath(theEarlier[i]).c_str()) == 0 && theRestored;
+    }
+    if (!theAside.empty() && theRestored) rmdir(theAside.c_str());
+    if (!theRestored) theError += "; the earlier pictures are in " + Quoted(theAside);
+    return false;
 }
 
 } // namespace
+
+bool CheckPngSequenceOutput(const std::string& thePath, std::string& theError)
+{
+    FrameNamePattern thePattern;
+    if (!ParseFrameNamePattern(FileNameOf(thePath), thePattern, theError)) return false;
+    const std::string theFolder = FolderOf(thePath);
+    std::vector<std::string> theNames;
+    if (!FindPictures(theFolder, thePattern, theNames, theError)) return false;
+    for (const std::string& theName : theNames) {
+        const std::string thePicture = theFolder + "/" + theName;
+        struct stat theStatus;
+        if (lstat(thePicture.c_str(), &theStatus) == 0 && S_ISLNK(theStatus.st_mode)) {
+            theError = "Cannot write " + Quoted(thePicture) + ": it is a symbolic link; a sequence replaces only pictures";
+            return false;
+        }
+        mode_t theMode;
+        if (!CheckReplaceable(thePicture, theMode, theError)) return false;
+    }
+    return true;
+}
 
 std::unique_ptr<FrameOutput> OpenPngSequence(const std::string& thePath, const MovieSettings& theSettings,
                                              std::string& theError)

@@ -3,22 +3,31 @@
 
 #include "RenderMovie.h"
 
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <cstdio>
 #include <fstream>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace testing_support;
 using namespace videotest;
 
 namespace {
 
-// Runs glintweave with theArguments; gives its exit status and what it wrote on stderr.
-int RunProgram(const TemporaryFolder& theFolder, const std::string& theArguments, std::string& outErrors)
+// Runs glintweave with theArguments in theFolder, after thePrefix (such as a command that
+// drops privileges); gives its exit status and what it wrote on stderr.
+int RunProgram(const TemporaryFolder& theFolder, const std::string& theArguments, std::string& outErrors,
+               const std::string& thePrefix = "")
 {
     PreferencesFolder();
-    const std::string theErrorFile = theFolder.PathOf(".stderr");
-    const std::string theCommand =
-        std::string(GLINT_PROGRAM_PATH) + " " + theArguments + " >/dev/null 2>" + theErrorFile;
+    const std::string theErrorFile = "/tmp/glintweave-stderr-" + std::to_string(getpid());
+    const std::string theCommand = "cd " + theFolder.Path() + " && " + thePrefix + std::string(GLINT_PROGRAM_PATH) +
+                                   " " + theArguments + " >/dev/null 2>" + theErrorFile;
     const int theStatus = std::system(theCommand.c_str());
     std::ifstream theStream(theErrorFile);
     outErrors.assign(std::istreambuf_iterator<char>(theStream), {});
@@ -26,7 +35,253 @@ int RunProgram(const TemporaryFolder& theFolder, const std::string& theArguments
     return WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
 }
 
+std::string ReadFile(const std::string& thePath)
+{
+    std::ifstream theStream(thePath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(theStream), {});
+}
+
+void WriteFile(const std::string& thePath, const std::string& theBytes)
+{
+    std::ofstream(thePath, std::ios::binary) << theBytes;
+}
+
+// One line on stderr with theMessage, a failure status, and theFolder as it was.
+void ExpectRefused(const TemporaryFolder& theFolder, const std::string& theArguments, const std::string& theMessage,
+                   const std::string& thePrefix = "")
+{
+    SCOPED_TRACE(theArguments);
+    const std::vector<std::string> theBefore = theFolder.Entries();
+    std::string theErrors;
+    EXPECT_NE(RunProgram(theFolder, theArguments, theErrors, thePrefix), 0);
+    EXPECT_EQ(std::count(theErrors.begin(), theErrors.end(), '\n'), 1) << theErrors;
+    EXPECT_NE(theErrors.find(theMessage), std::string::npos) << theErrors;
+    EXPECT_EQ(theFolder.Entries(), theBefore);
+}
+
+// A picture sequence of theCount pictures, each holding its own number as text.
+void WriteOldSequence(const TemporaryFolder& theFolder, int theCount)
+{
+    for (int i = 0; i < theCount; ++i) {
+        char theName[32];
+        std::snprintf(theName, sizeof theName, "f_%03d.png", i);
+        WriteFile(theFolder.PathOf(theName), "old " + std::to_string(i));
+    }
+}
+
 } // namespace
+
+TEST(RenderBadInput, AnOutputThatIsAnInputIsRefusedBeforeAnyWork)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    MakeClip(theFolder, "b.mp4");
+    MakeClip(theFolder, "s_%03d.png", [] {
+        video::SyntheticClip theStill = SmallClip();
+        theStill.frameCount = 1;
+        return theStill;
+    }());
+    ASSERT_EQ(link(theFolder.PathOf("a.mp4").c_str(), theFolder.PathOf("hard.mp4").c_str()), 0);
+    ASSERT_EQ(link(theFolder.PathOf("a.mp4").c_str(), theFolder.PathOf("f_00007.png").c_str()), 0);
+    ASSERT_EQ(symlink("b.mp4", theFolder.PathOf("soft.mp4").c_str()), 0);
+    std::filesystem::create_directory(theFolder.PathOf("sub"));
+    const std::string theA = ReadFile(theFolder.PathOf("a.mp4")), theB = ReadFile(theFolder.PathOf("b.mp4"));
+    for (const char* theArguments : {
+             "--transition cross a.mp4 b.mp4 -o a.mp4",
+             "--transition cross a.mp4 b.mp4 -o ./sub/../b.mp4",
+             "--transition out a.mp4 -o hard.mp4",
+             "--transition in hard.mp4 -o a.mp4",
+             "--transition cross a.mp4 b.mp4 -o soft.mp4",
+             "--transition cross a.mp4 s_000.png -o s_%03d.png",
+             "--transition out s_%03d.png -o s_%03d.png",
+             "--transition out a.mp4 -o f.png",
+         }) {
+        ExpectRefused(theFolder, std::string("render ") + theArguments, "would replace it");
+    }
+    EXPECT_EQ(ReadFile(theFolder.PathOf("a.mp4")), theA);
+    EXPECT_EQ(ReadFile(theFolder.PathOf("b.mp4")), theB);
+}
+
+TEST(RenderBadInput, OnlyARegularFileOrNothingIsReplaced)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    std::filesystem::create_directory(theFolder.PathOf("folder.mp4"));
+    ASSERT_EQ(mkfifo(theFolder.PathOf("fifo.mkv").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("/dev/null", theFolder.PathOf("device.y4m").c_str()), 0);
+    std::filesystem::create_directory(theFolder.PathOf("f_00001.png"));
+    struct Case {
+        const char* output;
+        const char* message;
+    };
+    for (const Case& theCase : {Case{"folder.mp4", "it is a folder"}, Case{"fifo.mkv", "it is a pipe"},
+                                Case{"device.y4m", "it is a device"}, Case{"f.png", "it is a folder"}}) {
+        ExpectRefused(theFolder, std::string("render --transition out --speed 0 a.mp4 -o ") + theCase.output,
+                      theCase.message);
+    }
+}
+
+TEST(RenderBadInput, InputsThatCannotBeReadTwiceAreRefusedByKind)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    ASSERT_EQ(mkfifo(theFolder.PathOf("fifo.mp4").c_str(), 0644), 0);
+    std::filesystem::create_directory(theFolder.PathOf("clips"));
+    ExpectRefused(theFolder, "render --transition out --speed 0 /dev/stdin -o out.mp4", "'/dev/stdin': it is a pipe",
+                  "cat a.mp4 | ");
+    ExpectRefused(theFolder, "render --transition out --speed 0 fifo.mp4 -o out.mp4", "'fifo.mp4': it is a pipe");
+    ExpectRefused(theFolder, "render --transition cross --speed 0 a.mp4 clips -o out.mp4", "'clips': it is a folder");
+}
+
+TEST(RenderBadInput, StillsAreOneFrameWhateverTheirKind)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    // A progressive JPEG, as the web has them, which FFmpeg reads as a one-picture sequence.
+    const std::string theMake = "cd " + theFolder.Path() +
+                                " && ffmpeg -v error -f lavfi -i testsrc2=size=64x48 -frames:v 1 still.png" +
+                                " && convert still.png -interlace Plane still.jpg";
+    ASSERT_EQ(std::system(theMake.c_str()), 0);
+    for (const char* theStill : {"still.jpg", "still.png"}) {
+        ExpectRefused(theFolder, std::string("render --transition out --speed 0 ") + theStill + " -o out.mp4",
+                      "the first clip is 1 frame long; the transition needs 10 frames");
+        ExpectRefused(theFolder, std::string("render --transition cross --speed 0 a.mp4 ") + theStill + " -o out.mp4",
+                      "the second clip is 1 frame long; the transition needs 10 frames");
+    }
+}
+
+TEST(RenderBadInput, AnOddSizeForA420MovieIsRefusedOrNoted)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    ExpectRefused(theFolder, "render --transition out --speed 0 --size 17x9 a.mp4 -o out.mp4",
+                  "--size 17x9: .mp4 takes only an even width and height, such as 16x8 or 18x10");
+
+    video::SyntheticClip theOdd = SmallClip();
+    theOdd.width = 65;
+    theOdd.height = 49;
+    MakeClip(theFolder, "odd.y4m", theOdd);
+    std::string theErrors;
+    EXPECT_EQ(RunProgram(theFolder, "render --transition out --speed 0 odd.y4m -o odd.mp4", theErrors), 0) << theErrors;
+    EXPECT_NE(theErrors.find("note: 'odd.y4m' is 65x49; .mp4 takes only even sizes, so the movie is 64x48"),
+              std::string::npos)
+        << theErrors;
+    EXPECT_EQ(RunProgram(theFolder, "render --transition out --speed 0 --size 17x9 a.mp4 -o odd.y4m", theErrors), 0)
+        << theErrors;
+    EXPECT_EQ(OpenClip(theFolder.PathOf("odd.y4m"))->Info().width, 17);
+}
+
+TEST(RenderBadInput, ALinkedOutputKeepsItsLinkAndItsTargetsPermissions)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    std::filesystem::create_directory(theFolder.PathOf("store"));
+    WriteFile(theFolder.PathOf("store/movie.mkv"), "an older movie");
+    ASSERT_EQ(chmod(theFolder.PathOf("store/movie.mkv").c_str(), 0640), 0);
+    ASSERT_EQ(symlink("store/movie.mkv", theFolder.PathOf("link.mkv").c_str()), 0);
+    std::string theErrors;
+    ASSERT_EQ(RunProgram(theFolder, "render --transition out --speed 0 a.mp4 -o link.mkv", theErrors), 0) << theErrors;
+    EXPECT_TRUE(std::filesystem::is_symlink(theFolder.PathOf("link.mkv")));
+    EXPECT_EQ(std::filesystem::read_symlink(theFolder.PathOf("link.mkv")), "store/movie.mkv");
+    struct stat theStatus;
+    ASSERT_EQ(stat(theFolder.PathOf("store/movie.mkv").c_str(), &theStatus), 0);
+    EXPECT_EQ(theStatus.st_mode & 0777, 0640u);
+    EXPECT_EQ(OpenClip(theFolder.PathOf("store/movie.mkv"))->Info().frameCount, 20);
+    EXPECT_EQ(std::filesystem::directory_iterator(theFolder.PathOf("store"))->path().filename(), "movie.mkv");
+}
+
+// Root may write any file: there the file is replaced and keeps its mode. An ordinary user is
+// refused, which this test shows by running the program as nobody when it runs as root.
+TEST(RenderBadInput, AReadOnlyOutputIsRefusedOrKeepsItsMode)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    WriteFile(theFolder.PathOf("kept.mp4"), "a finished movie");
+    ASSERT_EQ(chmod(theFolder.PathOf("kept.mp4").c_str(), 0444), 0);
+    std::string thePrefix;
+    if (geteuid() == 0) {
+        ASSERT_EQ(chmod(theFolder.Path().c_str(), 0777), 0);
+        std::filesystem::create_directory(theFolder.PathOf(".config"));
+        ASSERT_EQ(chmod(theFolder.PathOf(".config").c_str(), 0777), 0);
+        thePrefix = "XDG_CONFIG_HOME=" + theFolder.PathOf(".config") + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    ExpectRefused(theFolder, "render --transition out --speed 0 a.mp4 -o kept.mp4", "'kept.mp4': it is read-only",
+                  thePrefix);
+    EXPECT_EQ(ReadFile(theFolder.PathOf("kept.mp4")), "a finished movie");
+    if (geteuid() != 0) return;
+
+    std::string theErrors;
+    ASSERT_EQ(RunProgram(theFolder, "render --transition out --speed 0 a.mp4 -o kept.mp4", theErrors), 0) << theErrors;
+    struct stat theStatus;
+    ASSERT_EQ(stat(theFolder.PathOf("kept.mp4").c_str(), &theStatus), 0);
+    EXPECT_EQ(theStatus.st_mode & 0777, 0444u);
+    EXPECT_NE(ReadFile(theFolder.PathOf("kept.mp4")), "a finished movie");
+}
+
+TEST(RenderBadInput, ASequenceReplacesAllOfTheEarlierOneOrNone)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    WriteOldSequence(theFolder, 30);
+    std::string theErrors;
+    ASSERT_EQ(RunProgram(theFolder, "render --transition out --speed 0 a.mp4 -o f_%03d.png", theErrors), 0) << theErrors;
+    std::vector<std::string> theExpected{"a.mp4"};
+    for (int i = 0; i < 20; ++i) {
+        char theName[32];
+        std::snprintf(theName, sizeof theName, "f_%03d.png", i);
+        theExpected.push_back(theName);
+    }
+    EXPECT_EQ(theFolder.Entries(), theExpected);
+    EXPECT_EQ(ReadFile(theFolder.PathOf("f_000.png")).substr(1, 3), "PNG");
+}
+
+// An interrupted render leaves the earlier sequence as it was and nothing of its own.
+TEST(RenderBadInput, AnEndingSignalLeavesTheEarlierSequenceAndNothingElse)
+{
+    TemporaryFolder theFolder;
+    video::SyntheticClip theLong = SmallClip();
+    theLong.width = 640;
+    theLong.height = 480;
+    theLong.frameCount = 200;
+    theLong.toneHertz = 0;
+    MakeClip(theFolder, "long.mp4", theLong);
+    WriteOldSequence(theFolder, 3);
+    const std::vector<std::string> theBefore = theFolder.Entries();
+    PreferencesFolder();
+    for (int theSignal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(theSignal);
+        const std::string theOutput = theFolder.PathOf("f_%03d.png");
+        std::vector<std::string> theStrings{GLINT_PROGRAM_PATH, "render", "--transition", "out", "--speed", "0",
+                                            theFolder.PathOf("long.mp4"), "-o", theOutput};
+        std::vector<char*> theArgv;
+        for (std::string& theString : theStrings) theArgv.push_back(theString.data());
+        theArgv.push_back(nullptr);
+        posix_spawn_file_actions_t theActions;
+        posix_spawn_file_actions_init(&theActions);
+        posix_spawn_file_actions_addopen(&theActions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&theActions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t theChild = 0;
+        ASSERT_EQ(posix_spawn(&theChild, GLINT_PROGRAM_PATH, &theActions, nullptr, theArgv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&theActions);
+        // Wait until pictures are being made, in the hidden folder beside the sequence.
+        bool theStarted = false;
+        for (int theWait = 0; theWait < 2000 && !theStarted; ++theWait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            for (const std::string& theEntry : theFolder.Entries()) {
+                if (theEntry[0] == '.' && std::filesystem::is_directory(theFolder.PathOf(theEntry)) &&
+                    !std::filesystem::is_empty(theFolder.PathOf(theEntry)))
+                    theStarted = true;
+            }
+        }
+        EXPECT_TRUE(theStarted);
+        kill(theChild, theSignal);
+        int theStatus = 0;
+        ASSERT_EQ(waitpid(theChild, &theStatus, 0), theChild);
+        EXPECT_TRUE(WIFSIGNALED(theStatus) && WTERMSIG(theStatus) == theSignal) << theStatus;
+        EXPECT_EQ(theFolder.Entries(), theBefore);
+        EXPECT_EQ(ReadFile(theFolder.PathOf("f_002.png")), "old 2");
+    }
+}
 
 TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
 {
@@ -52,7 +307,7 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
         {"render --transition cross " + theClip + " " + theFolder.PathOf("missing.mp4") + " -o " + theOut,
          "missing.mp4"},
         {"render --transition out " + theFolder.PathOf("corrupt.mp4") + " -o " + theOut, "corrupt.mp4"},
-        {"render --transition out --speed 1 " + theShort + " -o " + theOut, "frames; the transition needs"},
+        {"render --transition out --speed 1 " + theShort + " -o " + theOut, "frames long; the transition needs"},
         {"render --transition cross --speed 0 " + theClip + " " + theShort + " -o " + theOut, "second clip"},
         {"render --transition in " + theClip + " -o " + theFolder.PathOf("out.avi"), ".avi"},
         {"render --transition in " + theClip + " -o " + theFolder.PathOf("no/such/folder/out.mp4"), "folder"},

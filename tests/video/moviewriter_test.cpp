@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 
 using namespace videotest;
@@ -242,6 +243,32 @@ TEST(MovieWriter, NamesPictureSequences)
         for (int i = 0; i < 2; ++i) ASSERT_TRUE(theWriter->AddFrame(theWorld.get(), nullptr, theError)) << theError;
         ASSERT_TRUE(theWriter->Finish(theError)) << theError;
         EXPECT_EQ(theFolder.Entries(), theCase.files) << theCase.pattern;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A sequence whose move into place fails part way puts back the earlier pictures it had set
+// aside and takes away the new ones it had moved.
+TEST(MovieWriter, ASequenceThatCannotBeCompletedLeavesTheEarlierOne)
+{
+    TemporaryFolder theFolder;
+    for (const char* theName : {"f_000.png", "f_001.png"}) std::ofstream(theFolder.PathOf(theName)) << "old " << theName;
+    auto theWriter = CreateWriter(theFolder.PathOf("f_%03d.png"), SettingsOf(8, 8, {10, 1}));
+    ASSERT_TRUE(theWriter);
+    WorldPtr theWorld = NewWorld(8, 8);
+    std::string theError;
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(theWriter->AddFrame(theWorld.get(), nullptr, theError)) << theError;
+    // Something takes the last picture's name meanwhile.
+    std::filesystem::create_directories(theFolder.PathOf("f_003.png/inside"));
+    EXPECT_FALSE(theWriter->Finish(theError));
+    EXPECT_NE(theError.find("f_003.png"), std::string::npos) << theError;
+    EXPECT_EQ(theFolder.Entries(), (std::vector<std::string>{"f_000.png", "f_001.png", "f_003.png"}));
+    for (const char* theName : {"f_000.png", "f_001.png"}) {
+        std::ifstream theFile(theFolder.PathOf(theName));
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(theFile), {}), std::string("old ") + theName);
     }
 }
 
