@@ -40,7 +40,7 @@ constexpr const char* cUsage =
     "  --proxy                    a quick proxy: half the size each way, quickly scaled and\n"
     "                             encoded; the plug-in mixes no sound into a proxy's transition\n"
     "  -o OUTPUT                  .mp4 (H.264, AAC), .mov (ProRes 422 HQ, PCM), .mkv (lossless\n"
-    "                             FFV1, FLAC), .y4m, or .png\n"
+    "                             UT Video, FLAC), .y4m, or .png\n"
     "                             (one picture a frame: shot_%04d.png)\n"
     "  -y                         replace OUTPUT if it exists (without it, an existing OUTPUT\n"
     "                             is refused)\n"

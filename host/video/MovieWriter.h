@@ -2,7 +2,7 @@
 // the output's extension:
 //   .mp4  H.264 (libx264 when FFmpeg has it, else MPEG-4 Part 2) with AAC sound
 //   .mov  ProRes 422 HQ with 24-bit PCM sound, for further editing
-//   .mkv  FFV1 on RGB with FLAC sound: lossless, for further editing
+//   .mkv  UT Video on RGB with FLAC sound: lossless, for further editing
 //   .y4m  raw 4:2:0 pictures, no sound
 //   .png  one PNG per frame, no sound. The name holds the frame number as %d or %05d
 //         ("shot_%04d.png"); a name without one gets _%05d before the extension. Frames are

@@ -41,9 +41,16 @@ void QuietFFmpegLog()
     std::call_once(lgOnce, [] { av_log_set_level(std::getenv("GLINT_FFMPEG_LOG") ? AV_LOG_WARNING : AV_LOG_QUIET); });
 }
 
-int DecoderThreadCount()
+int CodecThreadCount()
 {
     return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+}
+
+int DecoderThreadCount(int theWidth, int theHeight)
+{
+    constexpr int64_t cPixelsForAllThreads = 4 * 1920 * 1088;
+    const int64_t thePixels = std::max<int64_t>(int64_t(theWidth) * theHeight, 1);
+    return static_cast<int>(std::clamp<int64_t>(cPixelsForAllThreads / thePixels, 1, CodecThreadCount()));
 }
 
 } // namespace video

@@ -64,8 +64,12 @@ const char* KindOfFile(unsigned theMode);
 // FFmpeg prints nothing unless GLINT_FFMPEG_LOG is set: the host reports its own one-line errors.
 void QuietFFmpegLog();
 
-// Codec threads: FFmpeg's own, at most 4, since every frame thread of a 1080p decoder holds
-// several more pictures.
-int DecoderThreadCount();
+// Codec threads: one a processor, at most 4.
+int CodecThreadCount();
+
+// Threads for a decoder of pictures of that size: every frame thread holds several pictures
+// more, so past 1080p there are fewer of them, down to one, and memory stays within a few
+// pictures whatever the size.
+int DecoderThreadCount(int theWidth, int theHeight);
 
 } // namespace video

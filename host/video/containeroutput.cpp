@@ -69,8 +69,8 @@ std::string CodecLabel(const AVCodec* theCodec)
         return std::string("H.264 (") + theCodec->name + ")";
     case AV_CODEC_ID_MPEG4:
         return "MPEG-4 Part 2";
-    case AV_CODEC_ID_FFV1:
-        return "FFV1 (lossless RGB)";
+    case AV_CODEC_ID_UTVIDEO:
+        return "UT Video (lossless RGB)";
     case AV_CODEC_ID_WRAPPED_AVFRAME:
         return "raw 4:2:0";
     case AV_CODEC_ID_AAC:
@@ -227,7 +227,7 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     theEncoder->time_base = av_inv_q(theRate);
     theEncoder->framerate = theRate;
     theEncoder->pix_fmt = AVPixelFormat(theFormat.pixelFormat);
-    theEncoder->thread_count = DecoderThreadCount();
+    theEncoder->thread_count = CodecThreadCount();
     theEncoder->gop_size = theSettings.keyFrameInterval > 0 ? theSettings.keyFrameInterval
                                                             : std::max(1, int(2 * av_q2d(theRate) + 0.5));
     // Every movie says how to read its pixels back: a player guessing would shift the colours.
@@ -261,10 +261,9 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         av_dict_set(&theOptions, "profile", "hq", 0);
         av_dict_set(&theOptions, "vendor", "apl0", 0);
         break;
-    case AV_CODEC_ID_FFV1:
+    case AV_CODEC_ID_UTVIDEO:
         theEncoder->gop_size = 1;
-        av_dict_set(&theOptions, "level", "3", 0);
-        av_dict_set(&theOptions, "slicecrc", "1", 0);
+        av_dict_set(&theOptions, "pred", "median", 0);
         break;
     default:
         break;

@@ -87,7 +87,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     theResult = avcodec_parameters_to_context(mDecoder.get(), mStream->codecpar);
     if (theResult >= 0) {
         mDecoder->pkt_timebase = mStream->time_base;
-        mDecoder->thread_count = DecoderThreadCount();
+        mDecoder->thread_count = DecoderThreadCount(mDecoder->width, mDecoder->height);
         theResult = avcodec_open2(mDecoder.get(), theCodec, nullptr);
     }
     if (theResult < 0) {

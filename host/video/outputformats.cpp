@@ -15,13 +15,14 @@ namespace video {
 namespace {
 
 // .mp4: H.264 (x264, else MPEG-4 Part 2) and AAC, for playing anywhere.
-// .mkv: FFV1 on RGB and FLAC, lossless, for further editing.
+// .mkv: UT Video on RGB and FLAC, lossless, for further editing. (FFmpeg's FFV1 encoder zeroes
+//       a packet for the worst case of every frame, some 150 bytes a pixel: 300 MB at 1080p.)
 // .mov: ProRes 422 HQ and PCM, as editing programs take them in.
 // .y4m: raw 4:2:0 pictures for piping to other encoders; no sound.
 // .png: one lossless picture per frame; no sound.
 constexpr OutputFormat cFormats[] = {
     {".mp4", "mp4", "libx264", "mpeg4", AV_PIX_FMT_YUV420P, "aac"},
-    {".mkv", "matroska", "ffv1", nullptr, AV_PIX_FMT_0RGB32, "flac"},
+    {".mkv", "matroska", "utvideo", nullptr, AV_PIX_FMT_GBRP, "flac"},
     {".mov", "mov", "prores_ks", nullptr, AV_PIX_FMT_YUV422P10LE, "pcm_s24le"},
     {".y4m", "yuv4mpegpipe", "wrapped_avframe", nullptr, AV_PIX_FMT_YUV420P, nullptr},
     {".png", nullptr, "png", nullptr, AV_PIX_FMT_RGB24, nullptr},

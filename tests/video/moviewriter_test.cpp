@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WriteCase{"out.mp4", 64, 48, {25, 1}, 64, 48, true, false, "H.264 (libx264) and AAC in MP4"},
                       WriteCase{"ntsc.MP4", 64, 48, {30000, 1001}, 64, 48, true, false, "AAC"},
                       WriteCase{"odd.mp4", 65, 49, {10, 1}, 64, 48, true, false, "H.264"},
-                      WriteCase{"out.mkv", 64, 48, {24000, 1001}, 64, 48, true, true, "FFV1 (lossless RGB) and FLAC in MKV"},
+                      WriteCase{"out.mkv", 64, 48, {24000, 1001}, 64, 48, true, true, "UT Video (lossless RGB) and FLAC in MKV"},
                       WriteCase{"out.y4m", 65, 49, {10, 1}, 65, 49, false, false, "raw 4:2:0 in Y4M, no sound"}),
     [](const auto& theInfo) {
         std::string theName = theInfo.param.name;
