@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
 
 # The encoder settings glintweave's .mp4 output uses.
-x264=(-c:v libx264 -preset veryfast -crf 18 -x264-params sliced-threads=1:rc-lookahead=3:bframes=1
+x264=(-c:v libx264 -preset veryfast -crf 18 -x264-params sliced-threads=1:rc-lookahead=3:bframes=1:mbtree=0
       -g $((2 * rate)) -pix_fmt yuv420p -c:a aac -b:a 192k)
 
 make_clip() { # pattern tone output

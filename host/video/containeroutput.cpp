@@ -24,7 +24,7 @@ constexpr int cIoBufferSize = 1 << 16;
 constexpr int cAudioBitRate = 192000;
 // Pictures converted ahead of the encoder: enough to keep it busy, few enough to keep a 1080p
 // render small (some 3 MB each).
-constexpr size_t cPicturesAhead = 2;
+constexpr size_t cPicturesAhead = 1;
 
 struct FifoFreer {
     void operator()(AVAudioFifo* theFifo) const { av_audio_fifo_free(theFifo); }
@@ -250,7 +250,8 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         // files within a few percent of the defaults' size.
         av_dict_set(&theOptions, "preset", theSettings.preset.empty() ? "veryfast" : theSettings.preset.c_str(), 0);
         av_dict_set(&theOptions, "crf", theSettings.crf >= 0 ? std::to_string(theSettings.crf).c_str() : "18", 0);
-        av_dict_set(&theOptions, "x264-params", "sliced-threads=1:rc-lookahead=3:bframes=1", 0);
+        // A macroblock tree over so short a look-ahead gains little and costs pictures.
+        av_dict_set(&theOptions, "x264-params", "sliced-threads=1:rc-lookahead=3:bframes=1:mbtree=0", 0);
         break;
     case AV_CODEC_ID_MPEG4:
         theEncoder->flags |= AV_CODEC_FLAG_QSCALE;
