@@ -4,13 +4,13 @@
 # (glintweave info) in frames of 32-bit pixels at that size, which stays a small fixed number
 # when nothing grows with the clips.
 #   GLINT_BENCH_SIZES (default "1920x1080 3840x2160"; add 8192x8192 for the largest frames)
-#   GLINT_BENCH_KINDS (default "mp4 mkv y4m png")
+#   GLINT_BENCH_KINDS (default "mp4 mkv mov y4m png")
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$("$top/scripts/build-target.sh" native)
 glintweave="$build/glintweave"
 sizes=${GLINT_BENCH_SIZES:-1920x1080 3840x2160}
-kinds=${GLINT_BENCH_KINDS:-mp4 mkv y4m png}
+kinds=${GLINT_BENCH_KINDS:-mp4 mkv mov y4m png}
 rate=25
 frames=14 # a Cross at speed 0 takes 10 frames of each clip
 

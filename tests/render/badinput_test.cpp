@@ -116,7 +116,7 @@ TEST(RenderBadInput, OnlyARegularFileOrNothingIsReplaced)
     };
     for (const Case& theCase : {Case{"folder.mp4", "it is a folder"}, Case{"fifo.mkv", "it is a pipe"},
                                 Case{"device.y4m", "it is a device"}, Case{"f.png", "it is a folder"}}) {
-        ExpectRefused(theFolder, std::string("render --transition out --speed 0 a.mp4 -o ") + theCase.output,
+        ExpectRefused(theFolder, std::string("render -y --transition out --speed 0 a.mp4 -o ") + theCase.output,
                       theCase.message);
     }
 }
@@ -166,7 +166,7 @@ TEST(RenderBadInput, AnOddSizeForA420MovieIsRefusedOrNoted)
     EXPECT_NE(theErrors.find("note: 'odd.y4m' is 65x49; .mp4 takes only even sizes, so the movie is 64x48"),
               std::string::npos)
         << theErrors;
-    EXPECT_EQ(RunProgram(theFolder, "render --transition out --speed 0 --size 17x9 a.mp4 -o odd.y4m", theErrors), 0)
+    EXPECT_EQ(RunProgram(theFolder, "render -y --transition out --speed 0 --size 17x9 a.mp4 -o odd.y4m", theErrors), 0)
         << theErrors;
     EXPECT_EQ(OpenClip(theFolder.PathOf("odd.y4m"))->Info().width, 17);
 }
@@ -180,7 +180,7 @@ TEST(RenderBadInput, ALinkedOutputKeepsItsLinkAndItsTargetsPermissions)
     ASSERT_EQ(chmod(theFolder.PathOf("store/movie.mkv").c_str(), 0640), 0);
     ASSERT_EQ(symlink("store/movie.mkv", theFolder.PathOf("link.mkv").c_str()), 0);
     std::string theErrors;
-    ASSERT_EQ(RunProgram(theFolder, "render --transition out --speed 0 a.mp4 -o link.mkv", theErrors), 0) << theErrors;
+    ASSERT_EQ(RunProgram(theFolder, "render -y --transition out --speed 0 a.mp4 -o link.mkv", theErrors), 0) << theErrors;
     EXPECT_TRUE(std::filesystem::is_symlink(theFolder.PathOf("link.mkv")));
     EXPECT_EQ(std::filesystem::read_symlink(theFolder.PathOf("link.mkv")), "store/movie.mkv");
     struct stat theStatus;
@@ -205,13 +205,13 @@ TEST(RenderBadInput, AReadOnlyOutputIsRefusedOrKeepsItsMode)
         ASSERT_EQ(chmod(theFolder.PathOf(".config").c_str(), 0777), 0);
         thePrefix = "XDG_CONFIG_HOME=" + theFolder.PathOf(".config") + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
     }
-    ExpectRefused(theFolder, "render --transition out --speed 0 a.mp4 -o kept.mp4", "'kept.mp4': it is read-only",
+    ExpectRefused(theFolder, "render -y --transition out --speed 0 a.mp4 -o kept.mp4", "'kept.mp4': it is read-only",
                   thePrefix);
     EXPECT_EQ(ReadFile(theFolder.PathOf("kept.mp4")), "a finished movie");
     if (geteuid() != 0) return;
 
     std::string theErrors;
-    ASSERT_EQ(RunProgram(theFolder, "render --transition out --speed 0 a.mp4 -o kept.mp4", theErrors), 0) << theErrors;
+    ASSERT_EQ(RunProgram(theFolder, "render -y --transition out --speed 0 a.mp4 -o kept.mp4", theErrors), 0) << theErrors;
     struct stat theStatus;
     ASSERT_EQ(stat(theFolder.PathOf("kept.mp4").c_str(), &theStatus), 0);
     EXPECT_EQ(theStatus.st_mode & 0777, 0444u);
@@ -224,7 +224,7 @@ TEST(RenderBadInput, ASequenceReplacesAllOfTheEarlierOneOrNone)
     MakeClip(theFolder, "a.mp4");
     WriteOldSequence(theFolder, 30);
     std::string theErrors;
-    ASSERT_EQ(RunProgram(theFolder, "render --transition out --speed 0 a.mp4 -o f_%03d.png", theErrors), 0) << theErrors;
+    ASSERT_EQ(RunProgram(theFolder, "render -y --transition out --speed 0 a.mp4 -o f_%03d.png", theErrors), 0) << theErrors;
     // The clip's 20 frames, or more with an end state: fewer than the earlier 30 either way.
     const std::vector<std::string> theEntries = theFolder.Entries();
     const long theCount =
@@ -257,7 +257,7 @@ TEST(RenderBadInput, AnEndingSignalLeavesTheEarlierSequenceAndNothingElse)
     for (int theSignal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(theSignal);
         const std::string theOutput = theFolder.PathOf("f_%03d.png");
-        std::vector<std::string> theStrings{GLINT_PROGRAM_PATH, "render", "--transition", "out", "--speed", "0",
+        std::vector<std::string> theStrings{GLINT_PROGRAM_PATH, "render", "-y", "--transition", "out", "--speed", "0",
                                             theFolder.PathOf("long.mp4"), "-o", theOutput};
         std::vector<char*> theArgv;
         for (std::string& theString : theStrings) theArgv.push_back(theString.data());
