@@ -18,6 +18,7 @@ enum {
     permErr = -54,
     wrPermErr = -61,
     dirNFErr = -120,
+    notAFileErr = -1302, // a folder, device, FIFO or socket where a file was wanted
     buffersTooSmall = -3008
 };
 

@@ -50,6 +50,10 @@ SInt16 CurResFile(void);
 void UseResFile(SInt16 refNum);
 // Writes the whole file beside the old one and renames it into place.
 void UpdateResFile(SInt16 refNum);
+// The map's attributes. Setting mapReadOnly makes the Resource Manager leave the file as it
+// is, pending changes included; setting mapChanged has the map written at the next update.
+SInt16 GetResFileAttrs(SInt16 refNum);
+void SetResFileAttrs(SInt16 refNum, SInt16 attrs);
 
 Handle GetResource(ResType theType, SInt16 theID);
 Handle Get1Resource(ResType theType, SInt16 theID);

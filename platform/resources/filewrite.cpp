@@ -1,13 +1,17 @@
+// Files past 2 GB on the 32-bit targets too.
+#define _FILE_OFFSET_BITS 64
+
 #include "Files.h"
 #include "ResourceFaults.h"
 #include "filewrite.h"
-#include "finderinfo.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace resources_internal {
 
@@ -38,6 +42,8 @@ OSErr ErrorOf(int theErrno)
     case ENOENT:
     case ENOTDIR:
         return dirNFErr;
+    case EISDIR:
+        return notAFileErr;
     default:
         return ioErr;
     }
@@ -59,13 +65,11 @@ std::string TemporaryPathFor(const std::string& thePath)
     return thePrefix + "." + theName + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++lgTemporaryCount);
 }
 
-OSErr WriteAll(int theFile, const std::vector<UInt8>& theBytes)
+OSErr WriteAll(int theFile, const UInt8* theBytes, size_t theSize)
 {
-    constexpr size_t cChunk = 64 * 1024;
     size_t theDone = 0;
-    while (theDone < theBytes.size()) {
-        if (!StepAllowed()) return ioErr;
-        const ssize_t theCount = write(theFile, theBytes.data() + theDone, std::min(cChunk, theBytes.size() - theDone));
+    while (theDone < theSize) {
+        const ssize_t theCount = write(theFile, theBytes + theDone, theSize - theDone);
         if (theCount < 0 && errno == EINTR) continue;
         if (theCount <= 0) return ErrorOf(errno);
         theDone += static_cast<size_t>(theCount);
@@ -73,21 +77,89 @@ OSErr WriteAll(int theFile, const std::vector<UInt8>& theBytes)
     return noErr;
 }
 
-// Writes the new file's bytes and settles its permissions and Finder information.
-OSErr WriteTemporary(const std::string& theTemp, const std::vector<UInt8>& theBytes, const struct stat* theOldStat,
-                     const FinderTypes* theTypes)
+// Collects what a writer appends and writes it in large pieces.
+class BufferedFile {
+public:
+    explicit BufferedFile(int theFile) : mFile(theFile) { mBuffer.reserve(cChunk); }
+
+    OSErr Append(const UInt8* theBytes, size_t theSize)
+    {
+        while (theSize > 0) {
+            const size_t theTaken = std::min(theSize, cChunk - mBuffer.size());
+            mBuffer.insert(mBuffer.end(), theBytes, theBytes + theTaken);
+            theBytes += theTaken;
+            theSize -= theTaken;
+            if (mBuffer.size() == cChunk)
+                if (OSErr theErr = Flush()) return theErr;
+        }
+        return noErr;
+    }
+
+    OSErr Flush()
+    {
+        if (mBuffer.empty()) return noErr;
+        if (!StepAllowed()) return ioErr;
+        const OSErr theErr = WriteAll(mFile, mBuffer.data(), mBuffer.size());
+        mBuffer.clear();
+        return theErr;
+    }
+
+private:
+    static constexpr size_t cChunk = 64 * 1024;
+    int mFile;
+    std::vector<UInt8> mBuffer;
+};
+
+// What a replaced file hands on to its successor.
+struct OldFile {
+    bool exists = false;
+    struct stat info {};
+    bool hasTypes = false;
+    FinderTypes types;
+};
+
+// The file at theTarget, if any; never waits on anything but a regular file.
+OldFile OldFileAt(const std::string& theTarget)
+{
+    OldFile theOld;
+    theOld.exists = stat(theTarget.c_str(), &theOld.info) == 0 && S_ISREG(theOld.info.st_mode);
+    int theFile = -1;
+    if (theOld.exists && OpenRegularFile(theTarget, &theFile) == noErr) {
+        theOld.hasTypes = ReadFinderTypes(theFile, &theOld.types);
+        close(theFile);
+    }
+    return theOld;
+}
+
+// Writes the new file and settles its permissions, owner and type and creator. The descriptor
+// stays open for the caller when theKeep is given.
+OSErr WriteTemporary(const std::string& theTemp, const FileWriter& theWriter, const OldFile& theOld, const FinderTypes* theTypes,
+                     int* theKeep)
 {
     if (!StepAllowed()) return ioErr;
-    const int theFile = open(theTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int theFile = open(theTemp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (theFile < 0) return ErrorOf(errno);
     OSErr theErr = noErr;
-    if (theOldStat && fchmod(theFile, theOldStat->st_mode & 07777) != 0) theErr = ErrorOf(errno);
-    if (!theErr && theTypes) WriteFinderTypes(theFile, *theTypes);
-    if (!theErr) theErr = WriteAll(theFile, theBytes);
+    if (theOld.exists) {
+        // Only root may give a file away; anyone else keeps it as their own.
+        (void)!fchown(theFile, theOld.info.st_uid, theOld.info.st_gid);
+        if (fchmod(theFile, theOld.info.st_mode & 07777) != 0) theErr = ErrorOf(errno);
+    }
+    if (!theErr && (theTypes || theOld.hasTypes)) WriteFinderTypes(theFile, theTypes ? *theTypes : theOld.types);
+    if (!theErr) {
+        BufferedFile theBuffer(theFile);
+        theErr = theWriter([&](const UInt8* theBytes, size_t theSize) { return theBuffer.Append(theBytes, theSize); });
+        if (!theErr) theErr = theBuffer.Flush();
+    }
     if (!theErr && !StepAllowed()) theErr = ioErr;
     if (!theErr && fsync(theFile) != 0) theErr = ErrorOf(errno);
+    if (!theErr && !StepAllowed()) theErr = ioErr;
+    if (!theErr && theKeep) {
+        *theKeep = theFile;
+        return noErr;
+    }
     const bool theClosed = close(theFile) == 0;
-    if (!theErr && (!StepAllowed() || !theClosed)) theErr = ioErr;
+    if (!theErr && !theClosed) theErr = ioErr;
     if (theErr) unlink(theTemp.c_str());
     return theErr;
 }
@@ -105,42 +177,80 @@ OSErr SyncFolder(const std::string& thePath)
 
 } // namespace
 
-OSErr ReplaceFileAtomically(const std::string& thePath, const std::vector<UInt8>& theBytes)
+OSErr WriteTargetOf(const std::string& thePath, std::string* theTarget)
 {
-    struct stat theOldStat;
-    FinderTypes theTypes;
-    bool theHasStat = false;
-    bool theHasTypes = false;
-    const int theOld = open(thePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (theOld >= 0) {
-        theHasStat = fstat(theOld, &theOldStat) == 0;
-        theHasTypes = ReadFinderTypes(theOld, &theTypes);
-        close(theOld);
+    std::string thePlace = thePath;
+    // The kernel's own limit on links followed in one lookup.
+    for (int theLinks = 0; theLinks <= 40; ++theLinks) {
+        struct stat theInfo;
+        if (lstat(thePlace.c_str(), &theInfo) != 0) {
+            if (errno != ENOENT) return ErrorOf(errno);
+            *theTarget = thePlace;
+            return noErr;
+        }
+        if (S_ISREG(theInfo.st_mode)) {
+            *theTarget = thePlace;
+            return noErr;
+        }
+        if (!S_ISLNK(theInfo.st_mode)) return notAFileErr;
+        std::vector<char> theLink(PATH_MAX + 1);
+        const ssize_t theLength = readlink(thePlace.c_str(), theLink.data(), theLink.size());
+        if (theLength <= 0 || static_cast<size_t>(theLength) >= theLink.size()) return ioErr;
+        const std::string theNamed(theLink.data(), static_cast<size_t>(theLength));
+        thePlace = theNamed[0] == '/' ? theNamed : FolderOf(thePlace) + "/" + theNamed;
     }
-    const std::string theTemp = TemporaryPathFor(thePath);
-    if (OSErr theErr = WriteTemporary(theTemp, theBytes, theHasStat ? &theOldStat : nullptr, theHasTypes ? &theTypes : nullptr))
-        return theErr;
-    OSErr theErr = noErr;
-    if (!StepAllowed()) theErr = ioErr;
-    else if (rename(theTemp.c_str(), thePath.c_str()) != 0) theErr = ErrorOf(errno);
-    if (theErr) {
-        unlink(theTemp.c_str());
-        return theErr;
-    }
-    return SyncFolder(thePath);
+    return ioErr;
 }
 
-OSErr CreateFileAtomically(const std::string& thePath, const std::vector<UInt8>& theBytes, OSType theType, OSType theCreator)
+OSErr OpenRegularFile(const std::string& thePath, int* theFile)
 {
-    const FinderTypes theTypes{theType, theCreator};
-    const std::string theTemp = TemporaryPathFor(thePath);
-    if (OSErr theErr = WriteTemporary(theTemp, theBytes, nullptr, &theTypes)) return theErr;
+    struct stat theInfo;
+    if (stat(thePath.c_str(), &theInfo) != 0) return errno == ENOENT || errno == ENOTDIR ? OSErr(fnfErr) : ErrorOf(errno);
+    if (!S_ISREG(theInfo.st_mode)) return notAFileErr;
+    // Without blocking, in case a FIFO took the file's place since.
+    const int theOpened = open(thePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (theOpened < 0) return errno == ENOENT ? OSErr(fnfErr) : ErrorOf(errno);
+    if (fstat(theOpened, &theInfo) != 0 || !S_ISREG(theInfo.st_mode)) {
+        close(theOpened);
+        return notAFileErr;
+    }
+    *theFile = theOpened;
+    return noErr;
+}
+
+OSErr ReplaceFileAtomically(const std::string& thePath, const FileWriter& theWriter, const FinderTypes* theTypes, int* theNewFile)
+{
+    std::string theTarget;
+    if (OSErr theErr = WriteTargetOf(thePath, &theTarget)) return theErr;
+    const std::string theTemp = TemporaryPathFor(theTarget);
+    int theFile = -1;
+    if (OSErr theErr = WriteTemporary(theTemp, theWriter, OldFileAt(theTarget), theTypes, &theFile)) return theErr;
+    OSErr theErr = noErr;
+    std::string theStill;
+    // Whatever took the old file's place meanwhile must be replaceable too.
+    if (!StepAllowed()) theErr = ioErr;
+    else if (OSErr theCheck = WriteTargetOf(theTarget, &theStill)) theErr = theCheck;
+    else if (rename(theTemp.c_str(), theTarget.c_str()) != 0) theErr = ErrorOf(errno);
+    if (!theErr) theErr = SyncFolder(theTarget);
+    else unlink(theTemp.c_str());
+    if (theErr || !theNewFile) close(theFile);
+    else *theNewFile = theFile;
+    return theErr;
+}
+
+OSErr CreateFileAtomically(const std::string& thePath, const FileWriter& theWriter, const FinderTypes& theTypes)
+{
+    std::string theTarget;
+    if (OSErr theErr = WriteTargetOf(thePath, &theTarget)) return theErr == notAFileErr ? OSErr(dupFNErr) : theErr;
+    if (access(theTarget.c_str(), F_OK) == 0) return dupFNErr;
+    const std::string theTemp = TemporaryPathFor(theTarget);
+    if (OSErr theErr = WriteTemporary(theTemp, theWriter, OldFile(), &theTypes, nullptr)) return theErr;
     // A hard link, unlike rename, never replaces a file that appeared meanwhile.
     OSErr theErr = noErr;
     if (!StepAllowed()) theErr = ioErr;
-    else if (link(theTemp.c_str(), thePath.c_str()) != 0) theErr = errno == EEXIST ? OSErr(dupFNErr) : ErrorOf(errno);
+    else if (link(theTemp.c_str(), theTarget.c_str()) != 0) theErr = errno == EEXIST ? OSErr(dupFNErr) : ErrorOf(errno);
     unlink(theTemp.c_str());
-    return theErr ? theErr : SyncFolder(thePath);
+    return theErr ? theErr : SyncFolder(theTarget);
 }
 
 } // namespace resources_internal

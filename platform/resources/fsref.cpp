@@ -1,3 +1,6 @@
+// Files past 2 GB on the 32-bit targets too.
+#define _FILE_OFFSET_BITS 64
+
 #include "Files.h"
 #include "fsspecpath.h"
 

@@ -1,4 +1,8 @@
+// Files past 2 GB on the 32-bit targets too.
+#define _FILE_OFFSET_BITS 64
+
 #include "Files.h"
+#include "filewrite.h"
 #include "finderinfo.h"
 #include "fsspecpath.h"
 #include "macromantext.h"
@@ -112,8 +116,8 @@ OSErr FSpGetFInfo(const FSSpec* theSpec, FInfo* fndrInfo)
 {
     std::string thePath;
     if (!theSpec || !fndrInfo || !PathOfFSSpec(*theSpec, &thePath)) return paramErr;
-    const int theFile = open(thePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (theFile < 0) return errno == ENOENT ? fnfErr : ioErr;
+    int theFile = -1;
+    if (OSErr theErr = OpenRegularFile(thePath, &theFile)) return theErr == fnfErr ? fnfErr : ioErr;
     FinderTypes theTypes;
     ReadFinderTypes(theFile, &theTypes);
     close(theFile);

@@ -7,13 +7,35 @@
 
 namespace resources_internal {
 
+// A descriptor that closes itself.
+class OwnedFile {
+public:
+    OwnedFile() = default;
+    explicit OwnedFile(int theFile) : mFile(theFile) {}
+    OwnedFile(OwnedFile&& theOther) noexcept : mFile(theOther.mFile) { theOther.mFile = -1; }
+    OwnedFile& operator=(OwnedFile&& theOther) noexcept;
+    ~OwnedFile();
+    int Get() const { return mFile; }
+
+private:
+    int mFile = -1;
+};
+
 struct OpenResourceFile {
     SInt16 refNum = 0;
     std::string path;
     bool writable = false;
     bool changed = false; // the map differs from the file
     ResourceMap map;
+    // The file as it was read (or last written): data not yet loaded is read from here.
+    OwnedFile file;
+    UInt64 size = 0;
 };
+
+// Reads from theFile, as a ParseResourceFile source.
+ReadAtFunction ReaderOf(int theFile);
+// Copies theEntry's data, DataSize() bytes, from memory or from theFile's file.
+OSErr LoadEntryData(const OpenResourceFile& theFile, const ResourceEntry& theEntry, UInt8* theInto);
 
 void SetResError(OSErr theErr);
 

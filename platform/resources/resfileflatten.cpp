@@ -46,7 +46,7 @@ OSErr ComputeLayout(const ResourceMap& theMap, Layout* theLayout)
         if (theRefListOffset > 0xFFFF) return addResFailed;
         theRefListOffset += theType.resources.size() * cRefEntrySize;
         for (const ResourceEntry& theEntry : theType.resources) {
-            const UInt64 theDataSize = theEntry.data.size();
+            const UInt64 theDataSize = theEntry.DataSize();
             if (theLayout->dataLength > 0xFFFFFF || theDataSize > 0xFFFFFFFFu) return addResFailed;
             theLayout->dataLength += 4 + theDataSize;
             if (theEntry.hasName) {
@@ -72,21 +72,21 @@ void WriteHeader(std::vector<UInt8>& theBytes, size_t theAt, const Layout& theLa
     Put32(theBytes, theAt + 12, static_cast<UInt32>(theLayout.mapLength));
 }
 
-void WriteFile(const ResourceMap& theMap, const Layout& theLayout, std::vector<UInt8>& theBytes)
+// The map, which follows the data; theNewOffsets gets where each entry's data goes.
+std::vector<UInt8> MapBytes(const ResourceMap& theMap, const Layout& theLayout, std::vector<UInt64>* theNewOffsets)
 {
-    const size_t theMapStart = cDataStart + theLayout.dataLength;
+    std::vector<UInt8> theBytes(static_cast<size_t>(theLayout.mapLength), 0);
     WriteHeader(theBytes, 0, theLayout);
-    WriteHeader(theBytes, theMapStart, theLayout);
-    Put16(theBytes, theMapStart + 22, theMap.attributes & ~mapChanged);
-    Put16(theBytes, theMapStart + 24, cMapHeaderSize);
-    Put16(theBytes, theMapStart + 26, static_cast<UInt32>(theLayout.nameListOffset));
+    Put16(theBytes, 22, theMap.attributes & ~mapChanged);
+    Put16(theBytes, 24, cMapHeaderSize);
+    Put16(theBytes, 26, static_cast<UInt32>(theLayout.nameListOffset));
 
-    const size_t theTypeList = theMapStart + cMapHeaderSize;
+    const size_t theTypeList = cMapHeaderSize;
     Put16(theBytes, theTypeList, static_cast<UInt32>(theMap.types.size() - 1));
     size_t theTypeItem = theTypeList + 2;
     size_t theRef = theTypeItem + theMap.types.size() * cTypeEntrySize;
-    size_t theData = cDataStart;
-    size_t theName = theMapStart + theLayout.nameListOffset;
+    UInt64 theData = 0;
+    size_t theName = static_cast<size_t>(theLayout.nameListOffset);
     for (const ResourceTypeEntry& theType : theMap.types) {
         Put32(theBytes, theTypeItem, theType.type);
         Put16(theBytes, theTypeItem + 4, static_cast<UInt32>(theType.resources.size() - 1));
@@ -95,22 +95,39 @@ void WriteFile(const ResourceMap& theMap, const Layout& theLayout, std::vector<U
         for (const ResourceEntry& theEntry : theType.resources) {
             Put16(theBytes, theRef, static_cast<UInt16>(theEntry.id));
             if (theEntry.hasName) {
-                Put16(theBytes, theRef + 2, static_cast<UInt32>(theName - theMapStart - theLayout.nameListOffset));
+                Put16(theBytes, theRef + 2, static_cast<UInt32>(theName - theLayout.nameListOffset));
                 theBytes[theName] = static_cast<UInt8>(theEntry.name.size());
-                std::copy(theEntry.name.begin(), theEntry.name.end(), theBytes.begin() + theName + 1);
+                std::copy(theEntry.name.begin(), theEntry.name.end(), theBytes.begin() + static_cast<std::ptrdiff_t>(theName) + 1);
                 theName += 1 + theEntry.name.size();
             } else {
                 Put16(theBytes, theRef + 2, cNoName);
             }
             theBytes[theRef + 4] = static_cast<UInt8>(theEntry.attributes & ~resChanged);
-            Put24(theBytes, theRef + 5, static_cast<UInt32>(theData - cDataStart));
+            Put24(theBytes, theRef + 5, static_cast<UInt32>(theData));
             theRef += cRefEntrySize;
-
-            Put32(theBytes, theData, static_cast<UInt32>(theEntry.data.size()));
-            std::copy(theEntry.data.begin(), theEntry.data.end(), theBytes.begin() + theData + 4);
-            theData += 4 + theEntry.data.size();
+            theNewOffsets->push_back(cDataStart + theData + 4);
+            theData += 4 + theEntry.DataSize();
         }
     }
+    return theBytes;
+}
+
+// One entry's data, from memory or copied from the old file a piece at a time.
+OSErr AppendData(const ResourceEntry& theEntry, const ReadAtFunction& theRead, const AppendFunction& theAppend)
+{
+    std::vector<UInt8> theLength(4);
+    Put32(theLength, 0, static_cast<UInt32>(theEntry.DataSize()));
+    if (OSErr theErr = theAppend(theLength.data(), theLength.size())) return theErr;
+    if (theEntry.inMemory) return theAppend(theEntry.data.data(), theEntry.data.size());
+    constexpr UInt64 cPiece = 1024 * 1024;
+    std::vector<UInt8> thePiece(static_cast<size_t>(std::min<UInt64>(cPiece, theEntry.length)));
+    for (UInt64 theDone = 0; theDone < theEntry.length;) {
+        const size_t theSize = static_cast<size_t>(std::min<UInt64>(cPiece, theEntry.length - theDone));
+        if (OSErr theErr = theRead(theEntry.fileOffset + theDone, theSize, thePiece.data())) return theErr;
+        if (OSErr theErr = theAppend(thePiece.data(), theSize)) return theErr;
+        theDone += theSize;
+    }
+    return noErr;
 }
 
 } // namespace
@@ -121,19 +138,24 @@ OSErr CheckResourceLayout(const ResourceMap& theMap)
     return ComputeLayout(theMap, &theLayout);
 }
 
-OSErr FlattenResourceFile(const ResourceMap& theMap, std::vector<UInt8>* theBytes)
+OSErr WriteResourceFile(const ResourceMap& theMap, const ReadAtFunction& theRead, const AppendFunction& theAppend,
+                        std::vector<UInt64>* theNewOffsets)
 {
-    Layout theLayout;
-    if (OSErr theErr = ComputeLayout(theMap, &theLayout)) return theErr;
-    const UInt64 theSize = cDataStart + theLayout.dataLength + theLayout.mapLength;
-    if (theSize > SIZE_MAX) return memFullErr;
     try {
-        theBytes->assign(static_cast<size_t>(theSize), 0);
+        Layout theLayout;
+        if (OSErr theErr = ComputeLayout(theMap, &theLayout)) return theErr;
+        theNewOffsets->clear();
+        const std::vector<UInt8> theMapBytes = MapBytes(theMap, theLayout, theNewOffsets);
+        std::vector<UInt8> theHeader(cDataStart, 0);
+        WriteHeader(theHeader, 0, theLayout);
+        if (OSErr theErr = theAppend(theHeader.data(), theHeader.size())) return theErr;
+        for (const ResourceTypeEntry& theType : theMap.types)
+            for (const ResourceEntry& theEntry : theType.resources)
+                if (OSErr theErr = AppendData(theEntry, theRead, theAppend)) return theErr;
+        return theAppend(theMapBytes.data(), theMapBytes.size());
     } catch (const std::bad_alloc&) {
         return memFullErr;
     }
-    WriteFile(theMap, theLayout, *theBytes);
-    return noErr;
 }
 
 } // namespace resources_internal

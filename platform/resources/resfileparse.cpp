@@ -50,13 +50,17 @@ bool HasDuplicates(const std::vector<T>& theItems, Key theKey)
 }
 
 struct FileView {
-    const UInt8* data;
+    UInt64 dataOffset;
     UInt64 dataLength;
-    const UInt8* map;
+    std::vector<UInt8> map; // as much of the map as any offset in it can reach
     UInt64 mapLength;
     UInt64 typeList;
     UInt64 nameList;
 };
+
+// No offset in a map reaches further: 16-bit list and name offsets, at most 32767 references
+// of 12 bytes in one list, names of at most 255 bytes.
+constexpr UInt64 cMapReach = 1024 * 1024;
 
 struct TypeItem {
     ResType type;
@@ -64,23 +68,26 @@ struct TypeItem {
     UInt64 count;
 };
 
-OSErr ReadHeader(const UInt8* theBytes, UInt64 theSize, FileView* theView)
+OSErr ReadHeader(UInt64 theSize, const ReadAtFunction& theRead, FileView* theView)
 {
     if (theSize < cHeaderSize) return eofErr;
-    const UInt64 theDataOffset = Read32(theBytes);
-    const UInt64 theMapOffset = Read32(theBytes + 4);
-    theView->dataLength = Read32(theBytes + 8);
-    theView->mapLength = Read32(theBytes + 12);
-    if (theDataOffset + theView->dataLength > theSize || theMapOffset + theView->mapLength > theSize) return eofErr;
-    if (theDataOffset < cHeaderSize || theMapOffset < cHeaderSize) return mapReadErr;
-    if (theView->dataLength > 0 && theDataOffset < theMapOffset + theView->mapLength &&
-        theMapOffset < theDataOffset + theView->dataLength)
+    UInt8 theHeader[cHeaderSize];
+    if (OSErr theErr = theRead(0, cHeaderSize, theHeader)) return theErr;
+    theView->dataOffset = Read32(theHeader);
+    const UInt64 theMapOffset = Read32(theHeader + 4);
+    theView->dataLength = Read32(theHeader + 8);
+    theView->mapLength = Read32(theHeader + 12);
+    if (theView->dataOffset + theView->dataLength > theSize || theMapOffset + theView->mapLength > theSize) return eofErr;
+    if (theView->dataOffset < cHeaderSize || theMapOffset < cHeaderSize) return mapReadErr;
+    if (theView->dataLength > 0 && theView->dataOffset < theMapOffset + theView->mapLength &&
+        theMapOffset < theView->dataOffset + theView->dataLength)
         return mapReadErr;
     if (theView->mapLength < cMapHeaderSize + 2) return mapReadErr;
-    theView->data = theBytes + theDataOffset;
-    theView->map = theBytes + theMapOffset;
-    theView->typeList = Read16(theView->map + 24);
-    theView->nameList = Read16(theView->map + 26);
+    theView->mapLength = std::min(theView->mapLength, cMapReach);
+    theView->map.resize(static_cast<size_t>(theView->mapLength));
+    if (OSErr theErr = theRead(theMapOffset, theView->map.size(), theView->map.data())) return theErr;
+    theView->typeList = Read16(theView->map.data() + 24);
+    theView->nameList = Read16(theView->map.data() + 26);
     if (theView->typeList + 2 > theView->mapLength || theView->nameList > theView->mapLength) return mapReadErr;
     return noErr;
 }
@@ -89,7 +96,7 @@ OSErr ReadHeader(const UInt8* theBytes, UInt64 theSize, FileView* theView)
 // a damaged count cannot make the reader walk the same bytes over and over.
 OSErr ReadTypeList(const FileView& theView, std::vector<TypeItem>* theItems)
 {
-    const SInt16 theTypesLessOne = static_cast<SInt16>(Read16(theView.map + theView.typeList));
+    const SInt16 theTypesLessOne = static_cast<SInt16>(Read16(theView.map.data() + theView.typeList));
     if (theTypesLessOne < -1) return mapReadErr;
     const UInt64 theTypeCount = UInt64(theTypesLessOne + 1);
     const UInt64 theListEnd = theView.typeList + 2 + theTypeCount * cTypeEntrySize;
@@ -97,7 +104,7 @@ OSErr ReadTypeList(const FileView& theView, std::vector<TypeItem>* theItems)
 
     std::vector<Span> theParts{Span{theView.typeList, theListEnd}};
     for (UInt64 i = 0; i < theTypeCount; ++i) {
-        const UInt8* theItem = theView.map + theView.typeList + 2 + i * cTypeEntrySize;
+        const UInt8* theItem = theView.map.data() + theView.typeList + 2 + i * cTypeEntrySize;
         TypeItem theType{Read32(theItem), theView.typeList + Read16(theItem + 6), UInt64(Read16(theItem + 4)) + 1};
         if (theType.count > 32767) return mapReadErr;
         const Span theRefs{theType.refList, theType.refList + theType.count * cRefEntrySize};
@@ -110,8 +117,10 @@ OSErr ReadTypeList(const FileView& theView, std::vector<TypeItem>* theItems)
     return noErr;
 }
 
-// Reads one reference; theDataSpan gets the bytes its data occupies, length word included.
-OSErr ReadReference(const FileView& theView, const UInt8* theItem, ResourceEntry* theEntry, Span* theDataSpan)
+// Reads one reference and its data's length; theDataSpan gets the bytes its data occupies in
+// the data area, length word included.
+OSErr ReadReference(const FileView& theView, const ReadAtFunction& theRead, const UInt8* theItem, ResourceEntry* theEntry,
+                    Span* theDataSpan)
 {
     theEntry->id = static_cast<SInt16>(Read16(theItem));
     // Bits on disk say nothing about this session's changes.
@@ -122,26 +131,30 @@ OSErr ReadReference(const FileView& theView, const UInt8* theItem, ResourceEntry
         const UInt64 theName = theView.nameList + theNameOffset;
         if (theName + 1 > theView.mapLength || theName + 1 + theView.map[theName] > theView.mapLength) return mapReadErr;
         theEntry->hasName = true;
-        theEntry->name.assign(reinterpret_cast<const char*>(theView.map + theName + 1), theView.map[theName]);
+        theEntry->name.assign(reinterpret_cast<const char*>(theView.map.data() + theName + 1), theView.map[theName]);
     }
 
     const UInt64 theOffset = Read24(theItem + 5);
     if (theOffset + 4 > theView.dataLength) return mapReadErr;
-    const UInt64 theLength = Read32(theView.data + theOffset);
+    UInt8 theLengthWord[4];
+    if (OSErr theErr = theRead(theView.dataOffset + theOffset, 4, theLengthWord)) return theErr;
+    const UInt64 theLength = Read32(theLengthWord);
     if (theOffset + 4 + theLength > theView.dataLength) return mapReadErr;
+    theEntry->fileOffset = theView.dataOffset + theOffset + 4;
+    theEntry->length = static_cast<UInt32>(theLength);
     *theDataSpan = Span{theOffset, theOffset + 4 + theLength};
     return noErr;
 }
 
-OSErr ReadMap(const UInt8* theBytes, size_t theSize, ResourceMap* theMap)
+OSErr ReadMap(UInt64 theSize, const ReadAtFunction& theRead, ResourceMap* theMap)
 {
     FileView theView;
-    if (OSErr theErr = ReadHeader(theBytes, theSize, &theView)) return theErr;
+    if (OSErr theErr = ReadHeader(theSize, theRead, &theView)) return theErr;
     std::vector<TypeItem> theItems;
     if (OSErr theErr = ReadTypeList(theView, &theItems)) return theErr;
 
     ResourceMap theResult;
-    theResult.attributes = Read16(theView.map + 22);
+    theResult.attributes = Read16(theView.map.data() + 22);
     std::vector<Span> theDataSpans;
     for (const TypeItem& theItem : theItems) {
         ResourceTypeEntry theType;
@@ -149,7 +162,8 @@ OSErr ReadMap(const UInt8* theBytes, size_t theSize, ResourceMap* theMap)
         for (UInt64 k = 0; k < theItem.count; ++k) {
             ResourceEntry theEntry;
             Span theSpan;
-            if (OSErr theErr = ReadReference(theView, theView.map + theItem.refList + k * cRefEntrySize, &theEntry, &theSpan))
+            if (OSErr theErr = ReadReference(theView, theRead, theView.map.data() + theItem.refList + k * cRefEntrySize, &theEntry,
+                                             &theSpan))
                 return theErr;
             theDataSpans.push_back(theSpan);
             theType.resources.push_back(std::move(theEntry));
@@ -157,25 +171,18 @@ OSErr ReadMap(const UInt8* theBytes, size_t theSize, ResourceMap* theMap)
         if (HasDuplicates(theType.resources, [](const ResourceEntry& theEntry) { return theEntry.id; })) return mapReadErr;
         theResult.types.push_back(std::move(theType));
     }
-    // Data is copied only once no two entries share bytes, so the copies add up to at most the file.
+    // No two entries share bytes, so that all the data adds up to at most the file.
     if (AnyOverlap(theDataSpans)) return mapReadErr;
-    size_t theNext = 0;
-    for (ResourceTypeEntry& theType : theResult.types) {
-        for (ResourceEntry& theEntry : theType.resources) {
-            const Span& theSpan = theDataSpans[theNext++];
-            theEntry.data.assign(theView.data + theSpan.start + 4, theView.data + theSpan.end);
-        }
-    }
     *theMap = std::move(theResult);
     return noErr;
 }
 
 } // namespace
 
-OSErr ParseResourceFile(const UInt8* theBytes, size_t theSize, ResourceMap* theMap)
+OSErr ParseResourceFile(UInt64 theSize, const ReadAtFunction& theRead, ResourceMap* theMap)
 {
     try {
-        return ReadMap(theBytes, theSize, theMap);
+        return ReadMap(theSize, theRead, theMap);
     } catch (const std::bad_alloc&) {
         return memFullErr;
     }

@@ -28,19 +28,23 @@ ResourceEntry* EntryIn(OpenResourceFile* theFile, ResType theType, SInt16 theID)
 }
 
 // The entry's handle, made from its data the first time.
-Handle LoadEntry(ResourceEntry* theEntry)
+Handle LoadEntry(const OpenResourceFile* theFile, ResourceEntry* theEntry)
 {
     if (!theEntry->handle) {
-        if (theEntry->data.size() > static_cast<size_t>(LONG_MAX)) {
+        if (theEntry->DataSize() > static_cast<UInt64>(LONG_MAX)) {
             SetResError(memFullErr);
             return nullptr;
         }
-        Handle theHandle = NewHandle(static_cast<Size>(theEntry->data.size()));
+        Handle theHandle = NewHandle(static_cast<Size>(theEntry->DataSize()));
         if (!theHandle) {
             SetResError(memFullErr);
             return nullptr;
         }
-        if (!theEntry->data.empty()) std::memcpy(*theHandle, theEntry->data.data(), theEntry->data.size());
+        if (OSErr theErr = LoadEntryData(*theFile, *theEntry, reinterpret_cast<UInt8*>(*theHandle))) {
+            DisposeHandle(theHandle);
+            SetResError(theErr);
+            return nullptr;
+        }
         HSetRBit(theHandle);
         theEntry->handle = theHandle;
     }
@@ -48,13 +52,13 @@ Handle LoadEntry(ResourceEntry* theEntry)
     return theEntry->handle;
 }
 
-Handle LoadFrom(ResourceEntry* theEntry)
+Handle LoadFrom(const OpenResourceFile* theFile, ResourceEntry* theEntry)
 {
     if (!theEntry) {
         SetResError(resNotFound);
         return nullptr;
     }
-    return LoadEntry(theEntry);
+    return LoadEntry(theFile, theEntry);
 }
 
 bool MayChange(const OpenResourceFile* theFile)
@@ -69,14 +73,14 @@ extern "C" {
 Handle GetResource(ResType theType, SInt16 theID)
 {
     for (OpenResourceFile* theFile : SearchOrder())
-        if (ResourceEntry* theEntry = EntryIn(theFile, theType, theID)) return LoadEntry(theEntry);
+        if (ResourceEntry* theEntry = EntryIn(theFile, theType, theID)) return LoadEntry(theFile, theEntry);
     SetResError(resNotFound);
     return nullptr;
 }
 
 Handle Get1Resource(ResType theType, SInt16 theID)
 {
-    return LoadFrom(EntryIn(CurrentFile(), theType, theID));
+    return LoadFrom(CurrentFile(), EntryIn(CurrentFile(), theType, theID));
 }
 
 SInt16 Count1Types(void)
@@ -109,8 +113,8 @@ SInt16 Count1Resources(ResType theType)
 Handle Get1IndResource(ResType theType, SInt16 index)
 {
     ResourceTypeEntry* theEntry = TypeIn(CurrentFile(), theType);
-    if (!theEntry || index < 1 || static_cast<size_t>(index) > theEntry->resources.size()) return LoadFrom(nullptr);
-    return LoadEntry(&theEntry->resources[index - 1]);
+    if (!theEntry || index < 1 || static_cast<size_t>(index) > theEntry->resources.size()) return LoadFrom(nullptr, nullptr);
+    return LoadEntry(CurrentFile(), &theEntry->resources[index - 1]);
 }
 
 void GetResInfo(Handle theResource, SInt16* theID, ResType* theType, Str255 name)
@@ -164,6 +168,9 @@ void AddResource(Handle theData, ResType theType, SInt16 theID, ConstStr255Param
     theEntry.attributes = resChanged;
     theEntry.handle = theData;
     try {
+        // Held from the start, so that the layout check sees the new data's size.
+        theEntry.data.assign(reinterpret_cast<UInt8*>(*theData), reinterpret_cast<UInt8*>(*theData) + GetHandleSize(theData));
+        theEntry.inMemory = true;
         ResourceTypeEntry* theTypeEntry = TypeIn(theFile, theType);
         if (!theTypeEntry) {
             theFile->map.types.push_back(ResourceTypeEntry{theType, {}});
@@ -217,6 +224,7 @@ void ReleaseResource(Handle theResource)
         const Size theSize = GetHandleSize(theResource);
         try {
             thePlace.entry->data.assign(reinterpret_cast<UInt8*>(*theResource), reinterpret_cast<UInt8*>(*theResource) + theSize);
+            thePlace.entry->inMemory = true;
         } catch (const std::bad_alloc&) {
             SetResError(memFullErr);
             return;

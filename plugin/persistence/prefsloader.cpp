@@ -15,13 +15,13 @@ constexpr OSType cConfigCreator = FOUR_CHAR_CODE("zqv ");
 constexpr OSType cConfigFileType = FOUR_CHAR_CODE("Pref");
 constexpr const char cMiscText[] = "Config save for Velk iMovie plug-in";
 
-// The file's FSSpec: noErr when it exists, fnfErr when only the folder does.
+// The file's FSSpec: noErr when it exists, fnfErr when only the folder does. Without the
+// folder there is nothing to name: fnfErr is then kept from meaning that (dirNFErr).
 OSErr LocateConfigFile(FSSpec* theSpec)
 {
     SInt16 theVolume = 0;
     SInt32 theFolder = 0;
-    if (OSErr theErr = FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &theVolume, &theFolder))
-        return theErr;
+    if (FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &theVolume, &theFolder) != noErr) return dirNFErr;
     return FSMakeFSSpec(theVolume, theFolder, PSTR("Tamsel-Prefs"), theSpec);
 }
 
@@ -34,6 +34,13 @@ SInt16 OpenConfigFile()
     if (ResError() != noErr) return -1;
     UseResFile(theRefNum);
     return ResError() == noErr ? theRefNum : SInt16(-1);
+}
+
+// Closes the file without writing anything of what was changed in it.
+void CloseConfigFileUnchanged(SInt16 theRefNum)
+{
+    SetResFileAttrs(theRefNum, GetResFileAttrs(theRefNum) | mapReadOnly);
+    CloseResFile(theRefNum);
 }
 
 bool Finite(const relRect& theRel)
@@ -56,27 +63,36 @@ Boolean SaveConfig(pluginDataPtr theConfig)
     if (!theConfig) return false;
     const SInt16 theRefNum = OpenConfigFile();
     if (theRefNum == -1) return false;
-    // The old record goes in the same write as the new one, so no moment is without it.
-    if (Handle theOld = Get1Resource(cConfigType, cConfigID)) {
-        RemoveResource(theOld);
-        DisposeHandle(theOld);
-    }
+    // Made first, so that a failure here leaves the file untouched.
     Handle theSave = NewHandleClear(cConfigSaveSize);
     if (!theSave) {
         CloseResFile(theRefNum);
         return false;
     }
     Config2Save(theConfig, theSave);
+    // The old record goes in the same write as the new one, so no moment is without it; if
+    // either step is refused (read-only file or folder, protected record, full file), the file
+    // keeps the old one.
+    if (Handle theOld = Get1Resource(cConfigType, cConfigID)) {
+        RemoveResource(theOld);
+        if (ResError() != noErr) {
+            DisposeHandle(theSave);
+            CloseConfigFileUnchanged(theRefNum);
+            return false;
+        }
+        DisposeHandle(theOld);
+    }
     AddResource(theSave, cConfigType, cConfigID, PSTR("Config Settings"));
     if (ResError() != noErr) {
         DisposeHandle(theSave);
-        CloseResFile(theRefNum);
+        CloseConfigFileUnchanged(theRefNum);
         return false;
     }
     UpdateResFile(theRefNum);
     const Boolean theWritten = ResError() == noErr;
     ReleaseResource(theSave);
-    CloseResFile(theRefNum);
+    if (theWritten) CloseResFile(theRefNum);
+    else CloseConfigFileUnchanged(theRefNum);
     return theWritten;
 }
 

@@ -174,13 +174,42 @@ bool ReadHex(Cursor& theCursor, std::string* theData)
     return theHalf < 0 || Fail(theCursor, "an odd number of hex digits");
 }
 
+bool ReadCode(Cursor& theCursor, OSType* theCode)
+{
+    std::string theChars;
+    if (!ReadQuoted(theCursor, '\'', &theChars)) return false;
+    if (theChars.size() != 4) return Fail(theCursor, "a type is four characters");
+    *theCode = 0;
+    for (char theChar : theChars) *theCode = (*theCode << 8) | static_cast<UInt8>(theChar);
+    return true;
+}
+
+// The parts of the file statement, in any order, up to the first resource.
+bool ReadFileStatement(Cursor& theCursor, TextResourceFile* theFile)
+{
+    while (true) {
+        SkipSpace(theCursor);
+        const size_t theAt = theCursor.at;
+        const std::string theWord = ReadWord(theCursor);
+        long theAttributes = 0;
+        if (theWord == "type") {
+            if (!ReadCode(theCursor, &theFile->type)) return false;
+        } else if (theWord == "creator") {
+            if (!ReadCode(theCursor, &theFile->creator)) return false;
+        } else if (theWord == "attributes") {
+            if (!ReadNumber(theCursor, 0, 0xFFFF, &theAttributes)) return false;
+            theFile->attributes = static_cast<UInt16>(theAttributes);
+        } else {
+            theCursor.at = theAt;
+            return true;
+        }
+    }
+}
+
 bool ReadResource(Cursor& theCursor, TextResource* theResource)
 {
     theResource->line = theCursor.line;
-    std::string theType;
-    if (!ReadQuoted(theCursor, '\'', &theType)) return false;
-    if (theType.size() != 4) return Fail(theCursor, "a type is four characters");
-    for (char theChar : theType) theResource->type = (theResource->type << 8) | static_cast<UInt8>(theChar);
+    if (!ReadCode(theCursor, &theResource->type)) return false;
     long theID = 0;
     if (!ReadNumber(theCursor, -32768, 32767, &theID)) return false;
     theResource->id = static_cast<SInt16>(theID);
@@ -204,23 +233,31 @@ bool ReadResource(Cursor& theCursor, TextResource* theResource)
 
 } // namespace
 
-bool ParseResourceText(const std::string& theText, std::vector<TextResource>* theResources, std::string* theError)
+bool ParseResourceText(const std::string& theText, TextResourceFile* theFile, std::string* theError)
 {
     Cursor theCursor{theText, 0, 1, {}};
     std::set<std::pair<ResType, SInt16>> theSeen;
+    bool theFirst = true;
     for (SkipSpace(theCursor); !AtEnd(theCursor); SkipSpace(theCursor)) {
-        TextResource theResource;
-        if (ReadWord(theCursor) != "resource") {
+        const std::string theWord = ReadWord(theCursor);
+        if (theWord == "file" && theFirst) {
+            theFirst = false;
+            if (!ReadFileStatement(theCursor, theFile)) break;
+            continue;
+        }
+        theFirst = false;
+        if (theWord != "resource") {
             Fail(theCursor, "expected resource");
             break;
         }
+        TextResource theResource;
         if (!ReadResource(theCursor, &theResource)) break;
         if (!theSeen.insert({theResource.type, theResource.id}).second) {
             theCursor.line = theResource.line;
             Fail(theCursor, "type and ID already used");
             break;
         }
-        theResources->push_back(std::move(theResource));
+        theFile->resources.push_back(std::move(theResource));
     }
     *theError = theCursor.error;
     return theCursor.error.empty();

@@ -24,7 +24,7 @@ std::string Quoted(const std::string& theMacRoman, char theQuote)
     return theText + theQuote;
 }
 
-std::string TypeText(ResType theType)
+std::string CodeText(OSType theType)
 {
     std::string theChars;
     for (int i = 3; i >= 0; --i) theChars += static_cast<char>(theType >> (8 * i));
@@ -49,11 +49,30 @@ bool SplitStringList(const std::string& theData, std::vector<std::string>* theSt
 
 } // namespace
 
+std::string PrintFileStatement(const TextResourceFile& theFile)
+{
+    const TextResourceFile theDefaults;
+    std::string theText;
+    if (theFile.type != 0 && theFile.type != theDefaults.type) {
+        theText += " type ";
+        theText += CodeText(theFile.type);
+    }
+    if (theFile.creator != 0 && theFile.creator != theDefaults.creator) {
+        theText += " creator ";
+        theText += CodeText(theFile.creator);
+    }
+    if (theFile.attributes != theDefaults.attributes) {
+        theText += " attributes ";
+        theText += std::to_string(theFile.attributes);
+    }
+    return theText.empty() ? theText : "file" + theText + "\n";
+}
+
 std::string PrintResource(const TextResource& theResource)
 {
     // Appended piece by piece: GCC 12 warns wrongly about "text" + std::string temporaries.
     std::string theText = "resource ";
-    theText += TypeText(theResource.type);
+    theText += CodeText(theResource.type);
     theText += ' ';
     theText += std::to_string(theResource.id);
     if (theResource.hasName) {
