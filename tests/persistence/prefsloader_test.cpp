@@ -1,3 +1,7 @@
+// Files past 2 GB on the 32-bit targets too.
+#define _FILE_OFFSET_BITS 64
+
+#include "OrdinaryUser.h"
 #include "ResourceTesting.h"
 #include "TempConfigHome.h"
 #include "prefsloader.h"
@@ -5,7 +9,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -270,4 +276,159 @@ TEST(ConfigFile, WithoutAUsableFileEverythingIsFalse)
     EXPECT_FALSE(SaveConfig(&theConfig));
     EXPECT_FALSE(std::filesystem::exists(std::getenv("XDG_CONFIG_HOME")));
     EXPECT_EQ(CurResFile(), 0) << "nothing left open";
+}
+
+namespace {
+
+// A file holding theSaved, as a first start and an OK would leave it.
+void SaveFirst(pluginDataRec* theSaved)
+{
+    CreateConfigFile();
+    ASSERT_TRUE(SaveConfig(theSaved));
+}
+
+void ExpectStillSaved(const pluginDataRec& theSaved, const char* theWhat)
+{
+    pluginDataRec theRead = DefaultConfig();
+    EXPECT_TRUE(ReadConfig(&theRead)) << theWhat;
+    ExpectSameSavedFields(theRead, theSaved);
+}
+
+// Sets the map attributes of the resource file at thePath as another writer could have.
+void SetMapAttributesInFile(const std::string& thePath, UInt8 theAttributes)
+{
+    std::vector<UInt8> theBytes = ReadFileBytes(thePath);
+    ASSERT_GE(theBytes.size(), 16u);
+    const size_t theMap = (size_t(theBytes[4]) << 24) | (size_t(theBytes[5]) << 16) | (size_t(theBytes[6]) << 8) | theBytes[7];
+    ASSERT_LT(theMap + 23, theBytes.size());
+    theBytes[theMap + 23] = theAttributes;
+    WriteFileBytes(thePath, theBytes);
+}
+
+void ProtectTheRecord()
+{
+    const FSSpec theSpec = PrefsSpec("Tamsel-Prefs");
+    const SInt16 theRefNum = FSpOpenResFile(&theSpec, fsRdWrPerm);
+    SetResAttrs(Get1Resource(cPref, 1), resProtected);
+    CloseResFile(theRefNum);
+    ASSERT_EQ(ResError(), noErr);
+}
+
+} // namespace
+
+TEST(ConfigFile, ASaveThatCannotBeMadeChangesNothing)
+{
+    const struct {
+        const char* what;
+        std::function<void(const TempConfigHome&)> lock;
+        std::function<void(const TempConfigHome&)> unlock;
+    } theCases[] = {
+        {"file mode 0444", [](auto& h) { chmod(h.PathOf("Tamsel-Prefs").c_str(), 0444); }, [](auto&) {}},
+        {"folder mode 0555", [](auto& h) { chmod(h.Folder().c_str(), 0555); }, [](auto& h) { chmod(h.Folder().c_str(), 0755); }},
+        {"protected record", [](auto&) { ProtectTheRecord(); }, [](auto&) {}},
+        {"read-only map", [](auto& h) { SetMapAttributesInFile(h.PathOf("Tamsel-Prefs"), mapReadOnly); }, [](auto&) {}},
+    };
+    EXPECT_EQ(RunAsOrdinaryUser([&] {
+                  for (const auto& theCase : theCases) {
+                      TempConfigHome theHome;
+                      pluginDataRec theSaved = EditedConfig();
+                      SaveFirst(&theSaved);
+                      theCase.lock(theHome);
+                      const std::vector<UInt8> theBefore = ReadFileBytes(theHome.PathOf("Tamsel-Prefs"));
+
+                      pluginDataRec theOther = DefaultConfig();
+                      EXPECT_FALSE(SaveConfig(&theOther)) << theCase.what;
+                      pluginDataRec theStarted = DefaultConfig();
+                      EXPECT_TRUE(StartUp(&theStarted)) << theCase.what << ": a start still reads the record";
+                      ExpectSameSavedFields(theStarted, theSaved);
+                      EXPECT_EQ(ReadFileBytes(theHome.PathOf("Tamsel-Prefs")), theBefore) << theCase.what;
+                      EXPECT_EQ(CurResFile(), 0) << theCase.what << ": nothing left open";
+                      theCase.unlock(theHome);
+                  }
+              }),
+              "");
+}
+
+TEST(ConfigFile, ANewRecordThatDoesNotFitLeavesTheOldOne)
+{
+    TempConfigHome theHome;
+    pluginDataRec theSaved = EditedConfig();
+    SaveFirst(&theSaved);
+    // Another resource of 17 MB after the record: a new record would have to start past the
+    // 16 MB that the format's 24-bit data offsets reach.
+    const FSSpec theSpec = PrefsSpec("Tamsel-Prefs");
+    const SInt16 theRefNum = FSpOpenResFile(&theSpec, fsRdWrPerm);
+    AddResource(HandleWith(std::string(17 << 20, 'b')), FOUR_CHAR_CODE("BIG "), 128, nullptr);
+    CloseResFile(theRefNum);
+    ASSERT_EQ(ResError(), noErr);
+    const std::vector<UInt8> theBefore = ReadFileBytes(theHome.PathOf("Tamsel-Prefs"));
+
+    pluginDataRec theOther = DefaultConfig();
+    EXPECT_FALSE(SaveConfig(&theOther));
+    EXPECT_TRUE(ReadFileBytes(theHome.PathOf("Tamsel-Prefs")) == theBefore);
+    ExpectStillSaved(theSaved, "after the failed save");
+}
+
+TEST(ConfigFile, WithoutAPreferencesFolderNoFileIsMade)
+{
+    TempConfigHome theHome;
+    CreateConfigFile();
+    ASSERT_EQ(std::remove(theHome.PathOf("Tamsel-Prefs").c_str()), 0);
+    theHome.MakeFolderMissing();
+    UseResFile(12345); // leaves a known error behind
+    ASSERT_EQ(ResError(), resFNotFound);
+    CreateConfigFile();
+    EXPECT_EQ(ResError(), resFNotFound) << "the File Manager was not asked to create anything";
+    EXPECT_FALSE(std::filesystem::exists(theHome.PathOf("Tamsel-Prefs")));
+    EXPECT_FALSE(std::filesystem::exists(std::getenv("XDG_CONFIG_HOME")));
+}
+
+TEST(ConfigFile, OnlyARegularFileIsUsed)
+{
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> make;
+    } theCases[] = {
+        {"a FIFO", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }},
+        {"a folder", [](const std::string& p) { std::filesystem::create_directory(p); }},
+        {"a link to a device", [](const std::string& p) { std::filesystem::create_symlink("/dev/null", p); }},
+    };
+    EXPECT_EQ(RunAsOrdinaryUser(
+                  [&] {
+                      for (const auto& theCase : theCases) {
+                          TempConfigHome theHome;
+                          const std::string thePath = theHome.PathOf("Tamsel-Prefs");
+                          theCase.make(thePath);
+                          struct stat theBefore;
+                          ASSERT_EQ(lstat(thePath.c_str(), &theBefore), 0);
+                          pluginDataRec theConfig = EditedConfig();
+                          EXPECT_FALSE(StartUp(&theConfig)) << theCase.what;
+                          EXPECT_FALSE(SaveConfig(&theConfig)) << theCase.what;
+                          struct stat theAfter;
+                          ASSERT_EQ(lstat(thePath.c_str(), &theAfter), 0);
+                          EXPECT_EQ(theAfter.st_mode, theBefore.st_mode) << theCase.what << " is left as it was";
+                          EXPECT_EQ(theAfter.st_ino, theBefore.st_ino) << theCase.what;
+                      }
+                  },
+                  20),
+              "");
+}
+
+TEST(ConfigFile, ALinkedFileIsWrittenThroughTheLink)
+{
+    TempConfigHome theHome;
+    std::filesystem::create_directory(theHome.Folder() + "/kept");
+    // Relative, as a dotfiles checkout links it; the file does not exist yet.
+    std::filesystem::create_symlink("kept/prefs", theHome.PathOf("Tamsel-Prefs"));
+    pluginDataRec theConfig = DefaultConfig();
+    EXPECT_FALSE(StartUp(&theConfig)) << "nothing to read yet";
+    pluginDataRec theSaved = EditedConfig();
+    EXPECT_TRUE(SaveConfig(&theSaved));
+    EXPECT_TRUE(std::filesystem::is_symlink(theHome.PathOf("Tamsel-Prefs")));
+    EXPECT_EQ(std::filesystem::read_symlink(theHome.PathOf("Tamsel-Prefs")), "kept/prefs");
+    EXPECT_TRUE(std::filesystem::is_regular_file(theHome.Folder() + "/kept/prefs"));
+    ExpectStillSaved(theSaved, "read through the link");
+    size_t theFiles = 0;
+    for ([[maybe_unused]] const auto& theEntry : std::filesystem::directory_iterator(theHome.Folder() + "/kept")) ++theFiles;
+    EXPECT_EQ(theFiles, 1u) << "no temporary file left beside the target";
 }

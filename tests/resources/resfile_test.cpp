@@ -1,5 +1,10 @@
+// Files past 2 GB on the 32-bit targets too.
+#define _FILE_OFFSET_BITS 64
+
 #include "ResourceTesting.h"
 #include "TempConfigHome.h"
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -277,4 +282,29 @@ TEST(FindFolder, PreferencesFolderIsNeverCreated)
     FSSpec theExpected;
     FSPathMakeFSSpec((theHomeConfig + "/p").c_str(), &theExpected);
     EXPECT_EQ(SInt32(theSpec.parID), SInt32(theExpected.parID));
+}
+
+TEST(ResourceFile, OnlyTheMapAndTheDataAskedForAreRead)
+{
+    TempConfigHome theHome;
+    const FSSpec theSpec = PrefsSpec("Holey");
+    SInt16 theRefNum = CreateAndOpen(theSpec);
+    AddText("hello", cText, 1, PSTR("greeting"));
+    CloseResFile(theRefNum);
+    // A terabyte of nothing after the map, more than any memory holds: a reader that takes
+    // in the whole file cannot open it.
+    if (truncate(theHome.PathOf("Holey").c_str(), 1LL << 40) != 0) GTEST_SKIP() << "no sparse files here";
+
+    theRefNum = FSpOpenResFile(&theSpec, fsRdWrPerm);
+    ASSERT_EQ(ResError(), noErr);
+    EXPECT_EQ(BytesOf(Get1Resource(cText, 1)), "hello");
+    AddText("more", cText, 2, nullptr);
+    CloseResFile(theRefNum);
+    EXPECT_EQ(ResError(), noErr);
+    EXPECT_LT(std::filesystem::file_size(theHome.PathOf("Holey")), 1000u) << "written back without the hole";
+
+    theRefNum = FSpOpenResFile(&theSpec, fsRdPerm);
+    EXPECT_EQ(BytesOf(Get1Resource(cText, 1)), "hello");
+    EXPECT_EQ(BytesOf(Get1Resource(cText, 2)), "more");
+    CloseResFile(theRefNum);
 }
