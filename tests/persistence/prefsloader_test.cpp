@@ -328,7 +328,7 @@ TEST(ConfigFile, ASaveThatCannotBeMadeChangesNothing)
         {"protected record", [](auto&) { ProtectTheRecord(); }, [](auto&) {}},
         {"read-only map", [](auto& h) { SetMapAttributesInFile(h.PathOf("Tamsel-Prefs"), mapReadOnly); }, [](auto&) {}},
     };
-    EXPECT_EQ(RunAsOrdinaryUser([&] {
+    const std::string theOutcome = RunAsOrdinaryUser([&] {
                   for (const auto& theCase : theCases) {
                       TempConfigHome theHome;
                       pluginDataRec theSaved = EditedConfig();
@@ -345,8 +345,8 @@ TEST(ConfigFile, ASaveThatCannotBeMadeChangesNothing)
                       EXPECT_EQ(CurResFile(), 0) << theCase.what << ": nothing left open";
                       theCase.unlock(theHome);
                   }
-              }),
-              "");
+              });
+    EXPECT_EQ(theOutcome, "");
 }
 
 TEST(ConfigFile, ANewRecordThatDoesNotFitLeavesTheOldOne)
@@ -393,7 +393,7 @@ TEST(ConfigFile, OnlyARegularFileIsUsed)
         {"a folder", [](const std::string& p) { std::filesystem::create_directory(p); }},
         {"a link to a device", [](const std::string& p) { std::filesystem::create_symlink("/dev/null", p); }},
     };
-    EXPECT_EQ(RunAsOrdinaryUser(
+    const std::string theOutcome = RunAsOrdinaryUser(
                   [&] {
                       for (const auto& theCase : theCases) {
                           TempConfigHome theHome;
@@ -410,8 +410,8 @@ TEST(ConfigFile, OnlyARegularFileIsUsed)
                           EXPECT_EQ(theAfter.st_ino, theBefore.st_ino) << theCase.what;
                       }
                   },
-                  20),
-              "");
+                  20);
+    EXPECT_EQ(theOutcome, "");
 }
 
 TEST(ConfigFile, ALinkedFileIsWrittenThroughTheLink)
