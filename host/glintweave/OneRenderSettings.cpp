@@ -140,7 +140,15 @@ bool WriteRecord(const std::string& thePath, const Record& theRecord, std::strin
     }
     UseResFile(theFile);
     if (Handle theOld = Get1Resource(cRecordType, cRecordID)) {
+        // The copy is ours: a protection taken over from the user's file must not stop it.
+        SetResAttrs(theOld, SInt16(GetResAttrs(theOld) & ~resProtected));
         RemoveResource(theOld);
+        if (ResError() != noErr) {
+            // The map still owns the handle: disposing of it here would free it twice.
+            CloseResFile(theFile);
+            outError = "cannot write this render's settings file " + thePath;
+            return false;
+        }
         DisposeHandle(theOld);
     }
     Handle theData = NewHandleClear(Size(theRecord.size()));

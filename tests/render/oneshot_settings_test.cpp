@@ -1,6 +1,9 @@
 #include "pluginfixture.h"
 #include "programrun.h"
 
+#include "Files.h"
+#include "Resources.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -111,5 +114,28 @@ TEST_F(OneRenderSettingsTest, FillAndRegionHoldForOneRenderOnly)
     const std::array<int, 3> theInside = PixelAt(theFirst, 80, 60), theInsideA = PixelAt(theA, 80, 60);
     for (size_t c = 0; c < 3; ++c) EXPECT_NEAR(theInside[c], theInsideA[c], 3);
 
+    EXPECT_EQ(FileBytes(theSettingsFile), theSaved);
+}
+
+// A saved record the user has protected: the render's own copy of the settings takes the flags
+// all the same, and the user's file stays as it was.
+TEST_F(OneRenderSettingsTest, AProtectedSavedRecordStillTakesTheFlags)
+{
+    Render("--transition out --speed 0 '" + clipA + "'", "plain.mkv");
+    const std::string theSettingsFile = (testing_support::PreferencesFolder() / "Tamsel-Prefs").string();
+    FSSpec theSpec;
+    ASSERT_EQ(FSPathMakeFSSpec(theSettingsFile.c_str(), &theSpec), noErr);
+    const SInt16 theFile = FSpOpenResFile(&theSpec, fsRdWrPerm);
+    ASSERT_NE(theFile, -1);
+    SetResAttrs(Get1Resource(FOUR_CHAR_CODE("Pref"), 1), resProtected);
+    CloseResFile(theFile);
+    ASSERT_EQ(ResError(), noErr);
+    const std::string theSaved = FileBytes(theSettingsFile);
+
+    const std::string theOut = Render("--transition out --frames 10 --fill '#FF8000' '" + clipA + "'", "out.mkv");
+    const std::array<int, 3> theEnd = PixelAt(FfmpegFrame(theOut, 50), 80, 60);
+    EXPECT_NEAR(theEnd[0], 255, 2);
+    EXPECT_NEAR(theEnd[1], 128, 2);
+    EXPECT_NEAR(theEnd[2], 0, 2);
     EXPECT_EQ(FileBytes(theSettingsFile), theSaved);
 }
