@@ -48,8 +48,7 @@ bool MakeDemoMovies(HYPluginMainProc theMain, const std::string& theFolder, cons
         RenderJob theJob;
         theJob.which = theWhich;
         theJob.replace = true; // the demo's folder is its own, made anew each time
-        theJob.clipA = outResult.clips[0];
-        if (theWhich == 3) theJob.clipB = outResult.clips[1];
+        theJob.clips.assign(outResult.clips.begin(), outResult.clips.begin() + (theWhich == 3 ? 2 : 1));
         theJob.output = (theRoot / (std::string(theWhich == 1 ? "out" : theWhich == 2 ? "in" : "cross") + ".mp4")).string();
         RenderObserver theSheetObserver = theObserver;
         theSheetObserver.transitionFrame = [&](SInt32 theIndex, SInt32 theCount, GWorldPtr theFrame) {

@@ -23,7 +23,7 @@ struct GWorldDeleter {
 class MovieRender {
 public:
     MovieRender(const RenderJob& theJob, const RenderObserver& theObserver, MovieClips& theClips,
-                video::MovieWriter& theWriter, video::FrameRate theRate, SInt32 theTotal)
+                FrameSink& theWriter, video::FrameRate theRate, SInt32 theTotal)
         : lgJob(theJob), lgObserver(theObserver), lgClips(theClips), lgWriter(theWriter), lgRate(theRate),
           lgTotal(theTotal)
     {
@@ -91,7 +91,7 @@ private:
     const RenderJob& lgJob;
     const RenderObserver& lgObserver;
     MovieClips& lgClips;
-    video::MovieWriter& lgWriter;
+    FrameSink& lgWriter;
     video::FrameRate lgRate;
     SInt32 lgTotal;
     size_t lgMixesDone = 0;
@@ -121,18 +121,35 @@ bool PlaceTransition(MovieClips& theClips, const TransitionLayout& theLayout, SI
     return true;
 }
 
+// A movie file as a sink; the writer stays with the caller, who finishes it.
+class MovieFileSink : public FrameSink {
+public:
+    explicit MovieFileSink(video::MovieWriter& theWriter) : lgWriter(theWriter) {}
+    bool CarriesAudio() const override { return lgWriter.CarriesAudio(); }
+    bool AddFrame(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError) override
+    {
+        return lgWriter.AddFrame(theFrame, theAudio, outError);
+    }
+    SInt32 FramesWritten() const override { return lgWriter.FramesWritten(); }
+
+private:
+    video::MovieWriter& lgWriter;
+};
+
 } // namespace
 
-bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
-                 std::string& outError, RenderStatistics* outStatistics)
+bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const FrameSinkMaker& theMakeSink,
+                  const RenderObserver& theObserver, std::string& outError, RenderStatistics* outStatistics)
 {
-    if (!video::CheckMovieOutput(theJob.output, outError)) return false;
-    if (!theJob.replace && video::MovieOutputExists(theJob.output)) {
-        outError = "'" + theJob.output + "' exists; give -y to replace it";
+    std::unique_ptr<video::FrameSource> theClipA, theClipB;
+    const std::string theNone;
+    if (theJob.clips.empty()) {
+        outError = "no clips to render";
         return false;
     }
-    std::unique_ptr<video::FrameSource> theClipA, theClipB;
-    if (!OpenTransitionClips(theJob.which, theJob.clipA, theJob.clipB, theClipA, theClipB, outError)) return false;
+    if (!OpenTransitionClips(theJob.which, theJob.clips[0], theJob.clips.size() > 1 ? theJob.clips[1] : theNone,
+                             theClipA, theClipB, outError))
+        return false;
     // Every frame is asked for once: a cache would only cost a copy of each.
     theClipA->SetCacheLimits(0, 0);
     if (theClipB) theClipB->SetCacheLimits(0, 0);
@@ -187,7 +204,7 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
     theSettings.transfer = theClipA->Info().transfer;
     theSettings.preset = !theJob.preset.empty() ? theJob.preset : theSized.proxy ? "ultrafast" : "";
     theSettings.crf = theJob.crf;
-    std::unique_ptr<video::MovieWriter> theWriter = video::MovieWriter::Create(theSized.output, theSettings, outError);
+    std::unique_ptr<FrameSink> theWriter = theMakeSink(theSettings, outError);
     if (!theWriter) return false;
 
     MovieRender theRender(theSized, theObserver, theClips, *theWriter, theSettings.rate, theTotal);
@@ -206,7 +223,25 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
         return false;
     }
     if (!theRender.CopyFrames(theTailFirst, theTailEnd, outError)) return false;
-    if (!theWriter->Finish(outError)) return false;
     if (outStatistics) *outStatistics = RenderStatistics{theWriter->FramesWritten(), theSession.PluginSeconds()};
     return true;
+}
+
+bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,
+                 std::string& outError, RenderStatistics* outStatistics)
+{
+    if (!video::CheckMovieOutput(theJob.output, outError)) return false;
+    if (!theJob.replace && video::MovieOutputExists(theJob.output)) {
+        outError = "'" + theJob.output + "' exists; give -y to replace it";
+        return false;
+    }
+    std::unique_ptr<video::MovieWriter> theWriter;
+    const FrameSinkMaker theMakeSink = [&](const video::MovieSettings& theSettings,
+                                           std::string& theError) -> std::unique_ptr<FrameSink> {
+        theWriter = video::MovieWriter::Create(theJob.output, theSettings, theError);
+        if (!theWriter) return nullptr;
+        return std::make_unique<MovieFileSink>(*theWriter);
+    };
+    return RenderToSink(theMain, theJob, theMakeSink, theObserver, outError, outStatistics) &&
+           theWriter->Finish(outError);
 }

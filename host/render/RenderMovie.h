@@ -3,20 +3,24 @@
 // An Out ends on one more frame, the transition's end state, as a Cross goes on with clip B.
 #pragma once
 
+#include "FrameSink.h"
+#include "MovieWriter.h"
 #include "iMovieRecords.h"
 #include "QuickDraw.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 struct RenderJob {
     SInt32 which = 3;       // 1 Out, 2 In, 3 Cross
     float speed = 0.5f;
     bool proxy = false;
-    std::string clipA;
-    std::string clipB;      // Cross only
-    std::string output;     // its extension picks the format
-    SInt32 width = 0;       // 0: clip A's size
+    // The clips in movie order: one for Out and In, two for a Cross.
+    std::vector<std::string> clips;
+    std::string output;     // its extension picks the format; unused by RenderToSink
+    SInt32 width = 0;       // 0: the first clip's size
     SInt32 height = 0;
     // The transition's length: frames, else seconds, else what the plug-in asks for at speed.
     SInt32 frames = 0;
@@ -44,6 +48,17 @@ struct RenderStatistics {
     SInt32 frames = 0;          // written
     double pluginSeconds = 0.0; // of processor time in the plug-in's own code, not in the host's callbacks
 };
+
+// Makes the sink for a movie of theSettings (size, rate, sound, colour tags; the encoder's
+// preset and crf from the job); null with the reason.
+using FrameSinkMaker =
+    std::function<std::unique_ptr<FrameSink>(const video::MovieSettings& theSettings, std::string& outError)>;
+
+// Opens the clips, works out the movie's settings, asks theMakeSink for the sink and renders
+// the whole job into it. The sink is destroyed before the return: one that must be completed
+// (a file) refers to something its maker keeps.
+bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const FrameSinkMaker& theMakeSink,
+                  const RenderObserver& theObserver, std::string& outError, RenderStatistics* outStatistics = nullptr);
 
 // Checks the output before opening the clips; on failure nothing is left under the output name.
 bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,

@@ -85,8 +85,8 @@ TEST(Render, MoviesHoldTheClipsAroundTheEnginesTransitionAndTheSoundFollows)
         RenderJob theJob;
         theJob.which = theCase.which;
         theJob.speed = 0.0f;
-        theJob.clipA = thePathA;
-        if (theCase.which == 3) theJob.clipB = thePathB;
+        theJob.clips = {thePathA};
+        if (theCase.which == 3) theJob.clips.push_back(thePathB);
         theJob.output = theFolder.PathOf("movie" + std::to_string(theCase.which) + ".mkv");
         theJob.width = theWidth;
         theJob.height = theHeight;
