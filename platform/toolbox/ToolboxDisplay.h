@@ -10,7 +10,11 @@ extern "C" {
 // stand-in. Call it before any window is created. Builds for other processors are always headless.
 Boolean GlintUseDisplay(void);
 Boolean GlintDisplayInUse(void);
-// Why the last GlintUseDisplay failed, in words ("the X display ':99' cannot be opened").
+// The same check for a program that draws its own windows with SDL: starts SDL's video on such a
+// display and leaves the toolbox headless. False with the reason in GlintDisplayProblem.
+Boolean GlintOpenVisibleDisplay(void);
+// Why the last GlintUseDisplay or GlintOpenVisibleDisplay failed, in words ("the X display ':99'
+// cannot be opened").
 const char* GlintDisplayProblem(void);
 
 // The command whose handling ended the most recent application-modal loop that ran inside no

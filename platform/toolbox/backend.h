@@ -43,6 +43,8 @@ void PresentAll();
 // The window an input event is for.
 WindowRef InputWindow(const InputEvent& theEvent);
 
+// Starts SDL's video on a driver that shows windows to a person; false with the reason.
+bool OpenVisibleVideo(std::string& outProblem);
 // The SDL2 backend, or null with the reason when no display can be opened (or this build has none).
 Backend* OpenDisplayBackend(std::string& outProblem);
 void UseBackend(Backend* theBackend);

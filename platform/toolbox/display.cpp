@@ -24,6 +24,12 @@ Boolean GlintUseDisplay(void)
     return true;
 }
 
+Boolean GlintOpenVisibleDisplay(void)
+{
+    lgDisplayProblem.clear();
+    return OpenVisibleVideo(lgDisplayProblem);
+}
+
 Boolean GlintDisplayInUse(void)
 {
     return !CurrentBackend().IsHeadless();

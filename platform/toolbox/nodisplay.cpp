@@ -3,6 +3,12 @@
 
 namespace toolbox_internal {
 
+bool OpenVisibleVideo(std::string& outProblem)
+{
+    outProblem = "this build has no display support";
+    return false;
+}
+
 Backend* OpenDisplayBackend(std::string& outProblem)
 {
     outProblem = "this build has no display support";

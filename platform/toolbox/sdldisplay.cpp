@@ -270,10 +270,10 @@ bool InitQuietly()
 
 namespace toolbox_internal {
 
-Backend* OpenDisplayBackend(std::string& outProblem)
+bool OpenVisibleVideo(std::string& outProblem)
 {
     // Only a driver that puts a window on a screen will do: SDL's fallbacks (offscreen, dummy)
-    // would run the dialog where nobody can see or answer it.
+    // would show windows where nobody can see or answer them.
     std::vector<std::pair<const char*, std::string>> theCandidates;
     if (const char* theWayland = std::getenv("WAYLAND_DISPLAY"); theWayland && *theWayland)
         theCandidates.push_back({"wayland", std::string("Wayland display '") + theWayland + "'"});
@@ -281,25 +281,32 @@ Backend* OpenDisplayBackend(std::string& outProblem)
         theCandidates.push_back({"x11", std::string("X display '") + theX + "'"});
     if (theCandidates.empty()) {
         outProblem = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
-        return nullptr;
+        return false;
     }
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     for (const auto& [theDriver, theName] : theCandidates) {
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, theDriver, SDL_HINT_OVERRIDE);
         if (InitQuietly()) {
             const char* theCurrent = SDL_GetCurrentVideoDriver();
             if (theCurrent && std::strcmp(theCurrent, theDriver) == 0) {
-                std::atexit(SDL_Quit);
-                SDL_StartTextInput();
-                static SDLDisplay* lgDisplay = new SDLDisplay;
-                return lgDisplay;
+                static const bool lgQuitAtExit = std::atexit(SDL_Quit) == 0;
+                (void)lgQuitAtExit;
+                return true;
             }
             SDL_Quit();
         }
         if (!outProblem.empty()) outProblem += "; ";
         outProblem += "the " + theName + " cannot be opened";
     }
-    return nullptr;
+    return false;
+}
+
+Backend* OpenDisplayBackend(std::string& outProblem)
+{
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    if (!OpenVisibleVideo(outProblem)) return nullptr;
+    SDL_StartTextInput();
+    static SDLDisplay* lgDisplay = new SDLDisplay;
+    return lgDisplay;
 }
 
 } // namespace toolbox_internal

@@ -1,0 +1,84 @@
+#include "PlayMovie.h"
+
+#include "MoviePlayer.h"
+#include "PlayerSink.h"
+
+#include <cstdio>
+#include <thread>
+
+namespace play {
+
+namespace {
+
+// Frames between the render and the player: with the player's own few ahead, enough to ride
+// out an uneven render, few enough that 1080p stays within tens of megabytes.
+constexpr size_t cQueueFrames = 3;
+
+std::string NameOf(const std::string& thePath)
+{
+    const size_t theSlash = thePath.find_last_of('/');
+    return theSlash == std::string::npos ? thePath : thePath.substr(theSlash + 1);
+}
+
+std::string TitleOf(const RenderJob& theJob)
+{
+    std::string theTitle;
+    for (const std::string& theClip : theJob.clips) theTitle += (theTitle.empty() ? "" : ", ") + NameOf(theClip);
+    return theTitle;
+}
+
+} // namespace
+
+bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& outError)
+{
+    std::string theSoundProblem;
+    std::unique_ptr<SoundOutput> theSound = SoundOutput::Open(theSoundProblem);
+    PlayQueue theQueue(cQueueFrames);
+    std::thread theRender([&] {
+        RenderObserver theObserver;
+        theObserver.progress = [&](SInt32, SInt32 theTotal) { theQueue.SetTotalFrames(theTotal); };
+        const FrameSinkMaker theMakeSink = [&](const video::MovieSettings& theSettings, std::string&) {
+            theQueue.Begin(theSettings);
+            return std::make_unique<PlayerSink>(theQueue, theSettings.rate, theSettings.withAudio && theSound);
+        };
+        std::string theError;
+        const bool theRendered = RenderToSink(theMain, theJob, theMakeSink, theObserver, theError);
+        theQueue.Finish(theRendered, theError);
+    });
+
+    bool thePlayed = true;
+    video::MovieSettings theSettings;
+    bool theQuit = false;
+    while (!theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(20)) && !theQueue.HasFinished()) {
+        // Ctrl-C and the like while the clips open.
+        SDL_PumpEvents();
+        if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0) {
+            theQuit = true;
+            break;
+        }
+    }
+    if (!theQuit && theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(0))) {
+        if (theSettings.withAudio && !theSound)
+            std::fprintf(stderr, "glintweave: note: playing without sound: %s\n", theSoundProblem.c_str());
+        std::unique_ptr<PlayerWindow> theWindow =
+            PlayerWindow::Open(theSettings.width, theSettings.height, TitleOf(theJob), outError);
+        if (theWindow) {
+            MoviePlayer thePlayer(theQueue, *theWindow, theSound.get(), theSettings, TitleOf(theJob));
+            thePlayed = thePlayer.Run(outError);
+            theQuit = thePlayer.PersonQuit();
+        } else {
+            thePlayed = false;
+        }
+    }
+    // Stops a render that is still going; its next frame finds the player gone.
+    theQueue.Quit();
+    theRender.join();
+    if (!thePlayed || theQuit) return thePlayed;
+    if (theQueue.HasFailed()) {
+        outError = theQueue.Error();
+        return false;
+    }
+    return true;
+}
+
+} // namespace play
