@@ -11,6 +11,7 @@ int InfoCommand(const Arguments& theArguments);
 int RenderCommand(const Arguments& theArguments);
 int DemoCommand(const Arguments& theArguments);
 int ConfigureCommand(const Arguments& theArguments);
+int PlayCommand(const Arguments& theArguments);
 // Native builds only, beside the frei0r mixer: install, or uninstall when theRemoving.
 int InstallCommand(const Arguments& theArguments, bool theRemoving);
 

@@ -15,6 +15,7 @@ void PrintUsage(FILE* theStream)
                "  info      what the plug-in reports about its three transitions\n"
 #ifdef GLINT_WITH_VIDEO
                "  render    a movie with a transition from your clips\n"
+               "  play      the same movie in a window, in real time, without writing it\n"
                "  demo      test clips, all three transitions and a contact sheet\n"
                "  configure the transition's settings dialog on your clips\n"
 #endif
@@ -44,10 +45,12 @@ int main(int argc, char** argv)
     const std::string theCommand = argv[1];
     const Arguments theArguments(argv + 2, argv + argc);
     // The plug-in keeps its settings there but never makes the folder; the demo has its own.
-    if (theCommand == "info" || theCommand == "render" || theCommand == "configure") PrepareSettingsFolder();
+    if (theCommand == "info" || theCommand == "render" || theCommand == "play" ||
+        theCommand == "configure") PrepareSettingsFolder();
     if (theCommand == "info") return InfoCommand(theArguments);
 #ifdef GLINT_WITH_VIDEO
     if (theCommand == "render") return RenderCommand(theArguments);
+    if (theCommand == "play") return PlayCommand(theArguments);
     if (theCommand == "demo") return DemoCommand(theArguments);
     if (theCommand == "configure") return ConfigureCommand(theArguments);
 #endif

@@ -59,7 +59,7 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
     }
     if (!theQuit && theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(0))) {
         if (theSettings.withAudio && !theSound)
-            std::fprintf(stderr, "glintweave: note: playing without sound: %s\n", theSoundProblem.c_str());
+            std::fprintf(stderr, "glintweave: note: no sound device, so the movie plays silently (%s)\n", theSoundProblem.c_str());
         std::unique_ptr<PlayerWindow> theWindow =
             PlayerWindow::Open(theSettings.width, theSettings.height, TitleOf(theJob), outError);
         if (theWindow) {
