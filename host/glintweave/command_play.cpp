@@ -5,6 +5,7 @@
 #include "ToolboxDisplay.h"
 #include "renderarguments.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -33,6 +34,7 @@ std::string Usage()
 
 int PlayCommand(const Arguments& theArguments)
 {
+    const auto theStart = std::chrono::steady_clock::now();
     for (const std::string& theArgument : theArguments) {
         if (theArgument == "--help" || theArgument == "-h") {
             std::fputs(Usage().c_str(), stdout);
@@ -49,6 +51,13 @@ int PlayCommand(const Arguments& theArguments)
     if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, theError)) return Fail(theError);
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theRequest.bundlePath, theError);
     if (!theBundle) return Fail(theError);
-    if (!play::PlayMovie(theBundle->Main(), theRequest.job, theError)) return Fail("play: " + theError);
+    play::PlayStatistics theStatistics;
+    if (!play::PlayMovie(theBundle->Main(), theRequest.job, theError, &theStatistics)) return Fail("play: " + theError);
+    if (theRequest.stats) {
+        const double theWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - theStart).count();
+        std::fprintf(stderr, "play: %d frames, a movie of %.2f s, in %.2f s from start to end; the plug-in's own %.3f s "
+                             "of processor time\n",
+                     int(theStatistics.frames), theStatistics.movieSeconds, theWall, theStatistics.pluginSeconds);
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "PlayMovie.h"
 
 #include "MoviePlayer.h"
+#include "PlayClock.h"
 #include "PlayerSink.h"
 
 #include <cstdio>
@@ -29,11 +30,13 @@ std::string TitleOf(const RenderJob& theJob)
 
 } // namespace
 
-bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& outError)
+bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& outError,
+               PlayStatistics* outStatistics)
 {
     std::string theSoundProblem;
     std::unique_ptr<SoundOutput> theSound = SoundOutput::Open(theSoundProblem);
     PlayQueue theQueue(cQueueFrames);
+    RenderStatistics theStatistics;
     std::thread theRender([&] {
         RenderObserver theObserver;
         theObserver.progress = [&](SInt32, SInt32 theTotal) { theQueue.SetTotalFrames(theTotal); };
@@ -42,7 +45,7 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
             return std::make_unique<PlayerSink>(theQueue, theSettings.rate, theSettings.withAudio && theSound);
         };
         std::string theError;
-        const bool theRendered = RenderToSink(theMain, theJob, theMakeSink, theObserver, theError);
+        const bool theRendered = RenderToSink(theMain, theJob, theMakeSink, theObserver, theError, &theStatistics);
         theQueue.Finish(theRendered, theError);
     });
 
@@ -73,6 +76,11 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
     // Stops a render that is still going; its next frame finds the player gone.
     theQueue.Quit();
     theRender.join();
+    if (outStatistics) {
+        outStatistics->frames = theStatistics.frames;
+        outStatistics->movieSeconds = double(FrameStartNanoseconds(theStatistics.frames, theSettings.rate)) * 1e-9;
+        outStatistics->pluginSeconds = theStatistics.pluginSeconds;
+    }
     if (!thePlayed || theQuit) return thePlayed;
     if (theQueue.HasFailed()) {
         outError = theQueue.Error();
