@@ -120,6 +120,7 @@ bool MoviePlayer::ShowFrame(SInt64 theIndex, std::string& outError)
             mStart = Clock::now() - std::chrono::nanoseconds(FrameStartNanoseconds(theIndex, mSettings.rate));
     }
     mShown = theIndex;
+    mNewestShown = std::max(mNewestShown, theIndex);
     mAtHistoryStart = false;
     DropOldFrames();
     return true;
@@ -168,8 +169,8 @@ bool MoviePlayer::Step(int theDirection, std::string& outError)
         if (theDirection < 0 && theTarget >= 0) {
             mAtHistoryStart = true;
             if (!mToldHistory)
-                std::fprintf(stderr, "glintweave: note: Left goes back only through the last %lld frames, which "
-                                     "are kept in memory\n", static_cast<long long>(mShown - mFrames.front()->index));
+                std::fprintf(stderr, "glintweave: note: Left goes back at most %lld frames, those kept in memory\n",
+                             static_cast<long long>(mNewestShown - mFrames.front()->index));
             mToldHistory = true;
         }
         return true;

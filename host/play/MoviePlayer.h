@@ -55,6 +55,7 @@ private:
 
     std::deque<std::unique_ptr<PlayFrame>> mFrames; // kept for stepping back, shown, and ahead
     SInt64 mShown = -1;
+    SInt64 mNewestShown = -1;
     SInt64 mSoundFedUntil = 0;  // the next frame whose sound goes to the device
     SInt64 mSoundStart = 0;     // the sample of the movie the device's count starts at
     Clock::time_point mStart{}; // steady clock: when the movie's time 0 was, or would have been

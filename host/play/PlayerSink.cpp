@@ -1,6 +1,5 @@
 #include "PlayerSink.h"
 
-#include <cstring>
 #include <new>
 
 namespace play {
@@ -25,12 +24,13 @@ bool PlayerSink::AddFrame(GWorldPtr theFrame, const video::AudioBlock* theAudio,
         theCopy->width = theWidth;
         theCopy->height = theHeight;
         const size_t theRowBytes = size_t(theWidth) * 4;
-        theCopy->pixels.resize(theRowBytes * size_t(theHeight));
+        theCopy->pixels.reserve(theRowBytes * size_t(theHeight));
         const auto* theSource = reinterpret_cast<const std::uint8_t*>(GetPixBaseAddr(thePixMap));
         const SInt32 theSourceRowBytes = GetPixRowBytes(thePixMap);
-        for (SInt32 y = 0; y < theHeight; ++y)
-            std::memcpy(&theCopy->pixels[size_t(y) * theRowBytes], theSource + size_t(y) * theSourceRowBytes,
-                        theRowBytes);
+        for (SInt32 y = 0; y < theHeight; ++y) {
+            const std::uint8_t* theRow = theSource + size_t(y) * theSourceRowBytes;
+            theCopy->pixels.insert(theCopy->pixels.end(), theRow, theRow + theRowBytes);
+        }
         if (mWithSound) {
             // A block a sample off the frame's length would slowly move sound against picture.
             video::AudioBlock theSound;

@@ -87,8 +87,8 @@ import -window root "$artifacts/play-window.png"
 
 title() { xdotool getwindowname "$wid"; }
 paused_frame() { title | sed -n 's/.* - paused, frame \([0-9]*\).*/\1/p'; }
-wait_title() { # pattern: waits up to 5 s for the title to match
-  for _ in $(seq 1 50); do title | grep -q "$1" && return 0; sleep 0.1; done
+wait_title() { # pattern: waits up to 10 s for the title to match
+  for _ in $(seq 1 100); do title | grep -q "$1" && return 0; sleep 0.1; done
   fail "the title stayed '$(title)', waiting for '$1'"
 }
 xdotool key --window "$wid" space
@@ -111,11 +111,16 @@ echo "ok: space paused at frame $paused; Right and Left stepped to $((paused + 2
 
 # A square window: the picture keeps its shape, black above and below it.
 xdotool windowsize "$wid" 400 400
-sleep 0.5
-import -window "$wid" "$work/square.png"
-[ "$(convert "$work/square.png" -format '%[fx:int(255*p{200,20}.r)],%[fx:int(255*p{200,20}.g)]' info:)" = 0,0 ] &&
-  [ "$(convert "$work/square.png" -format '%[fx:int(255*(p{200,100}.r+p{200,100}.g+p{200,100}.b))]' info:)" -gt 0 ] ||
-  fail "a square window does not show the picture between black bars"
+letterboxed() {
+  [ "$(convert "$1" -format '%w,%h,%[fx:int(255*p{200,20}.r)],%[fx:int(255*p{200,20}.g)]' info:)" = 400,400,0,0 ] &&
+    [ "$(convert "$1" -format '%[fx:int(255*(p{200,100}.r+p{200,100}.g+p{200,100}.b))]' info:)" -gt 0 ]
+}
+for _ in $(seq 1 40); do
+  import -window "$wid" "$work/square.png"
+  letterboxed "$work/square.png" && break
+  sleep 0.25
+done
+letterboxed "$work/square.png" || fail "a square window does not show the picture between black bars"
 cp "$work/square.png" "$artifacts/play-square-window.png"
 echo "ok: a square window letterboxes the picture"
 
@@ -123,8 +128,8 @@ xdotool key --window "$wid" space
 wait_title ' - [0-9:.]* / 0:09.0$'
 before_q=$(title)
 xdotool key --window "$wid" q
-for _ in $(seq 1 20); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && fail "q did not quit within 2 s"
+for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && fail "q did not quit within 5 s"
 status=0
 wait $pid || status=$?
 pid=
