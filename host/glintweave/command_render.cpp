@@ -15,11 +15,13 @@ namespace {
 std::string Usage()
 {
     return std::string(
-               "usage: glintweave render --transition out|in|cross [options] CLIP [CLIP_B] -o OUTPUT\n"
+               "usage: glintweave render --transition out|in|cross [options] CLIP [CLIP...] -o OUTPUT\n"
                "\n"
-               "Renders a finished movie: for cross, clip A, the transition into clip B and the rest of B;\n"
-               "for out, clip A ending in the transition; for in, clip A starting with it. The transition's\n"
+               "Renders a finished movie: for cross, clip A, the transition into clip B and the rest of B\n"
+               "(with more clips, a transition at every cut); for out, the clips ending in the transition;\n"
+               "for in, the clips starting with it. A clip may be a still picture. The transition's\n"
                "length comes from the plug-in at the chosen speed; the sound fades at the plug-in's levels.\n"
+               "A slideshow: render --transition cross --duration 1 a.jpg b.jpg c.png -o show.mp4\n"
                "\n"
                "options:\n") +
            cRenderOptionsHelp +

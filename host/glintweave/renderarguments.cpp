@@ -9,18 +9,25 @@
 #include <cstdlib>
 
 const char* const cRenderOptionsHelp =
-    "  --transition out|in|cross  which transition (cross takes two clips, out and in one)\n"
+    "  --transition out|in|cross  which transition: cross at every cut between two clips or more;\n"
+    "                             in opens the movie on the first clip and out closes it on the\n"
+    "                             last, the clips between joined by plain cuts\n"
     "  --speed S                  0 (short) to 1 (long), default 0.5\n"
     "  --frames N                 the transition's length in frames (1 or more), instead of --speed\n"
     "  --duration SECONDS         the transition's length in seconds, instead of --speed\n"
     "  --at SECONDS               where in the first clip the transition starts; default: out and\n"
-    "                             cross end with the clip, in starts with it\n"
+    "                             cross end with the clip, in starts with it (only with a single\n"
+    "                             transition: one clip, or two for cross)\n"
+    "  --still-duration SECONDS   how long a still picture (PNG, JPEG) among the clips lasts,\n"
+    "                             default 3; it is fitted into the frame on black, and silent\n"
     "  --fill COLOUR              the fill colour of out and in: #RRGGBB or a CSS colour name\n"
     "  --region L,R,T,B           the part of the frame that dissolves, as fractions of its width\n"
     "                             and height (0,1,0,1 is the whole frame)\n"
     "                             --fill and --region hold for this render only: the saved\n"
     "                             settings are used for the rest and never changed\n"
-    "  --size WxH                 output size, default the first clip's\n"
+    "  --size WxH                 output size, default the first moving clip's (a movie of stills\n"
+    "                             only: the first still's, within 1920x1080; 25 frames a second);\n"
+    "                             a clip of another shape is fitted inside the frame on black\n"
     "  --proxy                    a quick proxy: half the size each way, quickly scaled and\n"
     "                             encoded; the plug-in mixes no sound into a proxy's transition\n"
     "  --bundle PATH              the plug-in bundle to load\n"
@@ -69,7 +76,7 @@ bool IsOutputOption(const std::string& theOption)
 
 bool IsValueOption(const std::string& theOption)
 {
-    for (const char* theName : {"--size", "--frames", "--duration", "--at", "--fill", "--region"})
+    for (const char* theName : {"--size", "--frames", "--duration", "--at", "--still-duration", "--fill", "--region"})
         if (theOption == theName) return true;
     return IsOutputOption(theOption);
 }
@@ -111,6 +118,9 @@ bool TakeValueOption(const std::string& theOption, const std::string& theValue, 
     } else if (theOption == "--at") {
         if (ParseSeconds(theValue, ioJob.at)) return true;
         outError = "--at takes a number of seconds from 0, not '" + theValue + "'";
+    } else if (theOption == "--still-duration") {
+        if (ParseSeconds(theValue, ioJob.stillSeconds) && ioJob.stillSeconds > 0.0) return true;
+        outError = "--still-duration takes a number of seconds above 0, not '" + theValue + "'";
     } else if (theOption == "--fill") {
         Colour8 theColour{};
         if (ParseColour(theValue, theColour)) {
@@ -237,8 +247,16 @@ bool ParseRenderArguments(const Arguments& theArguments, bool theWantsOutput, Re
             theClips.push_back(theArgument);
         }
     }
-    std::string theClipA, theClipB;
-    if (!TakeTransitionClips(theCommand, theRequest.job.which, theClips, theClipA, theClipB, outError)) return false;
+    const int theWhich = theRequest.job.which;
+    if (theWhich <= 0) {
+        outError = theCommand + ": --transition out|in|cross is missing (see glintweave " + theCommand + " --help)";
+        return false;
+    }
+    if (theClips.size() < (theWhich == 3 ? 2u : 1u)) {
+        outError = theCommand + ": " + (theWhich == 3 ? "cross takes two clips or more" : "out and in take a clip") +
+                   ", not " + std::to_string(theClips.size());
+        return false;
+    }
     theRequest.job.clips = theClips;
     return !theWantsOutput || CheckOutput(theRequest.job, outError);
 }

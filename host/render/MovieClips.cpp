@@ -3,11 +3,11 @@
 video::FrameSource* MovieClips::ClipOf(SInt32 theFrameNumber, SInt32& outClipFrame, std::string& outError)
 {
     if (theFrameNumber >= 0 && theFrameNumber < ClipALength()) {
-        outClipFrame = lgAFirst + theFrameNumber;
+        outClipFrame = lgClipA.Info().still ? 0 : lgAFirst + theFrameNumber;
         return &lgClipA;
     }
     if (lgClipB && theFrameNumber >= ClipALength() && theFrameNumber < ClipALength() + ClipBLength()) {
-        outClipFrame = theFrameNumber - ClipALength();
+        outClipFrame = lgClipB->Info().still ? 0 : theFrameNumber - ClipALength();
         return lgClipB;
     }
     outError = "no frame " + std::to_string(theFrameNumber) + " in the movie";
@@ -25,24 +25,26 @@ bool MovieClips::GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudi
 {
     SInt32 theClipFrame = 0;
     video::FrameSource* theClip = ClipOf(theFrameNumber, theClipFrame, outError);
-    return theClip && theClip->GetFrameAudio(theClipFrame, outAudio, outError);
+    if (!theClip) return false;
+    // A still has no sound; its silence is as long as the frame's place in the movie.
+    if (theClip->Info().still) theClipFrame = theFrameNumber - (theClip == &lgClipA ? 0 : ClipALength());
+    return theClip->GetFrameAudio(theClipFrame, outAudio, outError);
 }
 
-namespace {
-
-// theRate {0, 0}: the clip's own.
 std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, video::FrameRate theRate,
                                                   std::string& outError)
 {
     std::unique_ptr<video::FrameSource> theClip = video::FrameSource::Open(thePath, theRate, outError);
-    if (theClip && theClip->Info().frameCount <= 0) {
+    if (!theClip) return nullptr;
+    if (theClip->Info().frameCount <= 0) {
         outError = thePath + ": the clip has no frames";
         return nullptr;
     }
+    theClip->SetFitting(true);
+    // A still's one picture, scaled, is kept for every frame it shows.
+    if (theClip->Info().still) theClip->SetCacheLimits(1, 0);
     return theClip;
 }
-
-} // namespace
 
 bool OpenTransitionClips(SInt32 theWhich, const std::string& thePathA, const std::string& thePathB,
                          std::unique_ptr<video::FrameSource>& outClipA, std::unique_ptr<video::FrameSource>& outClipB,

@@ -1,4 +1,5 @@
-// The host's frames from real movie files: clip A, then clip B (absent for Out and In).
+// The host's frames from real movie files: clip A, then clip B (absent for Out and In). A still
+// picture is a clip of its own length, the same picture in every frame, silent.
 #pragma once
 
 #include "ClipFrames.h"
@@ -8,9 +9,13 @@
 
 class MovieClips : public ClipFrames {
 public:
-    MovieClips(video::FrameSource& theClipA, video::FrameSource* theClipB) : lgClipA(theClipA), lgClipB(theClipB) {}
+    // theStillFrames: how many frames a still picture lasts.
+    MovieClips(video::FrameSource& theClipA, video::FrameSource* theClipB, SInt32 theStillFrames = 1)
+        : lgClipA(theClipA), lgClipB(theClipB), lgStillFrames(theStillFrames), lgAEnd(LengthOf(theClipA))
+    {
+    }
     SInt32 ClipALength() const override { return lgAEnd - lgAFirst; }
-    SInt32 ClipBLength() const override { return lgClipB ? lgClipB->Info().frameCount : 0; }
+    SInt32 ClipBLength() const override { return lgClipB ? LengthOf(*lgClipB) : 0; }
     bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;
     void SetQuickFrames(bool theQuick) override
     {
@@ -27,14 +32,25 @@ public:
     bool GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudio, std::string& outError);
 
 private:
+    SInt32 LengthOf(const video::FrameSource& theClip) const
+    {
+        return theClip.Info().still ? lgStillFrames : theClip.Info().frameCount;
+    }
     // The clip holding a movie frame and the frame's number in it; null past the end.
     video::FrameSource* ClipOf(SInt32 theFrameNumber, SInt32& outClipFrame, std::string& outError);
 
     video::FrameSource& lgClipA;
     video::FrameSource* lgClipB;
+    SInt32 lgStillFrames;
     SInt32 lgAFirst = 0;
-    SInt32 lgAEnd = lgClipA.Info().frameCount;
+    SInt32 lgAEnd;
 };
+
+// Opens a clip as movies use it: conformed to theRate ({0, 0}: its own), fitted into frames of
+// another shape, a still decoded once and kept. False with the reason when it cannot be read
+// or has no frames.
+std::unique_ptr<video::FrameSource> OpenMovieClip(const std::string& thePath, video::FrameRate theRate,
+                                                  std::string& outError);
 
 // The clips of transition theWhich, each with at least one frame: clip A, and clip B for a
 // Cross, conformed to clip A's frame rate; false with the reason.

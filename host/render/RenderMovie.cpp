@@ -4,122 +4,104 @@
 #include "FrameSource.h"
 #include "MovieClips.h"
 #include "MovieWriter.h"
+#include "RenderPlan.h"
 #include "TransitionRun.h"
 
-#include <algorithm>
-#include <climits>
-#include <cmath>
-#include <cstdio>
 #include <memory>
 
 namespace {
-
-constexpr SInt32 cLargestSide = 8192;
 
 struct GWorldDeleter {
     void operator()(OpaqueGrafPort* theWorld) const { DisposeGWorld(theWorld); }
 };
 
+// Hands the movie's frames to the sink in order, with their sound, and counts them.
 class MovieRender {
 public:
-    MovieRender(const RenderJob& theJob, const RenderObserver& theObserver, MovieClips& theClips,
-                FrameSink& theWriter, video::FrameRate theRate, SInt32 theTotal)
-        : lgJob(theJob), lgObserver(theObserver), lgClips(theClips), lgWriter(theWriter), lgRate(theRate),
-          lgTotal(theTotal)
+    MovieRender(const RenderPlan& thePlan, const RenderObserver& theObserver, FrameSink& theSink, bool theProxy)
+        : lgPlan(thePlan), lgObserver(theObserver), lgSink(theSink), lgProxy(theProxy)
     {
     }
 
-    // Copies movie frames [theFirst, theEnd) as they are, with their sound at full level.
-    bool CopyFrames(SInt32 theFirst, SInt32 theEnd, std::string& outError)
+    // Copies frames [theFirst, theEnd) of theClips as they are, with their sound at full level.
+    bool CopyFrames(MovieClips& theClips, SInt32 theFirst, SInt32 theEnd, std::string& outError)
     {
         if (theFirst >= theEnd) return true;
         if (!lgCopy) {
-            Rect theBounds{0, 0, SInt16(lgJob.height), SInt16(lgJob.width)};
+            const SInt32 theWidth = lgPlan.settings.width, theHeight = lgPlan.settings.height;
+            Rect theBounds{0, 0, SInt16(theHeight), SInt16(theWidth)};
             GWorldPtr theWorld = nullptr;
             if (NewGWorld(&theWorld, 32, &theBounds, nullptr, nullptr, 0) != noErr || !theWorld) {
-                outError = "out of memory for a frame of " + std::to_string(lgJob.width) + "x" +
-                           std::to_string(lgJob.height);
+                outError = "out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
                 return false;
             }
             lgCopy.reset(theWorld);
         }
-        lgClips.SetQuickFrames(lgJob.proxy);
+        theClips.SetQuickFrames(lgProxy);
         video::AudioBlock theAudio;
         for (SInt32 theFrame = theFirst; theFrame < theEnd; ++theFrame) {
-            if (!lgClips.DrawFrame(theFrame, lgCopy.get(), outError)) return false;
-            if (lgWriter.CarriesAudio() && !lgClips.GetFrameAudio(theFrame, theAudio, outError)) return false;
-            if (!Write(lgCopy.get(), lgWriter.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
+            if (!theClips.DrawFrame(theFrame, lgCopy.get(), outError)) return false;
+            if (lgSink.CarriesAudio() && !theClips.GetFrameAudio(theFrame, theAudio, outError)) return false;
+            if (!Write(lgCopy.get(), lgSink.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
         }
         return true;
     }
 
-    // One rendered transition frame; its sound is what the plug-in mixed for it.
-    bool WriteTransitionFrame(const HostSession& theSession, GWorldPtr theFrame, std::string& outError)
+    // Runs the plug-in's transition on the two clips around a cut (or the one clip of an In or
+    // an Out), writing each frame with the sound the plug-in mixed for it.
+    bool RunTransitionOf(HYPluginMainProc theMain, MovieClips& theClips, const TransitionPlan& thePlan,
+                         std::string& outError)
     {
-        video::AudioBlock theMix;
-        if (lgWriter.CarriesAudio()) {
-            theMix.samples.assign(size_t(video::AudioSamplesInFrame(lgWriter.FramesWritten(), lgRate)) *
-                                      video::cAudioChannels,
-                                  0.0f);
-            video::AudioBlock theSound;
-            const std::vector<AudioMix>& theMixes = theSession.AudioMixes();
-            for (; lgMixesDone < theMixes.size(); ++lgMixesDone) {
-                if (!lgClips.GetFrameAudio(theMixes[lgMixesDone].frameNumber, theSound, outError)) return false;
-                video::AddAudioAtLevel(theMix, theSound, theMixes[lgMixesDone].level);
-            }
-            video::LimitAudio(theMix);
-        }
-        return Write(theFrame, lgWriter.CarriesAudio() ? &theMix : nullptr, outError);
+        HostSession theSession(theMain, theClips);
+        size_t theMixesDone = 0;
+        std::string theSinkError;
+        const SInt32 theCount = lgPlan.transitionFrames;
+        const bool theRan = RunTransition(
+            theSession, thePlan,
+            [&](SInt32 theIndex, GWorldPtr theFrame) {
+                if (lgObserver.transitionFrame) lgObserver.transitionFrame(theIndex, theCount, theFrame);
+                const std::vector<AudioMix>& theMixes = theSession.AudioMixes();
+                video::AudioBlock theMix;
+                if (theIndex < theCount && lgSink.CarriesAudio()) {
+                    theMix.samples.assign(
+                        size_t(video::AudioSamplesInFrame(lgSink.FramesWritten(), lgPlan.settings.rate)) *
+                            video::cAudioChannels,
+                        0.0f);
+                    video::AudioBlock theSound;
+                    for (; theMixesDone < theMixes.size(); ++theMixesDone) {
+                        if (!theClips.GetFrameAudio(theMixes[theMixesDone].frameNumber, theSound, theSinkError))
+                            return false;
+                        video::AddAudioAtLevel(theMix, theSound, theMixes[theMixesDone].level);
+                    }
+                    video::LimitAudio(theMix);
+                }
+                // Out's end state is silent: the sound has faded out by then.
+                theMixesDone = theMixes.size();
+                return Write(theFrame, lgSink.CarriesAudio() ? &theMix : nullptr, theSinkError);
+            },
+            outError);
+        lgPluginSeconds += theSession.PluginSeconds();
+        if (!theRan && !theSinkError.empty()) outError = theSinkError;
+        return theRan;
     }
 
-    // Out's end state: the sound has faded out by then.
-    bool WriteEndFrame(const HostSession& theSession, GWorldPtr theFrame, std::string& outError)
-    {
-        lgMixesDone = theSession.AudioMixes().size();
-        video::AudioBlock theSilence;
-        return Write(theFrame, lgWriter.CarriesAudio() ? &theSilence : nullptr, outError);
-    }
+    double PluginSeconds() const { return lgPluginSeconds; }
 
 private:
     bool Write(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError)
     {
-        if (!lgWriter.AddFrame(theFrame, theAudio, outError)) return false;
-        if (lgObserver.progress) lgObserver.progress(lgWriter.FramesWritten(), lgTotal);
+        if (!lgSink.AddFrame(theFrame, theAudio, outError)) return false;
+        if (lgObserver.progress) lgObserver.progress(lgSink.FramesWritten(), lgPlan.totalFrames);
         return true;
     }
 
-    const RenderJob& lgJob;
+    const RenderPlan& lgPlan;
     const RenderObserver& lgObserver;
-    MovieClips& lgClips;
-    FrameSink& lgWriter;
-    video::FrameRate lgRate;
-    SInt32 lgTotal;
-    size_t lgMixesDone = 0;
+    FrameSink& lgSink;
+    bool lgProxy;
+    double lgPluginSeconds = 0.0;
     std::unique_ptr<OpaqueGrafPort, GWorldDeleter> lgCopy;
 };
-
-SInt32 SecondsToFrames(double theSeconds, video::FrameRate theRate)
-{
-    return SInt32(std::min(std::llround(theSeconds * theRate.num / theRate.den), (long long)(INT32_MAX / 2)));
-}
-
-// Trims clip A so that the transition starts at its frame theStart.
-bool PlaceTransition(MovieClips& theClips, const TransitionLayout& theLayout, SInt32 theStart, double theSeconds,
-                     std::string& outError)
-{
-    const SInt32 theLength = theClips.ClipALength();
-    if (theStart + theLayout.frameCount > theLength) {
-        char theText[160];
-        std::snprintf(theText, sizeof theText,
-                      "--at %.3g: the first clip has %d frames; a transition of %d frames from frame %d runs past its end",
-                      theSeconds, int(theLength), int(theLayout.frameCount), int(theStart));
-        outError = theText;
-        return false;
-    }
-    if (theLayout.pluginType == kPluginTransitionBeforeType) theClips.TrimClipA(theStart, theLength);
-    else theClips.TrimClipA(0, theStart + theLayout.frameCount);
-    return true;
-}
 
 // A movie file as a sink; the writer stays with the caller, who finishes it.
 class MovieFileSink : public FrameSink {
@@ -141,89 +123,54 @@ private:
 bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const FrameSinkMaker& theMakeSink,
                   const RenderObserver& theObserver, std::string& outError, RenderStatistics* outStatistics)
 {
-    std::unique_ptr<video::FrameSource> theClipA, theClipB;
-    const std::string theNone;
-    if (theJob.clips.empty()) {
-        outError = "no clips to render";
-        return false;
-    }
-    if (!OpenTransitionClips(theJob.which, theJob.clips[0], theJob.clips.size() > 1 ? theJob.clips[1] : theNone,
-                             theClipA, theClipB, outError))
-        return false;
-    // Every frame is asked for once: a cache would only cost a copy of each.
-    theClipA->SetCacheLimits(0, 0);
-    if (theClipB) theClipB->SetCacheLimits(0, 0);
+    RenderPlan thePlan;
+    if (!PlanRender(theMain, theJob, thePlan, outError)) return false;
+    std::unique_ptr<FrameSink> theSink = theMakeSink(thePlan.settings, outError);
+    if (!theSink) return false;
 
-    RenderJob theSized = theJob;
-    if (theSized.width <= 0 || theSized.height <= 0) {
-        theSized.width = theClipA->Info().width;
-        theSized.height = theClipA->Info().height;
+    MovieRender theRender(thePlan, theObserver, *theSink, theJob.proxy);
+    const TransitionPlan theTransition{theJob.which,
+                                       theJob.speed,
+                                       SInt16(thePlan.settings.width),
+                                       SInt16(thePlan.settings.height),
+                                       theJob.proxy,
+                                       true,
+                                       thePlan.transitionFrames};
+    const size_t theCount = theJob.clips.size();
+    const SInt32 theLength = thePlan.transitionFrames;
+    // Each clip is opened when its turn comes and closed when it is done: at most the two
+    // around a cut are open.
+    const auto theOpen = [&](size_t theIndex) {
+        const video::FrameRate theRate = theIndex == thePlan.firstMoving ? video::FrameRate{0, 0} : thePlan.settings.rate;
+        std::unique_ptr<video::FrameSource> theClip = OpenMovieClip(theJob.clips[theIndex], theRate, outError);
+        if (theClip && !theClip->Info().still) theClip->SetCacheLimits(0, 0); // every frame is asked for once
+        return theClip;
+    };
+    std::unique_ptr<video::FrameSource> theCurrent = theOpen(0);
+    if (!theCurrent) return false;
+    for (size_t i = 0; i < theCount; ++i) {
+        const bool theTransitionHere = theJob.which == 3 ? i + 1 < theCount : theJob.which == 2 ? i == 0 : i + 1 == theCount;
+        // A Cross showed the head of this clip in the transition before it.
+        const SInt32 theFirst = theJob.which == 3 && i > 0 ? theLength : 0;
+        std::unique_ptr<video::FrameSource> theNext;
+        if (theTransitionHere && theJob.which == 3 && !(theNext = theOpen(i + 1))) return false;
+        MovieClips theClips(*theCurrent, theNext.get(), thePlan.stillFrames);
+        if (i == 0) theClips.TrimClipA(thePlan.firstOfA, thePlan.endOfA);
+        const SInt32 theEnd = theClips.ClipALength();
+        if (!theTransitionHere) {
+            if (!theRender.CopyFrames(theClips, theFirst, theEnd, outError)) return false;
+        } else if (theJob.which == 2) {
+            if (!theRender.RunTransitionOf(theMain, theClips, theTransition, outError)) return false;
+            if (!theRender.CopyFrames(theClips, theLength, theEnd, outError)) return false;
+        } else {
+            if (!theRender.CopyFrames(theClips, theFirst, theEnd - theLength, outError)) return false;
+            if (!theRender.RunTransitionOf(theMain, theClips, theTransition, outError)) return false;
+        }
+        theCurrent.reset();
+        if (theNext) theCurrent = std::move(theNext);
+        else if (i + 1 < theCount && !(theCurrent = theOpen(i + 1))) return false;
     }
-    if (theSized.proxy) {
-        theSized.width = std::max<SInt32>(2, theSized.width / 2);
-        theSized.height = std::max<SInt32>(2, theSized.height / 2);
-    }
-    if (theSized.width > cLargestSide || theSized.height > cLargestSide) {
-        outError = "frames larger than " + std::to_string(cLargestSide) + " pixels a side are not supported";
-        return false;
-    }
-
-    MovieClips theClips(*theClipA, theClipB.get());
-    HostSession theSession(theMain, theClips);
-    TransitionPlan thePlan{theSized.which, theSized.speed, SInt16(theSized.width), SInt16(theSized.height),
-                           theSized.proxy, true};
-    const video::FrameRate theRate = theClipA->Info().rate;
-    if (theJob.frames > 0) thePlan.frames = theJob.frames;
-    else if (theJob.seconds > 0.0) thePlan.frames = std::max<SInt32>(1, SecondsToFrames(theJob.seconds, theRate));
-    TransitionLayout theLayout;
-    if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
-    if (theJob.at >= 0.0 && !PlaceTransition(theClips, theLayout, SecondsToFrames(theJob.at, theRate), theJob.at, outError))
-        return false;
-    if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
-    const SInt32 theCount = theLayout.frameCount;
-    const SInt32 theLengthA = theClips.ClipALength();
-
-    // Before the transition: clip A up to it. After: the rest of clip B (Cross) or of clip A (In).
-    SInt32 theTailFirst = 0, theTailEnd = 0;
-    if (theLayout.pluginType == kPluginTransitionBetweenType) {
-        theTailFirst = theLengthA + theCount;
-        theTailEnd = theLengthA + theClips.ClipBLength();
-    } else if (theLayout.pluginType == kPluginTransitionBeforeType) {
-        theTailFirst = theCount;
-        theTailEnd = theLengthA;
-    }
-    const bool theEndState = theLayout.pluginType == kPluginTransitionAfterType;
-    const SInt32 theTotal = theLayout.startFrame + theCount + (theEndState ? 1 : 0) + (theTailEnd - theTailFirst);
-
-    video::MovieSettings theSettings;
-    theSettings.width = theSized.width;
-    theSettings.height = theSized.height;
-    theSettings.rate = theClipA->Info().rate;
-    theSettings.withAudio = theClipA->Info().hasAudio || (theClipB && theClipB->Info().hasAudio);
-    theSettings.primaries = theClipA->Info().primaries;
-    theSettings.transfer = theClipA->Info().transfer;
-    theSettings.preset = !theJob.preset.empty() ? theJob.preset : theSized.proxy ? "ultrafast" : "";
-    theSettings.crf = theJob.crf;
-    std::unique_ptr<FrameSink> theWriter = theMakeSink(theSettings, outError);
-    if (!theWriter) return false;
-
-    MovieRender theRender(theSized, theObserver, theClips, *theWriter, theSettings.rate, theTotal);
-    if (!theRender.CopyFrames(0, theLayout.startFrame, outError)) return false;
-    std::string theSinkError;
-    const bool theRan = RunTransition(
-        theSession, thePlan,
-        [&](SInt32 theIndex, GWorldPtr theFrame) {
-            if (theObserver.transitionFrame) theObserver.transitionFrame(theIndex, theCount, theFrame);
-            return theIndex < theCount ? theRender.WriteTransitionFrame(theSession, theFrame, theSinkError)
-                                       : theRender.WriteEndFrame(theSession, theFrame, theSinkError);
-        },
-        outError);
-    if (!theRan) {
-        if (!theSinkError.empty()) outError = theSinkError;
-        return false;
-    }
-    if (!theRender.CopyFrames(theTailFirst, theTailEnd, outError)) return false;
-    if (outStatistics) *outStatistics = RenderStatistics{theWriter->FramesWritten(), theSession.PluginSeconds()};
+    if (outStatistics) *outStatistics = RenderStatistics{theSink->FramesWritten(), theRender.PluginSeconds()};
     return true;
 }
 

@@ -1,6 +1,9 @@
-// A finished movie from real clips: clip A up to the transition, the plug-in's transition, then
-// the rest (of clip B for Cross, of clip A for In), with the sound mixed at the plug-in's levels.
-// An Out ends on one more frame, the transition's end state, as a Cross goes on with clip B.
+// A finished movie from real clips, with the sound mixed at the plug-in's levels. A Cross goes
+// at every cut: clip A up to the transition, the plug-in's transition into clip B, B up to the
+// next transition, and so on to the rest of the last clip; each transition is a run of the
+// plug-in of its own on the two clips around the cut. An In opens the movie on the first clip
+// and an Out closes it on the last, the clips between joined by plain cuts; an Out ends on one
+// more frame, the transition's end state, as a Cross goes on with clip B.
 #pragma once
 
 #include "FrameSink.h"
@@ -17,17 +20,19 @@ struct RenderJob {
     SInt32 which = 3;       // 1 Out, 2 In, 3 Cross
     float speed = 0.5f;
     bool proxy = false;
-    // The clips in movie order: one for Out and In, two for a Cross.
+    // The clips in movie order: one or more for Out and In, two or more for a Cross. A still
+    // picture among them lasts stillSeconds.
     std::vector<std::string> clips;
+    double stillSeconds = 3.0;
     std::string output;     // its extension picks the format; unused by RenderToSink
-    SInt32 width = 0;       // 0: the first clip's size
+    SInt32 width = 0;       // 0: the first moving clip's size (see PlanRender)
     SInt32 height = 0;
     // The transition's length: frames, else seconds, else what the plug-in asks for at speed.
     SInt32 frames = 0;
     double seconds = 0.0;
     // Where in clip A the transition starts, in seconds; below 0 so that it ends with the clip
     // (Out, Cross) or starts with it (In). An In there starts the movie; an Out or a Cross ends
-    // clip A's part of it.
+    // clip A's part of it. Only for a single transition: one clip, or two for a Cross.
     double at = -1.0;
     bool replace = false;   // an existing output is replaced only when set
     // .mp4: x264's preset and constant rate factor; empty and -1 for the writer's own.

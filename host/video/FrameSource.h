@@ -33,7 +33,8 @@ public:
 
     const ClipInfo& Info() const noexcept;
 
-    // Draws frame theFrame scaled to the whole of theDestination, a 32-bit GWorld of any size.
+    // Draws frame theFrame scaled to the whole of theDestination, a 32-bit GWorld of any size;
+    // fitted, when SetFitting is on.
     bool DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept;
 
     // The sound during frame theFrame: AudioSamplesInFrame(theFrame, Info().rate) stereo samples
@@ -45,6 +46,11 @@ public:
     // No frames keeps none: a reader that asks for each frame once then scales it straight into
     // the GWorld.
     void SetCacheLimits(SInt32 theFrames, SInt64 theBytes) noexcept;
+
+    // From now on a picture of another shape than the destination (by its pixels' aspect too)
+    // is drawn as large as fits, centred, on black, rather than stretched. A shape within 1 % of
+    // the destination's still fills it: a line of black would show more than the stretch.
+    void SetFitting(bool theFitting) noexcept;
 
     // Scaling from now on quick (bilinear at its fastest) rather than smooth: for proxies.
     void SetQuickScaling(bool theQuick) noexcept;

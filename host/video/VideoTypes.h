@@ -23,6 +23,11 @@ struct ClipInfo {
     // AVColorTransferCharacteristic numbers; 2 for untagged).
     int primaries = 2;
     int transfer = 2;
+    // The shape of a pixel, width to height (8:9 for NTSC DV); 1:1 where the file gives none.
+    SInt32 pixelAspectNum = 1;
+    SInt32 pixelAspectDen = 1;
+    // The file holds a single picture (a photo, or a movie of one frame).
+    bool still = false;
     std::string description; // one line for people: container, codecs, size, rate, length
 };
 

@@ -6,6 +6,7 @@
 #include "framescaler.h"
 #include "mediainput.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,51 @@ constexpr SInt64 cSeekCostFrames = 2;
 constexpr SInt64 cForwardWithoutIndex = 64;
 // Seeks that land past their target before the reader starts over from the top of the file.
 constexpr int cMaxLateLandings = 6;
+
+// Where a picture of theInfo's shape goes in a destination of theWidth x theHeight, with
+// FrameSource::SetFitting.
+ArgbPixels FittedTarget(const ArgbPixels& theWhole, const ClipInfo& theInfo)
+{
+    const SInt64 theShownWidth = SInt64(theInfo.width) * theInfo.pixelAspectNum;
+    const SInt64 theShownHeight = SInt64(theInfo.height) * theInfo.pixelAspectDen;
+    if (theShownWidth <= 0 || theShownHeight <= 0) return theWhole;
+    SInt64 theWidth = theWhole.width, theHeight = theWhole.height;
+    // Rounded to the nearest pixel, in whole numbers so that every machine agrees.
+    if (theShownWidth * theWhole.height > theShownHeight * theWhole.width)
+        theHeight = (2 * theWhole.width * theShownHeight + theShownWidth) / (2 * theShownWidth);
+    else
+        theWidth = (2 * theWhole.height * theShownWidth + theShownHeight) / (2 * theShownHeight);
+    if ((theWhole.width - theWidth) * 100 < theWhole.width && (theWhole.height - theHeight) * 100 < theWhole.height)
+        return theWhole;
+    ArgbPixels theFitted = theWhole;
+    theFitted.width = int(std::max<SInt64>(1, theWidth));
+    theFitted.height = int(std::max<SInt64>(1, theHeight));
+    theFitted.base += SInt64((theWhole.height - theFitted.height) / 2) * theWhole.rowBytes +
+                      SInt64((theWhole.width - theFitted.width) / 2) * 4;
+    return theFitted;
+}
+
+// Opaque black wherever theWhole is not theInside.
+void FillAround(const ArgbPixels& theWhole, const ArgbPixels& theInside)
+{
+    const SInt64 theOffset = theInside.base - theWhole.base;
+    const int theTop = int(theOffset / theWhole.rowBytes), theLeft = int(theOffset % theWhole.rowBytes / 4);
+    const auto theFill = [](uint8_t* theStart, int thePixels) {
+        for (int i = 0; i < thePixels; ++i) {
+            theStart[4 * i] = 0xFF;
+            std::memset(theStart + 4 * i + 1, 0, 3);
+        }
+    };
+    for (int theRow = 0; theRow < theWhole.height; ++theRow) {
+        uint8_t* theLine = theWhole.base + SInt64(theRow) * theWhole.rowBytes;
+        if (theRow < theTop || theRow >= theTop + theInside.height) {
+            theFill(theLine, theWhole.width);
+        } else {
+            theFill(theLine, theLeft);
+            theFill(theLine + 4 * size_t(theLeft + theInside.width), theWhole.width - theLeft - theInside.width);
+        }
+    }
+}
 
 std::string RateText(FrameRate theRate)
 {
@@ -47,6 +93,7 @@ struct FrameSource::State {
     FrameCache cache;
     std::unique_ptr<AudioTrack> audio;
     Statistics statistics;
+    bool fitting = false;
 
     // The latest picture decoded at or before the last frame asked for, and one decoded past it.
     FramePtr held;
@@ -105,6 +152,12 @@ bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std
     info.frameCount = static_cast<SInt32>(theCount);
     info.primaries = theFirst->color_primaries;
     info.transfer = theFirst->color_trc;
+    const AVRational theAspect = av_guess_sample_aspect_ratio(input.Format(), input.Stream(), const_cast<AVFrame*>(theFirst));
+    if (theAspect.num > 0 && theAspect.den > 0) {
+        info.pixelAspectNum = theAspect.num;
+        info.pixelAspectDen = theAspect.den;
+    }
+    info.still = theOwnCount == 1;
     const AVCodec* theAudioCodec = nullptr;
     info.hasAudio = av_find_best_stream(input.Format(), AVMEDIA_TYPE_AUDIO, -1, -1, &theAudioCodec, 0) >= 0;
     info.description = Describe(theOwnRate, theOwnCount);
@@ -331,9 +384,9 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         }
         Rect theBounds;
         GetPixBounds(thePixMap, &theBounds);
-        int theWidth = theBounds.right - theBounds.left;
-        int theHeight = theBounds.bottom - theBounds.top;
-        if (theWidth <= 0 || theHeight <= 0) {
+        const int theWholeWidth = theBounds.right - theBounds.left;
+        const int theWholeHeight = theBounds.bottom - theBounds.top;
+        if (theWholeWidth <= 0 || theWholeHeight <= 0) {
             theError = "Cannot draw a frame into an empty GWorld";
             return false;
         }
@@ -342,8 +395,12 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
                        ", which has frames 0 to " + std::to_string(theState.info.frameCount - 1);
             return false;
         }
-        const ArgbPixels theTarget{reinterpret_cast<uint8_t*>(GetPixBaseAddr(thePixMap)), GetPixRowBytes(thePixMap),
-                                   theWidth, theHeight};
+        const ArgbPixels theWhole{reinterpret_cast<uint8_t*>(GetPixBaseAddr(thePixMap)), GetPixRowBytes(thePixMap),
+                                  theWholeWidth, theWholeHeight};
+        const ArgbPixels theTarget = theState.fitting ? FittedTarget(theWhole, theState.info) : theWhole;
+        if (theTarget.base != theWhole.base || theTarget.width != theWhole.width || theTarget.height != theWhole.height)
+            FillAround(theWhole, theTarget);
+        const int theWidth = theTarget.width, theHeight = theTarget.height;
         const ArgbPixels* thePixels = theState.cache.Find(theFrame, theWidth, theHeight);
         if (thePixels) {
             ++theState.statistics.cacheHits;
@@ -404,6 +461,11 @@ void FrameSource::SetCacheLimits(SInt32 theFrames, SInt64 theBytes) noexcept
     } catch (const std::bad_alloc&) {
         // The old limits stay; the cache is only emptied.
     }
+}
+
+void FrameSource::SetFitting(bool theFitting) noexcept
+{
+    mState->fitting = theFitting;
 }
 
 void FrameSource::SetQuickScaling(bool theQuick) noexcept

@@ -133,20 +133,39 @@ TEST(RenderBadInput, InputsThatCannotBeReadTwiceAreRefusedByKind)
     ExpectRefused(theFolder, "render --transition cross --speed 0 a.mp4 clips -o out.mp4", "'clips': it is a folder");
 }
 
-TEST(RenderBadInput, StillsAreOneFrameWhateverTheirKind)
+// Each clip must hold the transitions at its ends; the line names the clip and its frames. Stills
+// are found by what they hold, whatever their name, and last --still-duration.
+TEST(RenderBadInput, AClipTooShortForItsTransitionsIsNamed)
 {
     TemporaryFolder theFolder;
-    MakeClip(theFolder, "a.mp4");
+    MakeClip(theFolder, "a.mp4"); // 20 frames at 10 a second; --speed 0 makes transitions of 10
+    video::SyntheticClip theShort = SmallClip();
+    theShort.frameCount = 15;
+    MakeClip(theFolder, "short.mp4", theShort);
     // A progressive JPEG, as the web has them, which FFmpeg reads as a one-picture sequence.
     const std::string theMake = "cd " + theFolder.Path() +
                                 " && ffmpeg -v error -f lavfi -i testsrc2=size=64x48 -frames:v 1 still.png" +
-                                " && convert still.png -interlace Plane still.jpg";
+                                " && convert still.png -interlace Plane still.jpg && cp still.png picture";
     ASSERT_EQ(std::system(theMake.c_str()), 0);
-    for (const char* theStill : {"still.jpg", "still.png"}) {
-        ExpectRefused(theFolder, std::string("render --transition out --speed 0 ") + theStill + " -o out.mp4",
-                      "the first clip is 1 frame long; the transition needs 10 frames");
-        ExpectRefused(theFolder, std::string("render --transition cross --speed 0 a.mp4 ") + theStill + " -o out.mp4",
-                      "the second clip is 1 frame long; the transition needs 10 frames");
+    const struct {
+        const char* arguments;
+        const char* message;
+    } theCases[] = {
+        {"cross a.mp4 short.mp4 a.mp4",
+         "the second clip, 'short.mp4', is 15 frames long; the transitions at both of its ends need 20 frames"},
+        {"cross --still-duration 1.5 a.mp4 picture a.mp4",
+         "the second clip, 'picture', is 15 frames long (a still of 1.5 s); the transitions at both of its ends need "
+         "20 frames"},
+        {"out --still-duration 0.5 a.mp4 still.jpg",
+         "the second clip, 'still.jpg', is 5 frames long (a still of 0.5 s); the transition needs 10 frames"},
+        {"in --still-duration 0.5 still.png a.mp4",
+         "the first clip, 'still.png', is 5 frames long (a still of 0.5 s); the transition needs 10 frames"},
+        {"cross --at 0.5 a.mp4 a.mp4 a.mp4",
+         "--at places a single transition in the first clip: give it with two clips for cross, not 3"},
+    };
+    for (const auto& theCase : theCases) {
+        ExpectRefused(theFolder, std::string("render --speed 0 --transition ") + theCase.arguments + " -o out.mp4",
+                      theCase.message);
     }
 }
 
