@@ -8,7 +8,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build/fuzz"
 mkdir -p "$build/artifacts"
 
-cmake -S "$top/tests/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >"$build.configure.log" 2>&1 ||
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$top/tests/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 "${launcher[@]}" >"$build.configure.log" 2>&1 ||
   { cat "$build.configure.log" >&2; exit 1; }
 cmake --build "$build" >"$build.build.log" 2>&1 || { tail -n 40 "$build.build.log" >&2; exit 1; }
 
