@@ -5,6 +5,7 @@
 #include "PlayerSink.h"
 
 #include <cstdio>
+#include <new>
 #include <thread>
 
 namespace play {
@@ -45,7 +46,13 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
             return std::make_unique<PlayerSink>(theQueue, theSettings.rate, theSettings.withAudio && theSound);
         };
         std::string theError;
-        const bool theRendered = RenderToSink(theMain, theJob, theMakeSink, theObserver, theError, &theStatistics);
+        bool theRendered = false;
+        try {
+            theRendered = RenderToSink(theMain, theJob, theMakeSink, theObserver, theError, &theStatistics);
+        } catch (const std::bad_alloc&) {
+            // Nothing may leave the thread: the player would never hear that the render ended.
+            theError = "out of memory";
+        }
         theQueue.Finish(theRendered, theError);
     });
 
