@@ -1,4 +1,4 @@
-// One mixer instance: a frame size, its settings, and the threshold map for that size and seed.
+// One mixer instance: a frame size, its settings, and the threshold maps for that size and seed.
 #pragma once
 
 #include "mixerparams.h"
@@ -9,9 +9,11 @@ struct MixerInstance {
     unsigned width;
     unsigned height;
     MixerSettings settings;
-    SInt32 mapSeed; // the generator seed that made the map in settings.config.theMask
+    GWorldPtr* maps; // a threshold map for each tile of the frame, or null until they are made
+    SInt32 mapSeed;  // the generator seed that made them
 };
 
+// Null, as the host sees, for frames no buffer of the engine can address (rows of 2 GB or more).
 MixerInstance* NewMixerInstance(unsigned theWidth, unsigned theHeight);
 void DisposeMixerInstance(MixerInstance* theInstance);
 // Renders theOut from the two clips' frames, all of width * height pixels in red, green, blue, alpha order.

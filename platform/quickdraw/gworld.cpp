@@ -1,6 +1,7 @@
 #include "MacMemory.h"
 #include "grafport.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,7 +53,10 @@ CGrafPtr NewPortWithPixels(SInt16 theWidth, SInt16 theHeight)
 {
     if (theWidth < 0 || theHeight < 0) return nullptr;
     SInt32 theRowBytes = (theWidth * 4 + cRowAlignment - 1) / cRowAlignment * cRowAlignment;
-    Ptr thePixels = NewPtrClear(static_cast<Size>(theRowBytes) * theHeight);
+    // A Size has 32 bits on 32-bit processors, too few for the largest buffers.
+    const long long theBytes = static_cast<long long>(theRowBytes) * theHeight;
+    if (theBytes > LONG_MAX) return nullptr;
+    Ptr thePixels = NewPtrClear(static_cast<Size>(theBytes));
     if (!thePixels) return nullptr;
     CGrafPtr thePort = NewPort(theWidth, theHeight, thePixels, theRowBytes, k32ARGBPixelFormat, false);
     if (!thePort) DisposePtr(thePixels);

@@ -1,6 +1,8 @@
 // The mixer module opened the way a frei0r host opens it, against the engine as our own host drives it.
+#include "MemoryFaults.h"
 #include "callpixelfx.h"
 #include "frei0rapi.h"
+#include "mixerinstance.h"
 #include "pixeleffect.h"
 #include "pixellib.h"
 #include "testbuffers.h"
@@ -8,6 +10,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -107,6 +110,15 @@ std::vector<UInt32> ToArgb(const std::vector<UInt32>& theFrame)
     std::vector<UInt32> theResult;
     for (UInt32 theWord : theFrame) theResult.push_back(FromRgbaWord(theWord));
     return theResult;
+}
+
+// FNV-1a over the frame's bytes, which are the same on every processor for the same pixels.
+uint64_t Checksum(const std::vector<UInt32>& theFrame)
+{
+    uint64_t theSum = 0xcbf29ce484222325u;
+    const UInt8* theBytes = reinterpret_cast<const UInt8*>(theFrame.data());
+    for (size_t i = 0; i < theFrame.size() * 4; ++i) theSum = (theSum ^ theBytes[i]) * 0x100000001b3u;
+    return theSum;
 }
 
 constexpr SInt16 cOut = 1, cIn = 2, cCross = 3;
@@ -285,17 +297,113 @@ TEST(Mixer, ParametersReadBackAndIgnoreWhatTheyCannotUse)
     EXPECT_EQ(theValue, -1);
 }
 
-TEST(Mixer, FramesTheEngineCannotTakePassTheClipThrough)
+// Frames past the engine's 16-bit coordinates go through it in tiles. In each band of 2048
+// columns (or rows) of the region about half the pixels have switched halfway, so a part of the
+// frame that silently kept its clip shows; the checksums are the same on every processor.
+TEST(Mixer, FramesOf32768PixelsOrMoreAreRenderedWhole)
 {
     ASSERT_NE(Module().handle, nullptr) << dlerror();
-    const unsigned w = 40000, h = 1; // wider than the engine's 16-bit frames
-    std::vector<UInt32> theA(w * h, ToRgbaWord(0xFF102030)), theB(w * h, ToRgbaWord(0xFFFFFFFF)), theOut(w * h);
-    Mixer theMixer(w, h);
-    theMixer.Set("progress", 1.0);
-    theMixer.Render(theA, theB, theOut);
-    EXPECT_EQ(theOut, theA);
-    // No frames at all: nothing to do, and nothing read or written.
+    const UInt32 cA = 0xFF102030, cB = 0xFFE0D0C0, cFill = 0xFF1020F0;
+    struct Case {
+        unsigned width, height;
+        const char* transition;
+        relRect region;
+        uint64_t halfway; // checksum of the frame at progress 0.5
+    } theCases[] = {
+        {40000, 2, "cross", {0, 1, 0, 1}, 0xca3a51ac1a2d0dd5},
+        {2, 40000, "out", {0, 1, 0, 1}, 0x624bac853009e565},
+        {33000, 40, "cross", {0.5, 1, 0.25, 0.75}, 0x3e28f86688146b05},
+        {33000, 40, "out", {0.5, 1, 0.25, 0.75}, 0x917d8ad280cbfd25},
+        {40, 33000, "in", {0.25, 0.75, 0.875, 1}, 0x82bf84dab152ffb5},
+    };
+    for (const Case& theCase : theCases) {
+        const unsigned w = theCase.width, h = theCase.height;
+        const unsigned theLeft = unsigned(w * theCase.region.left), theRight = unsigned(w * theCase.region.right);
+        const unsigned theTop = unsigned(h * theCase.region.top), theBottom = unsigned(h * theCase.region.bottom);
+        const bool theOut = std::strcmp(theCase.transition, "out") == 0;
+        const bool theIn = std::strcmp(theCase.transition, "in") == 0;
+        // Out keeps the first clip outside the region, Cross and In show the second.
+        const UInt32 theBefore = theIn ? cFill : cA, theAfter = theOut ? cFill : cB, theOutside = theOut ? cA : cB;
+        const std::vector<UInt32> theA(size_t(w) * h, ToRgbaWord(cA)), theB(size_t(w) * h, ToRgbaWord(cB));
+        std::vector<UInt32> theFrame(size_t(w) * h);
+
+        Mixer theMixer(w, h);
+        theMixer.Set("transition", theCase.transition);
+        theMixer.Set("fill", f0r_param_color_t{0x10 / 255.0f, 0x20 / 255.0f, 0xF0 / 255.0f});
+        theMixer.Set("seed", 42.0);
+        theMixer.Set("left", theCase.region.left);
+        theMixer.Set("right", theCase.region.right);
+        theMixer.Set("top", theCase.region.top);
+        theMixer.Set("bottom", theCase.region.bottom);
+        for (double theProgress : {0.0, 0.5, 1.0}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << " " << theCase.transition << " at " << theProgress);
+            theMixer.Set("progress", theProgress);
+            theMixer.Render(theA, theB, theFrame);
+            std::vector<unsigned> theSwitched((std::max(w, h) + 2047) / 2048), theInside(theSwitched.size());
+            unsigned theWrong = 0;
+            for (unsigned r = 0; r < h; ++r) {
+                for (unsigned c = 0; c < w; ++c) {
+                    const UInt32 thePixel = FromRgbaWord(theFrame[size_t(r) * w + c]);
+                    if (r < theTop || r >= theBottom || c < theLeft || c >= theRight) {
+                        theWrong += thePixel != theOutside;
+                        continue;
+                    }
+                    const unsigned theBand = (w > h ? c : r) / 2048;
+                    ++theInside[theBand];
+                    theSwitched[theBand] += thePixel == theAfter;
+                    const UInt32 theExpected = theProgress == 0 ? theBefore : theProgress == 1 ? theAfter : 0;
+                    theWrong += theExpected ? thePixel != theExpected : thePixel != theBefore && thePixel != theAfter;
+                }
+            }
+            EXPECT_EQ(theWrong, 0u);
+            if (theProgress != 0.5) continue;
+            for (size_t b = 0; b < theInside.size(); ++b) {
+                if (!theInside[b]) continue;
+                const double theShare = double(theSwitched[b]) / theInside[b];
+                EXPECT_NEAR(theShare, 0.5, 0.05) << "band from " << b * 2048;
+            }
+            EXPECT_EQ(Checksum(theFrame), theCase.halfway);
+        }
+    }
+}
+
+// The mixer's own code on the shared platform, whose allocations fail on purpose after k good
+// ones: the render is whole or the output keeps the clip, even when the output is that clip.
+TEST(Mixer, WithoutMemoryTheClipPassesThrough)
+{
+    const unsigned w = 40000, h = 2;
+    const std::vector<UInt32> theA(w * h, ToRgbaWord(0xFF102030)), theB(w * h, ToRgbaWord(0xFFE0D0C0));
+    long theFailures = 0;
+    for (long k = 0; k < 1000; ++k) {
+        MixerInstance* theInstance = NewMixerInstance(w, h);
+        ASSERT_NE(theInstance, nullptr);
+        double theProgress = 1;
+        SetMixerParam(&theInstance->settings, &theProgress, kParamProgress);
+        std::vector<UInt32> theFrame = theA;
+        SetAllocationFailureAfter(k);
+        RenderMixerFrame(theInstance, theFrame.data(), theB.data(), theFrame.data());
+        SetAllocationFailureAfter(-1);
+        DisposeMixerInstance(theInstance);
+        if (theFrame == theB) break;
+        EXPECT_EQ(theFrame, theA) << "after " << k << " allocations";
+        ++theFailures;
+    }
+    EXPECT_GT(theFailures, 0);
+}
+
+// No frames at all, or a frame no buffer can address: nothing is read or written.
+TEST(Mixer, MissingOrUnaddressableFramesAreLeftAlone)
+{
+    ASSERT_NE(Module().handle, nullptr) << dlerror();
+    std::vector<UInt32> theA(64, ToRgbaWord(0xFF102030)), theB(64, ToRgbaWord(0xFFFFFFFF)), theOut(64);
+    Mixer theMixer(8, 8);
     Module().update2(theMixer.instance, 0.0, nullptr, nullptr, nullptr, theOut.data());
     Module().update2(theMixer.instance, 0.0, theA.data(), theB.data(), nullptr, nullptr);
     Module().update2(nullptr, 0.0, theA.data(), theB.data(), nullptr, theOut.data());
+    EXPECT_EQ(theOut, std::vector<UInt32>(64));
+    // Rows of 2 GB: the host learns at once that the mixer cannot take them.
+    EXPECT_EQ(Module().construct(536870912, 1), nullptr);
+    f0r_instance_t theWidest = Module().construct(536870911, 1);
+    EXPECT_NE(theWidest, nullptr);
+    Module().destruct(theWidest);
 }
