@@ -59,7 +59,7 @@ bool MoviePlayer::Run(std::string& outError)
         UpdateTitle();
         SDL_Event theEvent;
         if (SDL_WaitEventTimeout(&theEvent, WaitMilliseconds())) {
-            do HandleEvent(theEvent, outError, theFailed);
+            do SDLEventHandler(theEvent, outError, theFailed);
             while (!mQuit && !theFailed && SDL_PollEvent(&theEvent));
         }
     }
@@ -179,7 +179,7 @@ bool MoviePlayer::Step(int theDirection, std::string& outError)
     return ShowFrame(theTarget, outError);
 }
 
-void MoviePlayer::HandleEvent(const SDL_Event& theEvent, std::string& outError, bool& outFailed)
+void MoviePlayer::SDLEventHandler(const SDL_Event& theEvent, std::string& outError, bool& outFailed)
 {
     switch (theEvent.type) {
     case SDL_QUIT:

@@ -42,7 +42,7 @@ private:
     void DropOldFrames();
     void SetPaused(bool thePaused);
     bool Step(int theDirection, std::string& outError);
-    void HandleEvent(const SDL_Event& theEvent, std::string& outError, bool& outFailed);
+    void SDLEventHandler(const SDL_Event& theEvent, std::string& outError, bool& outFailed);
     void UpdateTitle();
     // Milliseconds until the next frame is due, 1 to 10, so that keys answer at once.
     int WaitMilliseconds();
