@@ -14,6 +14,8 @@ struct FrameRate {
 };
 
 struct ClipInfo {
+    // Upright: a picture the file says to turn (a phone's portrait movie, a photo's
+    // orientation) is measured, and drawn, turned.
     SInt32 width = 0;
     SInt32 height = 0;
     FrameRate rate;
@@ -28,6 +30,9 @@ struct ClipInfo {
     SInt32 pixelAspectDen = 1;
     // The file holds a single picture (a photo, or a movie of one frame).
     bool still = false;
+    // Quarter turns clockwise that make the stored picture upright, 0 to 3. A mirrored
+    // orientation is left as stored.
+    int quarterTurns = 0;
     std::string description; // one line for people: container, codecs, size, rate, length
 };
 

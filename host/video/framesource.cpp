@@ -8,9 +8,11 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace video {
 
@@ -72,6 +74,33 @@ void FillAround(const ArgbPixels& theWhole, const ArgbPixels& theInside)
     }
 }
 
+// Quarter turns clockwise from a display matrix (the stream's, or a photo's from its
+// orientation tag); 0 for none, or for a mirrored one, which is left as stored.
+int QuarterTurnsOf(const int32_t* theMatrix)
+{
+    if (!theMatrix) return 0;
+    const double theDeterminant = double(theMatrix[0]) * theMatrix[4] - double(theMatrix[1]) * theMatrix[3];
+    if (!(theDeterminant > 0.0)) return 0;
+    const double theDegrees = -av_display_rotation_get(theMatrix); // clockwise
+    if (std::isnan(theDegrees)) return 0;
+    return int(((std::lround(theDegrees / 90.0) % 4) + 4) % 4);
+}
+
+// theTo is theFrom turned theTurns quarter turns clockwise.
+void TurnPixels(const ArgbPixels& theFrom, const ArgbPixels& theTo, int theTurns)
+{
+    for (int y = 0; y < theTo.height; ++y) {
+        uint8_t* theLine = theTo.base + SInt64(y) * theTo.rowBytes;
+        for (int x = 0; x < theTo.width; ++x) {
+            int theX = x, theY = y;
+            if (theTurns == 1) theX = y, theY = theFrom.height - 1 - x;
+            else if (theTurns == 2) theX = theFrom.width - 1 - x, theY = theFrom.height - 1 - y;
+            else if (theTurns == 3) theX = theFrom.width - 1 - y, theY = x;
+            std::memcpy(theLine + 4 * size_t(x), theFrom.base + SInt64(theY) * theFrom.rowBytes + 4 * SInt64(theX), 4);
+        }
+    }
+}
+
 std::string RateText(FrameRate theRate)
 {
     char theText[32];
@@ -94,6 +123,10 @@ struct FrameSource::State {
     std::unique_ptr<AudioTrack> audio;
     Statistics statistics;
     bool fitting = false;
+    std::vector<uint8_t> turning; // the picture before it is turned upright
+
+    // Scales a decoded picture, turned upright, to the whole of theTarget.
+    bool ScaleUpright(const AVFrame* theDecoded, const ArgbPixels& theTarget, std::string& theError);
 
     // The latest picture decoded at or before the last frame asked for, and one decoded past it.
     FramePtr held;
@@ -158,6 +191,14 @@ bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std
         info.pixelAspectDen = theAspect.den;
     }
     info.still = theOwnCount == 1;
+    const uint8_t* theStreamMatrix = av_stream_get_side_data(input.Stream(), AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+    const AVFrameSideData* theFrameMatrix = av_frame_get_side_data(theFirst, AV_FRAME_DATA_DISPLAYMATRIX);
+    info.quarterTurns = QuarterTurnsOf(reinterpret_cast<const int32_t*>(
+        theStreamMatrix ? theStreamMatrix : theFrameMatrix ? theFrameMatrix->data : nullptr));
+    if (info.quarterTurns % 2) {
+        std::swap(info.width, info.height);
+        std::swap(info.pixelAspectNum, info.pixelAspectDen);
+    }
     const AVCodec* theAudioCodec = nullptr;
     info.hasAudio = av_find_best_stream(input.Format(), AVMEDIA_TYPE_AUDIO, -1, -1, &theAudioCodec, 0) >= 0;
     info.description = Describe(theOwnRate, theOwnCount);
@@ -347,6 +388,20 @@ const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theErr
     }
 }
 
+bool FrameSource::State::ScaleUpright(const AVFrame* theDecoded, const ArgbPixels& theTarget, std::string& theError)
+{
+    if (info.quarterTurns == 0) return scaler.ToArgb(theDecoded, theTarget, theError);
+    ArgbPixels theStored;
+    theStored.width = info.quarterTurns % 2 ? theTarget.height : theTarget.width;
+    theStored.height = info.quarterTurns % 2 ? theTarget.width : theTarget.height;
+    theStored.rowBytes = theStored.width * 4;
+    turning.resize(size_t(theStored.rowBytes) * size_t(theStored.height));
+    theStored.base = turning.data();
+    if (!scaler.ToArgb(theDecoded, theStored, theError)) return false;
+    TurnPixels(theStored, theTarget, info.quarterTurns);
+    return true;
+}
+
 FrameSource::FrameSource(std::unique_ptr<State> theState) : mState(std::move(theState)) {}
 
 FrameSource::~FrameSource() = default;
@@ -407,13 +462,13 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         } else {
             const AVFrame* theDecoded = theState.Decoded(theFrame, theError);
             if (!theDecoded) return false;
-            if (!theState.cache.Keeps()) return theState.scaler.ToArgb(theDecoded, theTarget, theError);
+            if (!theState.cache.Keeps()) return theState.ScaleUpright(theDecoded, theTarget, theError);
             thePixels = theState.cache.Store(theFrame, theWidth, theHeight);
             if (!thePixels) {
                 theError = "Out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
                 return false;
             }
-            if (!theState.scaler.ToArgb(theDecoded, *thePixels, theError)) {
+            if (!theState.ScaleUpright(theDecoded, *thePixels, theError)) {
                 theState.cache.Forget(theFrame, theWidth, theHeight);
                 return false;
             }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 
 using namespace rendertest;
 
@@ -22,6 +24,17 @@ bool IsNear(std::array<int, 3> theGot, std::array<int, 3> theWanted)
     for (int i = 0; i < 3; ++i)
         if (std::abs(theGot[i] - theWanted[i]) > 12) return false;
     return true;
+}
+
+// A copy of a JPEG that tells viewers to turn it a quarter clockwise, as a phone held upright
+// writes it: orientation 6 in an EXIF block.
+void WriteTurnedJpeg(const std::string& theFrom, const std::string& theTo)
+{
+    std::ifstream theInput(theFrom, std::ios::binary);
+    const std::string theJpeg(std::istreambuf_iterator<char>(theInput), {});
+    const std::string theExif("Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 32);
+    const std::string theSegment = std::string("\xff\xe1\0", 3) + char(theExif.size() + 2) + theExif;
+    std::ofstream(theTo, std::ios::binary) << theJpeg.substr(0, 2) << theSegment << theJpeg.substr(2);
 }
 
 constexpr std::array<int, 3> cBlack{0, 0, 0}, cRed{255, 0, 0}, cBlue{0, 0, 255}, cOrange{255, 128, 0};
@@ -125,4 +138,31 @@ TEST_F(TimelineTest, InAndOutWithSeveralClipsJoinThemByCuts)
             EXPECT_TRUE(IsNear(PixelAt(thePicture, 10, 60), theShown.side ? cBlack : theShown.colour));
         }
     }
+}
+
+// Stills only: 25 frames a second at the first picture's size, made to fit 1920x1080, upright.
+TEST_F(TimelineTest, AMovieOfStillsOnlyTakesTheFirstPicturesSizeUpright)
+{
+    const std::string theBig = folder.PathOf("big.png"), thePlain = folder.PathOf("plain.jpg"),
+                      theTurned = folder.PathOf("turned.jpg");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=2400x1800 -frames:v 1 '" + theBig + "'"), 0);
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=160x120 -frames:v 1 '" + thePlain + "'"), 0);
+    WriteTurnedJpeg(thePlain, theTurned);
+    const struct {
+        std::string first;
+        const char* stream; // as ffprobe prints it
+    } theCases[] = {{theBig, "1440,1080,25/1"}, {theTurned, "120,160,25/1"}};
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.first);
+        const std::string theMovie =
+            Render("--transition cross --frames 5 --still-duration 0.4 '" + theCase.first + "' '" + photo + "'");
+        std::string theStream;
+        RunCommand("ffprobe -v error -select_streams v -show_entries stream=width,height,r_frame_rate -of csv=p=0 '" +
+                       theMovie + "'",
+                   &theStream);
+        EXPECT_EQ(theStream, std::string(theCase.stream) + "\n");
+        EXPECT_EQ(FfprobeFrameCount(theMovie), 15);
+    }
+    // The turned photo shows as FFmpeg's own tools show it.
+    EXPECT_LE(DifferenceOf(FfmpegFrame(folder.PathOf("movie.mkv"), 0), FfmpegFrame(theTurned, 0)).mean, 1.0);
 }
