@@ -169,13 +169,20 @@ bool CheckEvenSize(const RenderJob& theJob, std::string& outError)
                    SizeText((theJob.width + 1) & ~1, (theJob.height + 1) & ~1);
         return false;
     }
-    video::MediaInput theClip;
-    if (!theClip.Open(theJob.clips.front(), AVMEDIA_TYPE_VIDEO, theIgnored)) return true; // the render says why
-    const SInt32 theWidth = theClip.Stream()->codecpar->width, theHeight = theClip.Stream()->codecpar->height;
-    if (theWidth % 2 != 0 || theHeight % 2 != 0) {
-        std::fprintf(stderr, "glintweave: note: %s is %s; %s takes only even sizes, so the movie is %s\n",
-                     video::Quoted(theJob.clips.front()).c_str(), SizeText(theWidth, theHeight).c_str(),
-                     theKind.c_str(), SizeText(theWidth & ~1, theHeight & ~1).c_str());
+    // The movie takes the first moving clip's size; a picture (read by FFmpeg's image readers,
+    // not a numbered sequence of them) is fitted into it.
+    for (const std::string& thePath : theJob.clips) {
+        video::MediaInput theClip;
+        if (!theClip.Open(thePath, AVMEDIA_TYPE_VIDEO, theIgnored)) return true; // the render says why
+        const std::string theReader = theClip.Format()->iformat->name;
+        if ((theReader == "image2" && thePath.find('%') == std::string::npos) || theReader.ends_with("_pipe")) continue;
+        const SInt32 theWidth = theClip.Stream()->codecpar->width, theHeight = theClip.Stream()->codecpar->height;
+        if (theWidth % 2 != 0 || theHeight % 2 != 0) {
+            std::fprintf(stderr, "glintweave: note: %s is %s; %s takes only even sizes, so the movie is %s\n",
+                         video::Quoted(thePath).c_str(), SizeText(theWidth, theHeight).c_str(), theKind.c_str(),
+                         SizeText(theWidth & ~1, theHeight & ~1).c_str());
+        }
+        return true;
     }
     return true;
 }
