@@ -1,5 +1,7 @@
 #include "SettingsFolder.h"
 
+#include "Folders.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,19 +21,10 @@ bool IsFolder(const std::string& thePath)
 
 } // namespace
 
-std::string SettingsFolderPath()
-{
-    const char* theConfig = std::getenv("XDG_CONFIG_HOME");
-    if (theConfig && theConfig[0] == '/') return theConfig;
-    const char* theHome = std::getenv("HOME");
-    if (theHome && theHome[0] == '/') return std::string(theHome) + "/.config";
-    return std::string();
-}
-
 void PrepareSettingsFolder()
 {
     lgProblem.clear();
-    const std::string theFolder = SettingsFolderPath();
+    const std::string theFolder = GlintPreferencesPath();
     if (theFolder.empty()) {
         lgProblem = "there is no settings folder: neither XDG_CONFIG_HOME nor HOME names one";
         return;

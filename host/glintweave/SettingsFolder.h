@@ -1,11 +1,8 @@
-// The user's settings folder, where the plug-in keeps Tamsel-Prefs.
+// The user's settings folder, where the plug-in keeps Tamsel-Prefs: the platform's preferences
+// folder (GlintPreferencesPath).
 #pragma once
 
 #include <string>
-
-// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config (the folder the platform's
-// FindFolder answers); empty when neither is known.
-std::string SettingsFolderPath();
 
 // Makes the settings folder, and any missing parent, with mode 0700 when it is missing, as the
 // XDG convention asks of a program that writes there (the plug-in never makes folders). Call it

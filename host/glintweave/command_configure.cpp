@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "ConfigureMovie.h"
+#include "Folders.h"
 #include "PluginBundle.h"
 #include "SettingsFolder.h"
 #include "ToolboxDisplay.h"
@@ -109,7 +110,7 @@ int ConfigureCommand(const Arguments& theArguments)
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
     if (!theBundle) return Fail(theError);
 
-    const std::string theFolder = SettingsFolderPath();
+    const std::string theFolder = GlintPreferencesPath();
     const std::string theFile = theFolder.empty() ? std::string() : theFolder + "/" + cSettingsFileName;
     FileVersion theBefore;
     if (!ConfigureTransition(theBundle->Main(), theJob, [&] { theBefore = VersionOf(theFile); }, theError))

@@ -20,9 +20,17 @@ std::string PreferencesPath()
     return std::string();
 }
 
+std::string lgPreferencesPath;
+
 } // namespace
 
 extern "C" {
+
+const char* GlintPreferencesPath(void)
+{
+    lgPreferencesPath = PreferencesPath();
+    return lgPreferencesPath.c_str();
+}
 
 OSErr FindFolder(SInt16 vRefNum, OSType folderType, Boolean /*createFolder*/, SInt16* foundVRefNum, SInt32* foundDirID)
 {
