@@ -82,14 +82,22 @@ TEST_F(PluginTest, WholeTransitionsMatchTheEngineAndSwitchEvenly)
 
 TEST_F(PluginTest, ThousandTransitionsLeaveNothingBehind)
 {
-    // Under LeakSanitizer any block, map or frame an instance keeps shows up at exit.
+    // Under LeakSanitizer any block, map or frame an instance keeps shows up at exit. The
+    // plug-in's first start in the process makes a record that lives as long as the process, so
+    // the blocks are counted after a first transition, whichever test made that start.
     std::string theError;
-    for (int i = 0; i < 1000; ++i) {
+    const auto theTransition = [&](int i) {
         TransitionPlan thePlan{1 + i % 3, 0.0f, 8, 6, i % 2 == 0};
-        ASSERT_TRUE(RunTransition(*session, thePlan, [](SInt32, GWorldPtr) { return true; }, theError)) << theError;
-    }
+        return RunTransition(*session, thePlan, [](SInt32, GWorldPtr) { return true; }, theError);
+    };
+    ASSERT_TRUE(theTransition(0)) << theError;
+    const long theNewBefore = session->Calls(HostCallback::NewPtr);
+    const long theDisposedBefore = session->Calls(HostCallback::DisposePtr);
+    for (int i = 1; i <= 1000; ++i) ASSERT_TRUE(theTransition(i)) << theError;
     EXPECT_EQ(session->FramesOut(), session->FramesBack());
-    EXPECT_EQ(session->Calls(HostCallback::NewPtr) - 1, session->Calls(HostCallback::DisposePtr));
+    EXPECT_GT(session->Calls(HostCallback::NewPtr), theNewBefore);
+    EXPECT_EQ(session->Calls(HostCallback::NewPtr) - theNewBefore,
+              session->Calls(HostCallback::DisposePtr) - theDisposedBefore);
 }
 
 namespace {
