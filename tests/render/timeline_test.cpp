@@ -1,5 +1,7 @@
+#include "MovieClips.h"
 #include "programrun.h"
 #include "soundmeasure.h"
+#include "testbuffers.h"
 
 #include <gtest/gtest.h>
 
@@ -165,4 +167,28 @@ TEST_F(TimelineTest, AMovieOfStillsOnlyTakesTheFirstPicturesSizeUpright)
     }
     // The turned photo shows as FFmpeg's own tools show it.
     EXPECT_LE(DifferenceOf(FfmpegFrame(folder.PathOf("movie.mkv"), 0), FfmpegFrame(theTurned, 0)).mean, 1.0);
+}
+
+// A still is decoded once, however many frames show it, and its sound is silence of each
+// frame's length.
+TEST_F(TimelineTest, AStillIsDecodedOnceForAllItsFrames)
+{
+    std::string theError;
+    std::unique_ptr<video::FrameSource> theStill = OpenMovieClip(photo, video::FrameRate{30000, 1001}, theError);
+    ASSERT_TRUE(theStill) << theError;
+    MovieClips theClips(*theStill, nullptr, 90);
+    ASSERT_EQ(theClips.ClipALength(), 90);
+    testing_support::GWorldOwner theFrame = testing_support::MakeGWorld(cWidth, cHeight);
+    video::AudioBlock theSound;
+    size_t theSamples = 0;
+    for (SInt32 i = 0; i < 90; ++i) {
+        ASSERT_TRUE(theClips.DrawFrame(i, theFrame.get(), theError)) << theError;
+        ASSERT_TRUE(theClips.GetFrameAudio(i, theSound, theError)) << theError;
+        for (float theSample : theSound.samples) EXPECT_EQ(theSample, 0.0f);
+        theSamples += theSound.samples.size() / 2;
+    }
+    // The picture decoded when the still was opened is the only one; its scaled copy serves the rest.
+    EXPECT_EQ(theStill->GetStatistics().decoded, 0);
+    EXPECT_EQ(theStill->GetStatistics().cacheHits, 89);
+    EXPECT_EQ(theSamples, 144144u); // 3 s of 30000/1001 frames a second at 48 kHz
 }
