@@ -142,18 +142,23 @@ TEST_F(TimelineTest, InAndOutWithSeveralClipsJoinThemByCuts)
     }
 }
 
-// Stills only: 25 frames a second at the first picture's size, made to fit 1920x1080, upright.
-TEST_F(TimelineTest, AMovieOfStillsOnlyTakesTheFirstPicturesSizeUpright)
+// The movie's size is the one its first clip shows at: a clip's pixel shape and a photo's
+// orientation count. Stills only: 25 frames a second, the first picture made to fit 1920x1080.
+TEST_F(TimelineTest, TheMovieTakesTheSizeItsFirstClipShowsAt)
 {
     const std::string theBig = folder.PathOf("big.png"), thePlain = folder.PathOf("plain.jpg"),
-                      theTurned = folder.PathOf("turned.jpg");
+                      theTurned = folder.PathOf("turned.jpg"), theWidePixels = folder.PathOf("wide-pixels.mp4");
     ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=2400x1800 -frames:v 1 '" + theBig + "'"), 0);
     ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=160x120 -frames:v 1 '" + thePlain + "'"), 0);
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=80x120:rate=25:duration=1 -vf setsar=2 "
+                         "-c:v libx264 -pix_fmt yuv420p '" + theWidePixels + "'"),
+              0);
     WriteTurnedJpeg(thePlain, theTurned);
     const struct {
         std::string first;
         const char* stream; // as ffprobe prints it
-    } theCases[] = {{theBig, "1440,1080,25/1"}, {theTurned, "120,160,25/1"}};
+        int frames;
+    } theCases[] = {{theBig, "1440,1080,25/1", 15}, {theWidePixels, "160,120,25/1", 30}, {theTurned, "120,160,25/1", 15}};
     for (const auto& theCase : theCases) {
         SCOPED_TRACE(theCase.first);
         const std::string theMovie =
@@ -163,7 +168,7 @@ TEST_F(TimelineTest, AMovieOfStillsOnlyTakesTheFirstPicturesSizeUpright)
                        theMovie + "'",
                    &theStream);
         EXPECT_EQ(theStream, std::string(theCase.stream) + "\n");
-        EXPECT_EQ(FfprobeFrameCount(theMovie), 15);
+        EXPECT_EQ(FfprobeFrameCount(theMovie), theCase.frames);
     }
     // The turned photo shows as FFmpeg's own tools show it.
     EXPECT_LE(DifferenceOf(FfmpegFrame(folder.PathOf("movie.mkv"), 0), FfmpegFrame(theTurned, 0)).mean, 1.0);
