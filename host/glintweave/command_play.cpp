@@ -13,10 +13,11 @@ namespace {
 std::string Usage()
 {
     return std::string(
-               "usage: glintweave play --transition out|in|cross [options] CLIP [CLIP_B]\n"
+               "usage: glintweave play --transition out|in|cross [options] CLIP [CLIP...]\n"
                "\n"
                "Plays the movie that 'glintweave render' would make, in a window, in real time with its\n"
-               "sound, as it renders: nothing is written. Takes render's options but those of the output.\n"
+               "sound, as it renders: nothing is written. Takes all of render's options except those of\n"
+               "the output file (-o, -y, --crf, --preset).\n"
                "The window closes by itself at the end. Needs a display; without a sound device the\n"
                "movie plays silently.\n"
                "\n"

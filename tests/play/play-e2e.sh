@@ -25,6 +25,9 @@ work=$(mktemp -d /tmp/glint-play-e2e.XXXXXX)
 pid=
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; [ -n "${GLINT_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# On a busy machine the render may fall behind, which play rightly notes; the checks of what it
+# said leave that note out.
+said() { cat "$@" | grep -v '^glintweave: note: the render cannot keep up' || true; }
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 export XDG_CONFIG_HOME="$work/config"
 
@@ -47,7 +50,7 @@ SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" timeout 60 \
   "$glintweave" play --transition cross --frames 10 "$work/a.mp4" "$work/b.mp4" >"$work/out" 2>"$work/err" || status=$?
 took=$(echo "$(now) - $start" | bc)
 [ "$status" = 0 ] || fail "play ended with $status (124 is a hang): $(cat "$work/err")"
-[ ! -s "$work/out" ] && [ ! -s "$work/err" ] || fail "play with a sound device said: $(cat "$work/out" "$work/err")"
+[ -z "$(said "$work/out" "$work/err")" ] || fail "play with a sound device said: $(cat "$work/out" "$work/err")"
 at_least "$took" 1.6 || fail "a movie of 1.668 s played in $took s"
 # The device plays silence before the movie starts and after it ends, and in a moment where the
 # render falls behind (the picture waits too); the movie's sound is all the rest.
@@ -65,7 +68,7 @@ SDL_AUDIODRIVER=none-such timeout 60 "$glintweave" play --transition cross --fra
   >"$work/out" 2>"$work/err" || status=$?
 took=$(echo "$(now) - $start" | bc)
 [ "$status" = 0 ] || fail "play without sound ended with $status: $(cat "$work/err")"
-case "$(cat "$work/out" "$work/err")" in
+case "$(said "$work/out" "$work/err")" in
   "glintweave: note: no sound device, so the movie plays silently ("*")") ;;
   *) fail "play without a sound device said: $(cat "$work/out" "$work/err")" ;;
 esac
@@ -134,7 +137,7 @@ status=0
 wait $pid || status=$?
 pid=
 [ "$status" = 0 ] || fail "play ended with $status after q: $(cat "$work/err")"
-[ "$(grep -vc '^glintweave: note: no sound device' "$work/err")" = 0 ] || fail "play said: $(cat "$work/err")"
+[ -z "$(said "$work/err" | grep -v '^glintweave: note: no sound device')" ] || fail "play said: $(cat "$work/err")"
 echo "ok: q quit at once with status 0, at '$before_q'"
 
 # No display: one line, no window nobody can see.
