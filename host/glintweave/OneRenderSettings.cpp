@@ -1,6 +1,7 @@
 #include "OneRenderSettings.h"
 
 #include "Files.h"
+#include "Folders.h"
 #include "MacMemory.h"
 #include "Resources.h"
 
@@ -98,16 +99,8 @@ std::string TemporaryFolder(std::string& outError)
     return theName.data();
 }
 
-// Where the plug-in keeps the user's settings (as the platform's FindFolder answers).
-std::string UserSettingsFile()
-{
-    const char* theConfig = std::getenv("XDG_CONFIG_HOME");
-    if (theConfig && theConfig[0] == '/') return std::string(theConfig) + "/" + cFileName;
-    const char* theHome = std::getenv("HOME");
-    return theHome && *theHome ? std::string(theHome) + "/.config/" + cFileName : std::string();
-}
-
-// The record of the settings file at thePath (a copy the process may change), or none.
+// The record of the settings file at thePath, or none; the file is only read, and only its map
+// and the record are.
 Record ReadRecord(const std::string& thePath)
 {
     FSSpec theSpec;
@@ -124,6 +117,7 @@ Record ReadRecord(const std::string& thePath)
     return theRecord;
 }
 
+// A new settings file at thePath holding theRecord alone.
 bool WriteRecord(const std::string& thePath, const Record& theRecord, std::string& outError)
 {
     FSSpec theSpec;
@@ -139,18 +133,6 @@ bool WriteRecord(const std::string& thePath, const Record& theRecord, std::strin
         return false;
     }
     UseResFile(theFile);
-    if (Handle theOld = Get1Resource(cRecordType, cRecordID)) {
-        // The copy is ours: a protection taken over from the user's file must not stop it.
-        SetResAttrs(theOld, SInt16(GetResAttrs(theOld) & ~resProtected));
-        RemoveResource(theOld);
-        if (ResError() != noErr) {
-            // The map still owns the handle: disposing of it here would free it twice.
-            CloseResFile(theFile);
-            outError = "cannot write this render's settings file " + thePath;
-            return false;
-        }
-        DisposeHandle(theOld);
-    }
     Handle theData = NewHandleClear(Size(theRecord.size()));
     bool theWritten = theData != nullptr;
     if (theData) {
@@ -199,17 +181,12 @@ bool OneRenderSettings::Apply(const SettingsChanges& theChanges, std::string& ou
     mFolder = TemporaryFolder(outError);
     if (mFolder.empty()) return false;
     const std::string theCopy = mFolder + "/" + cFileName;
-    // The user's file is only copied: the plug-in writes back whatever it reads, here into the copy.
+    // The user's file is only read: the plug-in writes back whatever it reads, here into a file
+    // of the render's own that holds the saved record and nothing else of the user's file.
+    const std::string theFolder = GlintPreferencesPath();
     Record theRecord;
-    const std::string theUserFile = UserSettingsFile();
-    std::error_code theFailure;
-    if (!theUserFile.empty() && std::filesystem::exists(theUserFile, theFailure) &&
-        std::filesystem::copy_file(theUserFile, theCopy, theFailure))
-        theRecord = ReadRecord(theCopy);
-    if (!IsUsable(theRecord)) {
-        std::filesystem::remove(theCopy, theFailure);
-        theRecord = DefaultRecord();
-    }
+    if (!theFolder.empty()) theRecord = ReadRecord(theFolder + "/" + cFileName);
+    if (!IsUsable(theRecord)) theRecord = DefaultRecord();
     if (theChanges.fill) {
         // Each channel's high byte is the one the dissolve paints.
         const Colour8 theFill = *theChanges.fill;
