@@ -178,27 +178,24 @@ bool PngSequence::MoveIntoPlace(std::string& theError)
     }
     auto theAsidePath = [&](const std::string& theName) { return theAside + "/" + theName; };
 
-    size_t theSetAside = 0, theMoved = 0;
     std::string theFailedPath;
     int theCode = 0;
-    for (; theSetAside < theEarlier.size(); ++theSetAside) {
-        const std::string& theName = theEarlier[theSetAside];
-        if (rename(FinalPath(theName).c_str(), theAsidePath(theName).c_str()) != 0) {
-            theCode = errno;
-            theFailedPath = FinalPath(theName);
-            break;
-        }
-    }
-    if (theFailedPath.empty()) {
-        for (; theMoved < mNames.size(); ++theMoved) {
-            const std::string& theName = mNames[theMoved];
-            if (rename(StagedPath(theName).c_str(), FinalPath(theName).c_str()) != 0) {
+    // Moves the pictures in turn until one fails; how many moved.
+    auto theMoveAll = [&](const std::vector<std::string>& theNames, auto theFrom, auto theTo) {
+        size_t i = 0;
+        for (; i < theNames.size(); ++i) {
+            if (rename(theFrom(theNames[i]).c_str(), theTo(theNames[i]).c_str()) != 0) {
                 theCode = errno;
-                theFailedPath = FinalPath(theName);
+                theFailedPath = FinalPath(theNames[i]);
                 break;
             }
         }
-    }
+        return i;
+    };
+    auto theFinal = [&](const std::string& theName) { return FinalPath(theName); };
+    auto theStaged = [&](const std::string& theName) { return StagedPath(theName); };
+    const size_t theSetAside = theMoveAll(theEarlier, theFinal, theAsidePath);
+    const size_t theMoved = theFailedPath.empty() ? theMoveAll(mNames, theStaged, theFinal) : 0;
     if (theFailedPath.empty()) {
         for (const std::string& theName : theEarlier) unlink(theAsidePath(theName).c_str());
         if (!theAside.empty()) rmdir(theAside.c_str());
