@@ -6,6 +6,8 @@
 
 #include <string>
 
+struct AVFrame;
+
 class FrameSink {
 public:
     virtual ~FrameSink() = default;
@@ -13,5 +15,14 @@ public:
     virtual bool CarriesAudio() const = 0;
     // One frame and its sound (null: silence); false with one line in outError stops the render.
     virtual bool AddFrame(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError) = 0;
+    // A frame as the decoder gave it (see MovieWriter::AddDecodedFrame), where the sink takes it.
+    virtual bool TakesDecodedFrames() const { return false; }
+    virtual bool AddDecodedFrame(const AVFrame* theFrame, const video::AudioBlock* theAudio, std::string& outError)
+    {
+        (void)theFrame;
+        (void)theAudio;
+        outError = "this sink takes only drawn frames";
+        return false;
+    }
     virtual SInt32 FramesWritten() const = 0;
 };

@@ -4,7 +4,7 @@
 #include "FrameSource.h"
 #include "MovieClips.h"
 #include "MovieWriter.h"
-#include "RenderPlan.h"
+#include "MoviePlan.h"
 #include "TransitionRun.h"
 
 #include <memory>
@@ -23,7 +23,23 @@ public:
     {
     }
 
-    // Copies frames [theFirst, theEnd) of theClips as they are, with their sound at full level.
+    // Hands frames [theFirst, theEnd) of theClip to the sink as the decoder gave them, with their
+    // sound at full level.
+    bool PassDecodedFrames(video::FrameSource& theClip, SInt32 theFirst, SInt32 theEnd, std::string& outError)
+    {
+        video::AudioBlock theAudio;
+        for (SInt32 theFrame = theFirst; theFrame < theEnd; ++theFrame) {
+            const AVFrame* thePicture = theClip.DecodedFrame(theFrame, outError);
+            if (!thePicture) return false;
+            if (lgSink.CarriesAudio() && !theClip.GetFrameAudio(theFrame, theAudio, outError)) return false;
+            if (!lgSink.AddDecodedFrame(thePicture, lgSink.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
+            if (lgObserver.progress) lgObserver.progress(lgSink.FramesWritten(), lgPlan.totalFrames);
+        }
+        return true;
+    }
+
+    // Draws frames [theFirst, theEnd) of theClips into a frame of the movie's size and hands them
+    // to the sink, with their sound at full level.
     bool CopyFrames(MovieClips& theClips, SInt32 theFirst, SInt32 theEnd, std::string& outError)
     {
         if (theFirst >= theEnd) return true;
@@ -112,6 +128,11 @@ public:
     {
         return lgWriter.AddFrame(theFrame, theAudio, outError);
     }
+    bool TakesDecodedFrames() const override { return lgWriter.TakesDecodedFrames(); }
+    bool AddDecodedFrame(const AVFrame* theFrame, const video::AudioBlock* theAudio, std::string& outError) override
+    {
+        return lgWriter.AddDecodedFrame(theFrame, theAudio, outError);
+    }
     SInt32 FramesWritten() const override { return lgWriter.FramesWritten(); }
 
 private:
@@ -123,8 +144,9 @@ private:
 bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const FrameSinkMaker& theMakeSink,
                   const RenderObserver& theObserver, std::string& outError, RenderStatistics* outStatistics)
 {
-    RenderPlan thePlan;
-    if (!PlanRender(theMain, theJob, thePlan, outError)) return false;
+    MoviePlan theMoviePlan;
+    if (!PlanMovie(theMain, theJob, theMoviePlan, outError)) return false;
+    const RenderPlan& thePlan = theMoviePlan.render;
     std::unique_ptr<FrameSink> theSink = theMakeSink(thePlan.settings, outError);
     if (!theSink) return false;
 
@@ -136,41 +158,55 @@ bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const Frame
                                        theJob.proxy,
                                        true,
                                        thePlan.transitionFrames};
-    const size_t theCount = theJob.clips.size();
-    const SInt32 theLength = thePlan.transitionFrames;
-    // Each clip is opened when its turn comes and closed when it is done: at most the two
-    // around a cut are open.
-    const auto theOpen = [&](size_t theIndex) {
-        const video::FrameRate theRate = theIndex == thePlan.firstMoving ? video::FrameRate{0, 0} : thePlan.settings.rate;
-        std::unique_ptr<video::FrameSource> theClip = OpenMovieClip(theJob.clips[theIndex], theRate, outError);
-        if (theClip && !theClip->Info().still) theClip->SetCacheLimits(0, 0); // every frame is asked for once
-        return theClip;
-    };
-    std::unique_ptr<video::FrameSource> theCurrent = theOpen(0);
-    if (!theCurrent) return false;
-    for (size_t i = 0; i < theCount; ++i) {
-        const bool theTransitionHere = theJob.which == 3 ? i + 1 < theCount : theJob.which == 2 ? i == 0 : i + 1 == theCount;
-        // A Cross showed the head of this clip in the transition before it.
-        const SInt32 theFirst = theJob.which == 3 && i > 0 ? theLength : 0;
-        std::unique_ptr<video::FrameSource> theNext;
-        if (theTransitionHere && theJob.which == 3 && !(theNext = theOpen(i + 1))) return false;
-        MovieClips theClips(*theCurrent, theNext.get(), thePlan.stillFrames);
-        if (i == 0) theClips.TrimClipA(thePlan.firstOfA, thePlan.endOfA);
-        const SInt32 theEnd = theClips.ClipALength();
-        if (!theTransitionHere) {
-            if (!theRender.CopyFrames(theClips, theFirst, theEnd, outError)) return false;
-        } else if (theJob.which == 2) {
-            if (!theRender.RunTransitionOf(theMain, theClips, theTransition, outError)) return false;
-            if (!theRender.CopyFrames(theClips, theLength, theEnd, outError)) return false;
-        } else {
-            if (!theRender.CopyFrames(theClips, theFirst, theEnd - theLength, outError)) return false;
-            if (!theRender.RunTransitionOf(theMain, theClips, theTransition, outError)) return false;
+    // Each clip is opened when its first segment comes and closed once the segments have moved
+    // past it: at most the two around a cut are open.
+    std::vector<std::unique_ptr<video::FrameSource>> theOpen(theJob.clips.size());
+    const auto theClip = [&](size_t theIndex) -> video::FrameSource* {
+        if (!theOpen[theIndex]) {
+            const video::FrameRate theRate =
+                theIndex == thePlan.firstMoving ? video::FrameRate{0, 0} : thePlan.settings.rate;
+            theOpen[theIndex] = OpenMovieClip(theJob.clips[theIndex], theRate, outError);
+            // Every frame is asked for once.
+            if (theOpen[theIndex] && !theOpen[theIndex]->Info().still) theOpen[theIndex]->SetCacheLimits(0, 0);
         }
-        theCurrent.reset();
-        if (theNext) theCurrent = std::move(theNext);
-        else if (i + 1 < theCount && !(theCurrent = theOpen(i + 1))) return false;
+        return theOpen[theIndex].get();
+    };
+    RenderStatistics theCounts;
+    for (const MovieSegment& theSegment : theMoviePlan.segments) {
+        for (size_t i = 0; i < theSegment.clip; ++i) theOpen[i].reset();
+        video::FrameSource* theA = theClip(theSegment.clip);
+        if (!theA) return false;
+        const SInt32 theFrames = theSegment.movieEnd - theSegment.movieFirst;
+        switch (theSegment.source) {
+        case MovieSegment::Source::CopyPackets:
+            outError = "copying packets is not available";
+            return false;
+        case MovieSegment::Source::PassDecoded:
+            if (!theSegment.drawn && theSink->TakesDecodedFrames()) {
+                if (!theRender.PassDecodedFrames(*theA, theSegment.first, theSegment.end, outError)) return false;
+                theCounts.passedDecoded += theFrames;
+            } else {
+                MovieClips theClips(*theA, nullptr, thePlan.stillFrames);
+                if (!theRender.CopyFrames(theClips, theSegment.first, theSegment.end, outError)) return false;
+                theCounts.passedDrawn += theFrames;
+            }
+            break;
+        case MovieSegment::Source::RenderTransition: {
+            video::FrameSource* theB = theSegment.clipB != theSegment.clip ? theClip(theSegment.clipB) : nullptr;
+            if (theSegment.clipB != theSegment.clip && !theB) return false;
+            MovieClips theClips(*theA, theB, thePlan.stillFrames);
+            theClips.TrimClipA(theSegment.first, theSegment.end);
+            if (!theRender.RunTransitionOf(theMain, theClips, theTransition, outError)) return false;
+            theCounts.rendered += theFrames;
+            break;
+        }
+        }
     }
-    if (outStatistics) *outStatistics = RenderStatistics{theSink->FramesWritten(), theRender.PluginSeconds()};
+    if (outStatistics) {
+        theCounts.frames = theSink->FramesWritten();
+        theCounts.pluginSeconds = theRender.PluginSeconds();
+        *outStatistics = theCounts;
+    }
     return true;
 }
 

@@ -35,6 +35,7 @@ struct RenderJob {
     // clip A's part of it. Only for a single transition: one clip, or two for a Cross.
     double at = -1.0;
     bool replace = false;   // an existing output is replaced only when set
+    bool reencode = false;  // every frame encoded, none copied
     // .mp4: x264's preset and constant rate factor; empty and -1 for the writer's own.
     std::string preset;
     int crf = -1;
@@ -51,6 +52,10 @@ struct RenderObserver {
 // What a finished render did, for people tuning it.
 struct RenderStatistics {
     SInt32 frames = 0;          // written
+    SInt32 copied = 0;          // of them: copied as the clip holds them
+    SInt32 passedDecoded = 0;   // passed on from the decoder, never drawn
+    SInt32 passedDrawn = 0;     // drawn into a frame (fitted, turned, or for a sink that needs that)
+    SInt32 rendered = 0;        // through the plug-in
     double pluginSeconds = 0.0; // of processor time in the plug-in's own code, not in the host's callbacks
 };
 

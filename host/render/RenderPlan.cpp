@@ -212,6 +212,7 @@ bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& o
     RenderPlan theChecked = outPlan;
     theChecked.lengths = theUsed;
     if (!CheckLengths(theJob, theChecked, outError)) return false;
+    outPlan.infos = std::move(theInfos);
     SInt64 theTotal = 0;
     for (SInt32 theLength : theUsed) theTotal += theLength;
     if (theJob.which == 3) theTotal -= SInt64(theUsed.size() - 1) * outPlan.transitionFrames;

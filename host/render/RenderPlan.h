@@ -18,6 +18,7 @@ struct RenderPlan {
     SInt32 stillFrames = 0;       // how long a still lasts
     std::vector<SInt32> lengths;  // of each clip, in the movie's frames (a still's is stillFrames)
     std::vector<bool> stills;
+    std::vector<video::ClipInfo> infos; // of each clip, conformed to the movie's rate
     size_t firstMoving = 0;       // the clip whose rate the movie takes; none: clips.size()
     SInt32 transitionFrames = 0;
     // The part of the first clip that takes part, from --at: frames [firstOfA, endOfA).

@@ -14,6 +14,8 @@
 #include "QuickDraw.h"
 #include "VideoTypes.h"
 
+struct AVFrame;
+
 #include <memory>
 #include <string>
 
@@ -36,6 +38,11 @@ public:
     // Draws frame theFrame scaled to the whole of theDestination, a 32-bit GWorld of any size;
     // fitted, when SetFitting is on.
     bool DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept;
+
+    // Frame theFrame as the decoder gave it, stored as the file holds it (not turned, scaled or
+    // fitted), valid until the next call; null with the reason. Not for stills, which keep only
+    // their scaled picture.
+    const AVFrame* DecodedFrame(SInt32 theFrame, std::string& theError) noexcept;
 
     // The sound during frame theFrame: AudioSamplesInFrame(theFrame, Info().rate) stereo samples
     // at 48 kHz, silence where the clip has none.

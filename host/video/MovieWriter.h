@@ -19,6 +19,8 @@
 #include "QuickDraw.h"
 #include "VideoTypes.h"
 
+struct AVFrame;
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +56,13 @@ public:
     // null (silence); a block of the wrong length is cut or extended to the frame's length,
     // AudioSamplesInFrame(frame, rate), so sound never drifts from picture.
     bool AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::string& theError) noexcept;
+
+    // Appends one frame as a decoder gave it: a YUV picture, not turned, of the movie's colour
+    // matrix (ColorSpaceForHeight) and the movie's shape, at any size and in any format, which
+    // are converted straight to the encoder's. Only where TakesDecodedFrames.
+    bool AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
+    // True for the formats whose encoders work in YUV: .mp4, .mov and .y4m.
+    bool TakesDecodedFrames() const noexcept;
 
     // Completes the file and puts it under its name.
     bool Finish(std::string& theError) noexcept;

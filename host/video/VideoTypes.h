@@ -19,12 +19,17 @@ struct ClipInfo {
     SInt32 width = 0;
     SInt32 height = 0;
     FrameRate rate;
+    FrameRate ownRate; // the file's, whatever rate the clip is conformed to
     SInt32 frameCount = 0;
     bool hasAudio = false;
     // Colour primaries and transfer as the file tags them (FFmpeg's AVColorPrimaries and
     // AVColorTransferCharacteristic numbers; 2 for untagged).
     int primaries = 2;
     int transfer = 2;
+    // How its pictures are read: the YUV matrix (AVColorSpace; AVCOL_SPC_RGB for RGB pictures)
+    // and whether they use the full range of levels.
+    int colorSpace = 2;
+    bool fullRange = false;
     // The shape of a pixel, width to height (8:9 for NTSC DV); 1:1 where the file gives none.
     SInt32 pixelAspectNum = 1;
     SInt32 pixelAspectDen = 1;

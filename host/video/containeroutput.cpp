@@ -95,6 +95,8 @@ public:
     bool Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
               std::string& theError);
     bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) override;
+    bool TakesDecoded() const override { return mVideo && mVideo->colorspace != AVCOL_SPC_RGB; }
+    bool WriteDecoded(const AVFrame* thePicture, std::string& theError) override;
     bool WriteAudio(const AudioBlock& theAudio, std::string& theError) override;
     bool Finish(std::string& theError) override;
     bool CarriesAudio() const override { return mAudio != nullptr; }
@@ -126,6 +128,7 @@ private:
     FramePtr mAudioFrame;
     PacketPtr mPacket;
     FrameScaler mScaler;
+    FrameScaler mDecodedScaler;
     ResamplerPtr mResampler;
     std::unique_ptr<AVAudioFifo, FifoFreer> mFifo; // interleaved float stereo awaiting a full encoder frame
     std::vector<float> mChunk;
@@ -375,7 +378,9 @@ bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, co
 FramePtr ContainerOutput::NewPicture(std::string& theError)
 {
     FramePtr thePicture = mWorker.TakePicture();
-    if (thePicture && av_frame_is_writable(thePicture.get())) return thePicture;
+    if (thePicture && av_frame_is_writable(thePicture.get()) && thePicture->format == mPictureFormat &&
+        thePicture->width == mPictureWidth && thePicture->height == mPictureHeight)
+        return thePicture;
     // An encoder that still holds the picture (frame threads, wrapped frames) keeps it: the
     // next one gets memory of its own rather than a copy it would overwrite.
     if (thePicture) av_frame_unref(thePicture.get());
@@ -406,6 +411,39 @@ bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theE
         theSource.height = theFrame->height;
     }
     if (!mScaler.FromArgb(theSource, theFrame.get(), theError)) return false;
+    theFrame->pts = mVideoPts++;
+    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}}, theError);
+}
+
+bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theError)
+{
+    const bool theOwnSize = thePicture->width == mMovieWidth && thePicture->height == mMovieHeight;
+    const int theWidth = theOwnSize ? mPictureWidth : thePicture->width;
+    const int theHeight = theOwnSize ? mPictureHeight : thePicture->height;
+    FramePtr theFrame;
+    if (theWidth == mPictureWidth && theHeight == mPictureHeight && thePicture->format == mPictureFormat) {
+        // The decoder's own buffers, shared: it takes other memory while the encoder holds them.
+        theFrame.reset(av_frame_alloc());
+        const int theResult = theFrame ? av_frame_ref(theFrame.get(), thePicture) : AVERROR(ENOMEM);
+        if (theResult < 0) {
+            theError = Failure("encode", theResult);
+            return false;
+        }
+        theFrame->width = theWidth;
+        theFrame->height = theHeight;
+        // What the source's encoder chose (a key frame here, captions) is not the movie's.
+        while (theFrame->nb_side_data > 0) av_frame_remove_side_data(theFrame.get(), theFrame->side_data[0]->type);
+        theFrame->pict_type = AV_PICTURE_TYPE_NONE;
+        theFrame->key_frame = 0;
+    } else {
+        theFrame = NewPicture(theError);
+        if (!theFrame || !mDecodedScaler.Convert(thePicture, theWidth, theHeight, theFrame.get(), theError)) return false;
+    }
+    theFrame->sample_aspect_ratio = mVideo->sample_aspect_ratio;
+    theFrame->color_primaries = mVideo->color_primaries;
+    theFrame->color_trc = mVideo->color_trc;
+    theFrame->colorspace = mVideo->colorspace;
+    theFrame->color_range = AVCOL_RANGE_MPEG;
     theFrame->pts = mVideoPts++;
     return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}}, theError);
 }

@@ -16,6 +16,14 @@ class FrameOutput {
 public:
     virtual ~FrameOutput() = default;
     virtual bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) = 0;
+    // A decoded YUV picture of the movie's colour matrix, converted only in size or format.
+    virtual bool TakesDecoded() const { return false; }
+    virtual bool WriteDecoded(const AVFrame* thePicture, std::string& theError)
+    {
+        (void)thePicture;
+        theError = "This output takes only drawn pictures";
+        return false;
+    }
     // Exactly the sound of the frame just written, already clipped.
     virtual bool WriteAudio(const AudioBlock& theAudio, std::string& theError) = 0;
     virtual bool Finish(std::string& theError) = 0;

@@ -26,6 +26,15 @@ bool IsYuv(int theFormat)
     return theDescriptor && !(theDescriptor->flags & AV_PIX_FMT_FLAG_RGB) && theDescriptor->nb_components >= 3;
 }
 
+
+std::string FormatName(int theFormat)
+{
+    const char* theName = av_get_pix_fmt_name(AVPixelFormat(theFormat));
+    return theName ? theName : "unknown";
+}
+
+} // namespace
+
 bool IsFullRangeYuv(const AVFrame* theFrame)
 {
     switch (theFrame->format) {
@@ -39,14 +48,6 @@ bool IsFullRangeYuv(const AVFrame* theFrame)
         return theFrame->color_range == AVCOL_RANGE_JPEG;
     }
 }
-
-std::string FormatName(int theFormat)
-{
-    const char* theName = av_get_pix_fmt_name(AVPixelFormat(theFormat));
-    return theName ? theName : "unknown";
-}
-
-} // namespace
 
 AVColorSpace ColorSpaceForHeight(int theHeight)
 {
@@ -78,7 +79,9 @@ SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& theError)
     }
     const int* theMatrix = sws_getCoefficients(theSetup.colorSpace);
     const int* theRgb = sws_getCoefficients(SWS_CS_DEFAULT);
-    if (IsYuv(theSetup.sourceFormat)) {
+    if (IsYuv(theSetup.sourceFormat) && IsYuv(theSetup.targetFormat)) {
+        sws_setColorspaceDetails(mContext.get(), theMatrix, theSetup.fullRange, theMatrix, 0, 0, 1 << 16, 1 << 16);
+    } else if (IsYuv(theSetup.sourceFormat)) {
         sws_setColorspaceDetails(mContext.get(), theMatrix, theSetup.fullRange, theRgb, 1, 0, 1 << 16, 1 << 16);
     } else if (IsYuv(theSetup.targetFormat)) {
         sws_setColorspaceDetails(mContext.get(), theRgb, 1, theMatrix, theSetup.fullRange, 0, 1 << 16, 1 << 16);
@@ -125,6 +128,22 @@ bool FrameScaler::FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::
         theError = "Cannot convert a picture for the encoder";
         return false;
     }
+    return true;
+}
+
+bool FrameScaler::Convert(const AVFrame* theFrom, int theWidth, int theHeight, AVFrame* theTo, std::string& theError)
+{
+    Setup theSetup{theWidth,   theHeight,     theFrom->format,     theTo->width, theTo->height,
+                   theTo->format, InputColorSpace(theFrom), IsFullRangeYuv(theFrom) ? 1 : 0, mQuick};
+    SwsContext* theContext = Prepare(theSetup, theError);
+    if (!theContext) return false;
+    if (sws_scale(theContext, theFrom->data, theFrom->linesize, 0, theHeight, theTo->data, theTo->linesize) !=
+        theTo->height) {
+        theError = "Cannot convert a picture for the encoder";
+        return false;
+    }
+    theTo->colorspace = InputColorSpace(theFrom);
+    theTo->color_range = AVCOL_RANGE_MPEG;
     return true;
 }
 

@@ -24,6 +24,11 @@ public:
     // the frame with the colour matrix used.
     bool FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& theError);
 
+    // Scales the top left theWidth x theHeight of theFrom, a YUV picture, into theTo, whose
+    // format, size and buffers are already set: a change of size or format, never of colour
+    // matrix (limited range out).
+    bool Convert(const AVFrame* theFrom, int theWidth, int theHeight, AVFrame* theTo, std::string& theError);
+
     // Scaling by size quick rather than smooth, from the next picture on.
     void SetQuick(bool theQuick) { mQuick = theQuick; }
 
@@ -50,5 +55,8 @@ AVColorSpace ColorSpaceForHeight(int theHeight);
 // The matrix a decoded picture is read with: its tag, or for an untagged one BT.601 whatever
 // its size, as FFmpeg's own tools read it (so our frames match what they show of a clip).
 AVColorSpace InputColorSpace(const AVFrame* theFrame);
+
+// True for YUV pictures with the full range of levels (JPEG's), by format or tag.
+bool IsFullRangeYuv(const AVFrame* theFrame);
 
 } // namespace video

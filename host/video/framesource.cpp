@@ -6,6 +6,10 @@
 #include "framescaler.h"
 #include "mediainput.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include <algorithm>
 #include <cinttypes>
 #include <cmath>
@@ -182,9 +186,13 @@ bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std
     info.width = theFirst->width;
     info.height = theFirst->height;
     info.rate = FrameRate{numbering.rate.num, numbering.rate.den};
+    info.ownRate = theOwnRate;
     info.frameCount = static_cast<SInt32>(theCount);
     info.primaries = theFirst->color_primaries;
     info.transfer = theFirst->color_trc;
+    const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFirst->format));
+    info.colorSpace = theLayout && (theLayout->flags & AV_PIX_FMT_FLAG_RGB) ? AVCOL_SPC_RGB : InputColorSpace(theFirst);
+    info.fullRange = IsFullRangeYuv(theFirst);
     const AVRational theAspect = av_guess_sample_aspect_ratio(input.Format(), input.Stream(), const_cast<AVFrame*>(theFirst));
     if (theAspect.num > 0 && theAspect.den > 0) {
         info.pixelAspectNum = theAspect.num;
@@ -481,6 +489,21 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
     } catch (const std::bad_alloc&) {
         theError = "Out of memory decoding frame " + std::to_string(theFrame);
         return false;
+    }
+}
+
+const AVFrame* FrameSource::DecodedFrame(SInt32 theFrame, std::string& theError) noexcept
+{
+    try {
+        State& theState = *mState;
+        if (theFrame < 0 || theFrame >= theState.info.frameCount) {
+            theError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path));
+            return nullptr;
+        }
+        return theState.Decoded(theFrame, theError);
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory decoding frame " + std::to_string(theFrame);
+        return nullptr;
     }
 }
 

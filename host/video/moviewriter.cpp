@@ -33,6 +33,19 @@ struct MovieWriter::Impl {
         output.reset(); // discards what was written
         return false;
     }
+    // The sound of the frame just written, and the count.
+    bool WriteAudio(const AudioBlock* theAudio, std::string& theError)
+    {
+        if (output->CarriesAudio()) {
+            if (theAudio) audio = *theAudio;
+            else audio.samples.clear();
+            if (!FitAudioLength(audio, AudioSamplesInFrame(framesWritten, settings.rate), theError)) return Fail(theError);
+            ClipAudio(audio);
+            if (!output->WriteAudio(audio, theError)) return Fail(theError);
+        }
+        ++framesWritten;
+        return true;
+    }
 };
 
 namespace {
@@ -145,20 +158,33 @@ bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::
             return false;
         }
         if (!theImpl.output->WriteVideo(thePicture, theError)) return theImpl.Fail(theError);
-        if (theImpl.output->CarriesAudio()) {
-            if (theAudio) theImpl.audio = *theAudio;
-            else theImpl.audio.samples.clear();
-            if (!FitAudioLength(theImpl.audio, AudioSamplesInFrame(theImpl.framesWritten, theImpl.settings.rate), theError))
-                return theImpl.Fail(theError);
-            ClipAudio(theImpl.audio);
-            if (!theImpl.output->WriteAudio(theImpl.audio, theError)) return theImpl.Fail(theError);
-        }
-        ++theImpl.framesWritten;
-        return true;
+        return theImpl.WriteAudio(theAudio, theError);
     } catch (const std::bad_alloc&) {
         theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
         return theImpl.Fail(theError);
     }
+}
+
+bool MovieWriter::AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept
+{
+    Impl& theImpl = *mImpl;
+    if (theImpl.Refuse(theError)) return false;
+    try {
+        if (!theImpl.output->TakesDecoded()) {
+            theError = "This movie takes only drawn pictures";
+            return false;
+        }
+        if (!theImpl.output->WriteDecoded(thePicture, theError)) return theImpl.Fail(theError);
+        return theImpl.WriteAudio(theAudio, theError);
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
+        return theImpl.Fail(theError);
+    }
+}
+
+bool MovieWriter::TakesDecodedFrames() const noexcept
+{
+    return mImpl->output && mImpl->output->TakesDecoded();
 }
 
 bool MovieWriter::Finish(std::string& theError) noexcept

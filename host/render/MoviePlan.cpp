@@ -1,0 +1,113 @@
+#include "MoviePlan.h"
+
+#include "SegmentReasons.h"
+#include "avsupport.h"
+
+#include <cstdio>
+
+namespace {
+
+void AddSegment(MoviePlan& ioPlan, const RenderJob& theJob, MovieSegment::Source theSource, size_t theClip,
+                SInt32 theFirst, SInt32 theEnd, SInt32& ioMovieFrame)
+{
+    if (theFirst >= theEnd) return;
+    MovieSegment theSegment;
+    theSegment.source = theSource;
+    theSegment.clip = theClip;
+    theSegment.clipB = theClip;
+    theSegment.first = theFirst;
+    theSegment.end = theEnd;
+    theSegment.movieFirst = ioMovieFrame;
+    theSegment.movieEnd = ioMovieFrame + (theEnd - theFirst);
+    if (theSource == MovieSegment::Source::RenderTransition) {
+        if (theJob.which == 3) theSegment.clipB = theClip + 1;
+        if (theJob.which == 1) ++theSegment.movieEnd;
+        theSegment.why = "the transition changes every picture";
+    } else {
+        theSegment.why = WhyClipNotCopied(theJob, ioPlan.render, theClip);
+        theSegment.whyDrawn = WhyClipDrawn(theJob, ioPlan.render, theClip);
+        theSegment.drawn = !theSegment.whyDrawn.empty();
+    }
+    ioMovieFrame = theSegment.movieEnd;
+    ioPlan.segments.push_back(theSegment);
+}
+
+const char* TransitionName(SInt32 theWhich)
+{
+    return theWhich == 1 ? "Out" : theWhich == 2 ? "In" : "Cross";
+}
+
+std::string RangeText(SInt32 theFirst, SInt32 theEnd)
+{
+    return std::to_string(theFirst) + "-" + std::to_string(theEnd - 1);
+}
+
+} // namespace
+
+bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& outPlan, std::string& outError)
+{
+    outPlan = MoviePlan{};
+    if (!PlanRender(theMain, theJob, outPlan.render, outError)) return false;
+    const RenderPlan& theRender = outPlan.render;
+    outPlan.smartWhyNot = WhyMovieNotCopied(theJob, theRender);
+    const size_t theCount = theJob.clips.size();
+    const SInt32 theLength = theRender.transitionFrames;
+    using Source = MovieSegment::Source;
+    SInt32 theMovieFrame = 0;
+    for (size_t i = 0; i < theCount; ++i) {
+        const bool theTransitionHere = theJob.which == 3 ? i + 1 < theCount : theJob.which == 2 ? i == 0 : i + 1 == theCount;
+        // A Cross showed the head of this clip in the transition before it; --at trims the first.
+        const SInt32 theFirst = i == 0 ? theRender.firstOfA : theJob.which == 3 ? theLength : 0;
+        const SInt32 theEnd = i == 0 ? theRender.endOfA : theRender.lengths[i];
+        if (!theTransitionHere) {
+            AddSegment(outPlan, theJob, Source::PassDecoded, i, theFirst, theEnd, theMovieFrame);
+        } else if (theJob.which == 2) {
+            AddSegment(outPlan, theJob, Source::RenderTransition, i, theFirst, theFirst + theLength, theMovieFrame);
+            AddSegment(outPlan, theJob, Source::PassDecoded, i, theFirst + theLength, theEnd, theMovieFrame);
+        } else {
+            AddSegment(outPlan, theJob, Source::PassDecoded, i, theFirst, theEnd - theLength, theMovieFrame);
+            AddSegment(outPlan, theJob, Source::RenderTransition, i, theEnd - theLength, theEnd, theMovieFrame);
+        }
+    }
+    return true;
+}
+
+std::string DescribeMoviePlan(const RenderJob& theJob, const MoviePlan& thePlan)
+{
+    const video::MovieSettings& theSettings = thePlan.render.settings;
+    char theLine[512];
+    std::snprintf(theLine, sizeof theLine, "%s: %dx%d at %d/%d fps, %d frames\n", video::Quoted(theJob.output).c_str(),
+                  int(theSettings.width), int(theSettings.height), int(theSettings.rate.num), int(theSettings.rate.den),
+                  int(thePlan.render.totalFrames));
+    std::string theText = theLine;
+    if (!thePlan.smartWhyNot.empty()) theText += "nothing is copied: " + thePlan.smartWhyNot + "\n";
+    std::snprintf(theLine, sizeof theLine, "%-13s %-26s %-13s %s\n", "movie frames", "pictures", "clip frames", "why");
+    theText += theLine;
+    for (const MovieSegment& theSegment : thePlan.segments) {
+        std::string theWhat, theClipFrames = RangeText(theSegment.first, theSegment.end), theWhy = theSegment.why;
+        const std::string theClip = "clip " + std::to_string(theSegment.clip + 1);
+        switch (theSegment.source) {
+        case MovieSegment::Source::CopyPackets:
+            theWhat = "copied from " + theClip;
+            break;
+        case MovieSegment::Source::PassDecoded:
+            theWhat = "encoded from " + theClip;
+            if (theSegment.drawn) theWhy += "; drawn: " + theSegment.whyDrawn;
+            break;
+        case MovieSegment::Source::RenderTransition:
+            theWhat = std::string(TransitionName(theJob.which)) + ", " + theClip;
+            if (theSegment.clipB != theSegment.clip) {
+                theWhat += " into clip " + std::to_string(theSegment.clipB + 1);
+                theClipFrames += ", " + RangeText(0, theSegment.end - theSegment.first);
+            }
+            break;
+        }
+        std::snprintf(theLine, sizeof theLine, "%-13s %-26s %-13s %s\n",
+                      RangeText(theSegment.movieFirst, theSegment.movieEnd).c_str(), theWhat.c_str(),
+                      theClipFrames.c_str(), theWhy.c_str());
+        theText += theLine;
+    }
+    theText += theSettings.withAudio ? "sound: the clips' sound mixed into one track, faded by the plug-in\n"
+                                     : "sound: none\n";
+    return theText;
+}
