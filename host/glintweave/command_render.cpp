@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "MoviePlan.h"
 #include "PluginBundle.h"
 #include "ProgressBar.h"
 #include "renderarguments.h"
@@ -31,7 +32,10 @@ std::string Usage()
            "  -y                         replace OUTPUT if it exists (without it, an existing OUTPUT\n"
            "                             is refused)\n"
            "  --crf N, --preset NAME     .mp4 only: x264's quality, 0 (lossless) to 51, default 18, and\n"
-           "                             speed, ultrafast to veryslow, default veryfast\n";
+           "                             speed, ultrafast to veryslow, default veryfast\n"
+           "  --plan                     print what each stretch of the movie is made from, and why,\n"
+           "                             and write nothing\n"
+           "  --reencode                 encode every frame, copying none of the clips' pictures\n";
 }
 
 double ProcessorSeconds()
@@ -51,6 +55,9 @@ void PrintStatistics(const RenderStatistics& theStatistics, std::chrono::steady_
     std::fprintf(stderr, "render: %d frames in %.2f s, %.2f s of processor time; the plug-in's own %.3f s (%.1f %%)\n",
                  int(theStatistics.frames), theWall, theProcessor, theStatistics.pluginSeconds,
                  theProcessor > 0.0 ? 100.0 * theStatistics.pluginSeconds / theProcessor : 0.0);
+    std::fprintf(stderr, "render: frames copied %d, passed on as decoded %d, drawn %d, through the plug-in %d\n",
+                 int(theStatistics.copied), int(theStatistics.passedDecoded), int(theStatistics.passedDrawn),
+                 int(theStatistics.rendered));
 }
 
 } // namespace
@@ -67,6 +74,14 @@ int RenderCommand(const Arguments& theArguments)
     RenderRequest theRequest;
     std::string theError;
     if (!ParseRenderArguments(theArguments, true, theRequest, theError)) return Fail(theError);
+    if (theRequest.plan) {
+        // --fill and --region change no segment: no settings of this render's own are made.
+        std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theRequest.bundlePath, theError);
+        MoviePlan thePlan;
+        if (!theBundle || !PlanMovie(theBundle->Main(), theRequest.job, thePlan, theError)) return Fail(theError);
+        std::fputs(DescribeMoviePlan(theRequest.job, thePlan).c_str(), stdout);
+        return 0;
+    }
     video::RemovePendingOutputsOnSignals();
 
     OneRenderSettings theSettings;

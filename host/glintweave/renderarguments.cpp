@@ -71,14 +71,15 @@ bool ParseSize(const std::string& theValue, SInt32& outWidth, SInt32& outHeight)
 
 bool IsOutputOption(const std::string& theOption)
 {
-    return theOption == "-o" || theOption == "--crf" || theOption == "--preset";
+    return theOption == "-o" || theOption == "--crf" || theOption == "--preset" || theOption == "--plan" ||
+           theOption == "--reencode";
 }
 
 bool IsValueOption(const std::string& theOption)
 {
     for (const char* theName : {"--size", "--frames", "--duration", "--at", "--still-duration", "--fill", "--region"})
         if (theOption == theName) return true;
-    return IsOutputOption(theOption);
+    return IsOutputOption(theOption) && theOption != "--plan" && theOption != "--reencode";
 }
 
 // The options with a value beyond the shared ones; false with the message.
@@ -233,6 +234,10 @@ bool ParseRenderArguments(const Arguments& theArguments, bool theWantsOutput, Re
             theRequest.job.replace = true;
         } else if (theArgument == "--stats") {
             theRequest.stats = true;
+        } else if (theArgument == "--plan") {
+            theRequest.plan = true;
+        } else if (theArgument == "--reencode") {
+            theRequest.job.reencode = true;
         } else if (IsSharedOption(theArgument) || IsValueOption(theArgument)) {
             if (i + 1 >= theArguments.size()) {
                 outError = theCommand + ": " + theArgument + " needs a value";

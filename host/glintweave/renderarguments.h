@@ -13,6 +13,7 @@ struct RenderRequest {
     SettingsChanges changes;
     std::string bundlePath;
     bool stats = false;
+    bool plan = false; // render: print the plan and write nothing
 };
 
 // The help lines of the options both commands take, for each command's usage text.

@@ -2,6 +2,7 @@
 
 #include "SegmentReasons.h"
 #include "avsupport.h"
+#include "outputformats.h"
 
 #include <cstdio>
 
@@ -107,7 +108,10 @@ std::string DescribeMoviePlan(const RenderJob& theJob, const MoviePlan& thePlan)
                       theClipFrames.c_str(), theWhy.c_str());
         theText += theLine;
     }
-    theText += theSettings.withAudio ? "sound: the clips' sound mixed into one track, faded by the plug-in\n"
-                                     : "sound: none\n";
+    std::string theIgnored;
+    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    if (!theSettings.withAudio) theText += "sound: none; the clips have none\n";
+    else if (theFormat && !theFormat->audioCodec) theText += std::string("sound: none; ") + theFormat->extension + " carries none\n";
+    else theText += "sound: the clips' sound mixed into one track, faded by the plug-in, encoded\n";
     return theText;
 }
