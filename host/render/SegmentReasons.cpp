@@ -102,7 +102,7 @@ std::string WhyClipDrawn(const RenderJob& theJob, const RenderPlan& thePlan, siz
     if (theInfo.still) return "a still is drawn once for all its frames";
     if (theInfo.quarterTurns != 0) return "turned upright";
     if (!FillsFrame(theInfo, theMovie.width, theMovie.height)) return "fitted on black";
-    if (theInfo.colorSpace == AVCOL_SPC_RGB) return "its RGB pictures are converted";
+    if (theInfo.colorSpace == AVCOL_SPC_RGB) return "its pictures are not YUV";
     const int theMovieSpace = video::ColorSpaceForHeight(theMovie.height & ~1);
     if (theInfo.colorSpace != theMovieSpace)
         return std::string("its colours are converted from ") + MatrixName(theInfo.colorSpace) + " to " +

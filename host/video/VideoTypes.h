@@ -26,7 +26,8 @@ struct ClipInfo {
     // AVColorTransferCharacteristic numbers; 2 for untagged).
     int primaries = 2;
     int transfer = 2;
-    // How its pictures are read: the YUV matrix (AVColorSpace; AVCOL_SPC_RGB for RGB pictures)
+    // How its pictures are read: the YUV matrix (AVColorSpace; AVCOL_SPC_RGB for RGB, grey or
+    // palette pictures)
     // and whether they use the full range of levels.
     int colorSpace = 2;
     bool fullRange = false;

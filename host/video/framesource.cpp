@@ -191,7 +191,8 @@ bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std
     info.primaries = theFirst->color_primaries;
     info.transfer = theFirst->color_trc;
     const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFirst->format));
-    info.colorSpace = theLayout && (theLayout->flags & AV_PIX_FMT_FLAG_RGB) ? AVCOL_SPC_RGB : InputColorSpace(theFirst);
+    const bool theYuv = theLayout && !(theLayout->flags & AV_PIX_FMT_FLAG_RGB) && theLayout->nb_components >= 3;
+    info.colorSpace = theYuv ? InputColorSpace(theFirst) : AVCOL_SPC_RGB;
     info.fullRange = IsFullRangeYuv(theFirst);
     const AVRational theAspect = av_guess_sample_aspect_ratio(input.Format(), input.Stream(), const_cast<AVFrame*>(theFirst));
     if (theAspect.num > 0 && theAspect.den > 0) {
