@@ -90,3 +90,56 @@ TEST(RenderPlan, AnUntouchedStretchLosesOnlyOneEncode)
     ASSERT_NE(theAt, std::string::npos) << theMeasured;
     EXPECT_GE(std::stod(theMeasured.substr(theAt + 8)), 34.0) << theMeasured;
 }
+
+// Frames passed on as decoded are converted only in size, pixel format and rate; a clip of
+// another shape is still fitted on black. Clip A (160x120, 25 fps) sets the movie; the second
+// clip follows it at frame 50.
+TEST(RenderPlan, PassedOnFramesShowTheClipAsDrawnOnesDid)
+{
+    videotest::TemporaryFolder theFolder;
+    const std::string theA = theFolder.PathOf("a.mp4"), theMovie = theFolder.PathOf("m.mp4");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=160x120:rate=25:duration=2 -c:v libx264 "
+                         "-pix_fmt yuv420p '" + theA + "'"),
+              0);
+    const struct {
+        const char* name;
+        const char* make;      // the clip, from FFmpeg's test source
+        const char* reference; // its frames as the movie should show them, else black at the sides
+        int step;              // clip frames a movie frame
+        double mean;           // the most the movie's RGB may differ from the reference on average
+    } theCases[] = {
+        // FFmpeg's RGB of the 10-bit frames themselves differs by 2 to 3 from any 8-bit copy;
+        // the frame before or after differs by 5.
+        {"b.mkv", "testsrc2=size=160x120:rate=50:duration=1 -c:v ffv1 -pix_fmt yuv420p10le", "", 2, 3.5},
+        {"b.mp4", "testsrc2=size=320x240:rate=25:duration=1 -c:v libx264 -pix_fmt yuv420p",
+         "-vf scale=160:120:flags=area -c:v ffv1", 1, 1.5},
+        {"b.mp4", "testsrc2=size=120x120:rate=25:duration=1 -c:v libx264 -pix_fmt yuv420p", nullptr, 1, 0.0},
+    };
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.make);
+        const std::string theB = theFolder.PathOf(theCase.name), theReference = theFolder.PathOf("reference.mkv");
+        ASSERT_EQ(RunCommand(std::string("ffmpeg -v error -y -f lavfi -i ") + theCase.make + " '" + theB + "'"), 0);
+        if (theCase.reference && *theCase.reference) {
+            ASSERT_EQ(RunCommand("ffmpeg -v error -y -i '" + theB + "' " + theCase.reference + " '" + theReference + "'"), 0);
+        }
+        std::string theErrors;
+        ASSERT_EQ(RunGlintweave("render -y --transition in --frames 5 '" + theA + "' '" + theB + "' -o '" + theMovie + "'",
+                                nullptr, &theErrors),
+                  0)
+            << theErrors;
+        for (int theFrame : {0, 7}) {
+            SCOPED_TRACE(theFrame);
+            const std::vector<uint8_t> thePicture = FfmpegFrame(theMovie, 50 + theFrame);
+            if (!theCase.reference) {
+                // 120x120 in the middle of 160x120: 20 columns of black each side.
+                for (int theX : {5, 154}) {
+                    const size_t theAt = (60 * 160 + size_t(theX)) * 3;
+                    EXPECT_LT(thePicture[theAt] + thePicture[theAt + 1] + thePicture[theAt + 2], 30) << theX;
+                }
+                continue;
+            }
+            const std::string theShown = *theCase.reference ? theReference : theB;
+            EXPECT_LE(DifferenceOf(thePicture, FfmpegFrame(theShown, theFrame * theCase.step)).mean, theCase.mean);
+        }
+    }
+}
