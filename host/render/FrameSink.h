@@ -15,8 +15,8 @@ public:
     virtual bool CarriesAudio() const = 0;
     // One frame and its sound (null: silence); false with one line in outError stops the render.
     virtual bool AddFrame(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError) = 0;
-    // A frame as the decoder gave it (see MovieWriter::AddDecodedFrame), where the sink takes it.
-    virtual bool TakesDecodedFrames() const { return false; }
+    // A frame as the decoder gave it (see MovieWriter::AddDecodedFrame), for the sinks of the
+    // outputs whose plan passes frames on undrawn.
     virtual bool AddDecodedFrame(const AVFrame* theFrame, const video::AudioBlock* theAudio, std::string& outError)
     {
         (void)theFrame;

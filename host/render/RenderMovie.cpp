@@ -40,7 +40,7 @@ public:
 
     // Draws frames [theFirst, theEnd) of theClips into a frame of the movie's size and hands them
     // to the sink, with their sound at full level.
-    bool CopyFrames(MovieClips& theClips, SInt32 theFirst, SInt32 theEnd, std::string& outError)
+    bool DrawFrames(MovieClips& theClips, SInt32 theFirst, SInt32 theEnd, std::string& outError)
     {
         if (theFirst >= theEnd) return true;
         if (!lgCopy) {
@@ -128,7 +128,6 @@ public:
     {
         return lgWriter.AddFrame(theFrame, theAudio, outError);
     }
-    bool TakesDecodedFrames() const override { return lgWriter.TakesDecodedFrames(); }
     bool AddDecodedFrame(const AVFrame* theFrame, const video::AudioBlock* theAudio, std::string& outError) override
     {
         return lgWriter.AddDecodedFrame(theFrame, theAudio, outError);
@@ -182,12 +181,12 @@ bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const Frame
             outError = "copying packets is not available";
             return false;
         case MovieSegment::Source::PassDecoded:
-            if (!theSegment.drawn && theSink->TakesDecodedFrames()) {
+            if (!theSegment.drawn) {
                 if (!theRender.PassDecodedFrames(*theA, theSegment.first, theSegment.end, outError)) return false;
                 theCounts.passedDecoded += theFrames;
             } else {
                 MovieClips theClips(*theA, nullptr, thePlan.stillFrames);
-                if (!theRender.CopyFrames(theClips, theSegment.first, theSegment.end, outError)) return false;
+                if (!theRender.DrawFrames(theClips, theSegment.first, theSegment.end, outError)) return false;
                 theCounts.passedDrawn += theFrames;
             }
             break;

@@ -59,10 +59,9 @@ public:
 
     // Appends one frame as a decoder gave it: a YUV picture, not turned, of the movie's colour
     // matrix (ColorSpaceForHeight) and the movie's shape, at any size and in any format, which
-    // are converted straight to the encoder's. Only where TakesDecodedFrames.
+    // are converted straight to the encoder's. Only for the formats whose encoders work in
+    // YUV: .mp4, .mov and .y4m; for the others it fails, as any failed frame does.
     bool AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
-    // True for the formats whose encoders work in YUV: .mp4, .mov and .y4m.
-    bool TakesDecodedFrames() const noexcept;
 
     // Completes the file and puts it under its name.
     bool Finish(std::string& theError) noexcept;

@@ -95,7 +95,6 @@ public:
     bool Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
               std::string& theError);
     bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) override;
-    bool TakesDecoded() const override { return mVideo && mVideo->colorspace != AVCOL_SPC_RGB; }
     bool WriteDecoded(const AVFrame* thePicture, std::string& theError) override;
     bool WriteAudio(const AudioBlock& theAudio, std::string& theError) override;
     bool Finish(std::string& theError) override;
@@ -417,6 +416,10 @@ bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theE
 
 bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theError)
 {
+    if (mVideo->colorspace == AVCOL_SPC_RGB) {
+        theError = "Cannot write a decoded picture into " + Quoted(FileNameOf(mPath)) + ": its encoder takes RGB";
+        return false;
+    }
     const bool theOwnSize = thePicture->width == mMovieWidth && thePicture->height == mMovieHeight;
     const int theWidth = theOwnSize ? mPictureWidth : thePicture->width;
     const int theHeight = theOwnSize ? mPictureHeight : thePicture->height;

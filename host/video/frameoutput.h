@@ -16,8 +16,8 @@ class FrameOutput {
 public:
     virtual ~FrameOutput() = default;
     virtual bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) = 0;
-    // A decoded YUV picture of the movie's colour matrix, converted only in size or format.
-    virtual bool TakesDecoded() const { return false; }
+    // A decoded YUV picture of the movie's colour matrix, converted only in size or format;
+    // false where the encoder takes RGB.
     virtual bool WriteDecoded(const AVFrame* thePicture, std::string& theError)
     {
         (void)thePicture;

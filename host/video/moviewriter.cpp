@@ -170,21 +170,12 @@ bool MovieWriter::AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* t
     Impl& theImpl = *mImpl;
     if (theImpl.Refuse(theError)) return false;
     try {
-        if (!theImpl.output->TakesDecoded()) {
-            theError = "This movie takes only drawn pictures";
-            return false;
-        }
         if (!theImpl.output->WriteDecoded(thePicture, theError)) return theImpl.Fail(theError);
         return theImpl.WriteAudio(theAudio, theError);
     } catch (const std::bad_alloc&) {
         theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
         return theImpl.Fail(theError);
     }
-}
-
-bool MovieWriter::TakesDecodedFrames() const noexcept
-{
-    return mImpl->output && mImpl->output->TakesDecoded();
 }
 
 bool MovieWriter::Finish(std::string& theError) noexcept
