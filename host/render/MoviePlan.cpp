@@ -82,7 +82,7 @@ std::string DescribeMoviePlan(const RenderJob& theJob, const MoviePlan& thePlan)
                   int(thePlan.render.totalFrames));
     std::string theText = theLine;
     if (!thePlan.smartWhyNot.empty()) theText += "nothing is copied: " + thePlan.smartWhyNot + "\n";
-    std::snprintf(theLine, sizeof theLine, "%-13s %-26s %-13s %s\n", "movie frames", "pictures", "clip frames", "why");
+    std::snprintf(theLine, sizeof theLine, "%-13s  %-26s  %-14s  %s\n", "movie frames", "pictures", "clip frames", "why");
     theText += theLine;
     for (const MovieSegment& theSegment : thePlan.segments) {
         std::string theWhat, theClipFrames = RangeText(theSegment.first, theSegment.end), theWhy = theSegment.why;
@@ -103,7 +103,7 @@ std::string DescribeMoviePlan(const RenderJob& theJob, const MoviePlan& thePlan)
             }
             break;
         }
-        std::snprintf(theLine, sizeof theLine, "%-13s %-26s %-13s %s\n",
+        std::snprintf(theLine, sizeof theLine, "%-13s  %-26s  %-14s  %s\n",
                       RangeText(theSegment.movieFirst, theSegment.movieEnd).c_str(), theWhat.c_str(),
                       theClipFrames.c_str(), theWhy.c_str());
         theText += theLine;

@@ -2,25 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cctype>
 #include <sstream>
 
 using namespace rendertest;
 
 namespace {
 
-// The rows of render --plan: each segment's movie frames and clip frames as printed.
+// The rows of render --plan, columns apart by two spaces or more: each segment's movie frames
+// and clip frames.
 std::vector<std::string> PlanRows(const std::string& thePrinted)
 {
     std::vector<std::string> theRows;
     std::istringstream theLines(thePrinted);
     std::string theLine;
     while (std::getline(theLines, theLine)) {
-        int theFirst = 0, theLast = 0;
-        if (std::sscanf(theLine.c_str(), "%d-%d", &theFirst, &theLast) != 2) continue;
-        // The clip frames start at column 42: "40-49" or, for a Cross, "40-49, 0-9".
-        const std::string theClipFrames = theLine.substr(41, theLine.find("  ", 41) - 41);
-        theRows.push_back(std::to_string(theFirst) + "-" + std::to_string(theLast) + " " + theClipFrames);
+        if (theLine.empty() || !std::isdigit(static_cast<unsigned char>(theLine[0]))) continue;
+        std::vector<std::string> theColumns;
+        for (size_t theAt = 0; theAt < theLine.size();) {
+            const size_t theGap = theLine.find("  ", theAt);
+            theColumns.push_back(theLine.substr(theAt, theGap - theAt));
+            theAt = theLine.find_first_not_of(' ', theGap);
+        }
+        if (theColumns.size() >= 3) theRows.push_back(theColumns[0] + " " + theColumns[2]);
     }
     return theRows;
 }
