@@ -10,7 +10,7 @@ using namespace rendertest;
 namespace {
 
 // The rows of render --plan, columns apart by two spaces or more: each segment's movie frames
-// and clip frames.
+// and clip frames, then after a bar why it is encoded.
 std::vector<std::string> PlanRows(const std::string& thePrinted)
 {
     std::vector<std::string> theRows;
@@ -24,7 +24,7 @@ std::vector<std::string> PlanRows(const std::string& thePrinted)
             theColumns.push_back(theLine.substr(theAt, theGap - theAt));
             theAt = theLine.find_first_not_of(' ', theGap);
         }
-        if (theColumns.size() >= 3) theRows.push_back(theColumns[0] + " " + theColumns[2]);
+        if (theColumns.size() >= 4) theRows.push_back(theColumns[0] + " " + theColumns[2] + "|" + theColumns[3]);
     }
     return theRows;
 }
@@ -61,8 +61,50 @@ TEST(RenderPlan, PrintsEverySegmentsFramesAndWritesNothing)
                                 &thePrinted, &theErrors),
                   0)
             << theErrors;
-        EXPECT_EQ(PlanRows(thePrinted), theCase.rows) << thePrinted;
+        std::vector<std::string> theRows = PlanRows(thePrinted);
+        for (std::string& theRow : theRows) theRow.erase(theRow.find('|'));
+        EXPECT_EQ(theRows, theCase.rows) << thePrinted;
         EXPECT_EQ(theFolder.Entries(), theClips);
+    }
+}
+
+// Why a clip is encoded again rather than copied: the movie's reason where there is one, else
+// the clip's own.
+TEST(RenderPlan, SaysWhyEachClipIsEncoded)
+{
+    videotest::TemporaryFolder theFolder;
+    const auto theMake = [&](const std::string& theName, const std::string& theSource) {
+        EXPECT_EQ(RunCommand("ffmpeg -v error -y -f lavfi -i " + theSource + ":duration=1 -c:v libx264 -pix_fmt yuv420p '" +
+                             theFolder.PathOf(theName) + "'"),
+                  0);
+        return theFolder.PathOf(theName);
+    };
+    const std::string theA = theMake("a.mp4", "testsrc2=size=160x120:rate=25");
+    const std::string theSame = theMake("same.mp4", "smptebars=size=160x120:rate=25");
+    const std::string theLarger = theMake("larger.mp4", "smptebars=size=320x240:rate=25");
+    const std::string theFaster = theMake("faster.mp4", "smptebars=size=160x120:rate=50");
+    const struct {
+        std::string clipB, options, output, why; // of clip B's frames
+    } theCases[] = {
+        {theLarger, "", "m.mp4", "clip 2 is 320x240, the movie 160x120"},
+        {theFaster, "", "m.mov", "clip 2 runs at 50 fps, the movie at 25"},
+        {theSame, "--size 320x240", "m.mp4", "--size 320x240: every frame is scaled"},
+        {theSame, "--reencode", "m.mkv", "--reencode: every frame is encoded"},
+        {theSame, "", "m.y4m", "the output is .y4m, which takes no copied pictures"},
+        {theSame, "", "m.mp4", "copying packets is not available yet"},
+    };
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.clipB + " " + theCase.options + " " + theCase.output);
+        std::string thePrinted, theErrors;
+        ASSERT_EQ(RunGlintweave("render --plan --transition in --frames 5 " + theCase.options + " '" + theA + "' '" +
+                                    theCase.clipB + "' -o '" + theFolder.PathOf(theCase.output) + "'",
+                                &thePrinted, &theErrors),
+                  0)
+            << theErrors;
+        const std::vector<std::string> theRows = PlanRows(thePrinted);
+        ASSERT_EQ(theRows.size(), 3u) << thePrinted;
+        const std::string theWhy = theRows[2].substr(theRows[2].find('|') + 1);
+        EXPECT_EQ(theWhy.substr(0, theWhy.find(';')), theCase.why) << thePrinted;
     }
 }
 
