@@ -1,0 +1,25 @@
+// Whether a clip's compressed pictures can go into an H.264 .mp4 movie as they are, and where
+// a copied stretch may start and end.
+#pragma once
+
+#include "ClipCopyFacts.h"
+#include "MovieWriter.h"
+
+#include <string>
+#include <vector>
+
+namespace video {
+
+// Reads every packet of the clip's pictures (not decoding them). False when the clip cannot be
+// copied into theMovie, with the reason as a phrase about the clip, for the caller to name it:
+// "is 640x360, the movie 1280x720". Keyframe flags and the container's index are not trusted:
+// the NAL units and the packets' times decide.
+bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovie, ClipCopyFacts& outFacts,
+                        std::string& outWhyNot) noexcept;
+
+// Whether theClip's parameter sets can join theCopied's in the movie's one sample description
+// (no id given to two different sets), with the reason when not.
+bool FitsWithCopiedClips(const ClipCopyFacts& theClip, const std::vector<ClipCopyFacts>& theCopied,
+                         std::string& outWhyNot) noexcept;
+
+} // namespace video
