@@ -105,7 +105,7 @@ bool ReadPackets(MediaInput& theInput, int theLengthSize, std::vector<PacketSeen
         theSeen.pts = thePacket->pts;
         theSeen.flaggedKey = thePacket->flags & AV_PKT_FLAG_KEY;
         const bool theHidden = thePacket->flags & AV_PKT_FLAG_DISCARD;
-        const bool theParsed = NalTypesOf(thePacket->data, size_t(thePacket->size), theLengthSize, theTypes);
+        const bool theParsed = h264::NalTypesOf(thePacket->data, size_t(thePacket->size), theLengthSize, theTypes);
         av_packet_unref(thePacket.get());
         if (theHidden) {
             outWhyNot = "has an edit list that hides some of its pictures";
@@ -147,13 +147,16 @@ bool NumberPictures(const AVStream* theStream, const MovieSettings& theMovie, co
     const int64_t theTicksNum = int64_t(theBase.den) * theMovie.rate.den;
     const int64_t theTicksDen = int64_t(theBase.num) * theMovie.rate.num;
     ioFacts.frameTicks = theTicksNum / theTicksDen;
+    const int64_t theFirstStep = theTimes.size() > 1 ? theTimes[1] - theTimes[0] : ioFacts.frameTicks;
     for (size_t i = 1; i < theTimes.size(); ++i) {
         const int64_t theStep = theTimes[i] - theTimes[i - 1];
-        if (theStep == ioFacts.frameTicks && theTicksNum % theTicksDen == 0) continue;
-        if (theStep <= 0) outWhyNot = "has two pictures at one time";
-        else if (i == 1 || theStep != theTimes[1] - theTimes[0]) outWhyNot = "varies its frame rate";
-        else outWhyNot = "runs at " + RateText(av_div_q(AVRational{1, int(theStep)}, theBase)) + ", the movie at " +
-                         RateText(AVRational{theMovie.rate.num, theMovie.rate.den});
+        if (theStep == theFirstStep) continue;
+        outWhyNot = theStep == 0 ? "has two pictures at one time" : "varies its frame rate";
+        return false;
+    }
+    if (theFirstStep != ioFacts.frameTicks || theTicksNum % theTicksDen != 0) {
+        outWhyNot = "runs at " + RateText(av_div_q(AVRational{1, int(theFirstStep)}, theBase)) + ", the movie at " +
+                    RateText(AVRational{theMovie.rate.num, theMovie.rate.den});
         return false;
     }
     outShown.clear();

@@ -122,8 +122,12 @@ bool ReadAvcConfig(const uint8_t* theBytes, size_t theSize, ParameterSets& outSe
     }
     outSets.lengthSize = (theBytes[4] & 3) + 1;
     const uint8_t* theNext = theBytes + 6;
-    if (!TakeSets(theNext, theEnd, theBytes[5] & 0x1F, outSets.sps) || theNext >= theEnd ||
-        !TakeSets(++theNext, theEnd, theNext[-1], outSets.pps) || outSets.sps.empty() || outSets.pps.empty()) {
+    bool theRead = TakeSets(theNext, theEnd, theBytes[5] & 0x1F, outSets.sps) && theNext < theEnd;
+    if (theRead) {
+        const int thePpsCount = *theNext++;
+        theRead = TakeSets(theNext, theEnd, thePpsCount, outSets.pps);
+    }
+    if (!theRead || outSets.sps.empty() || outSets.pps.empty()) {
         theError = "has a damaged avcC record";
         return false;
     }
