@@ -112,7 +112,8 @@ struct CopyCase {
 } // namespace
 
 // A Cross of 12 frames from A into B: A copied up to a split at or before the cut, the frames
-// from there to B's first clean split after the Cross encoded, the rest of B copied.
+// from there to B's first clean split after the Cross encoded, the rest of B copied, and two
+// frames encoded after it.
 TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
 {
     TemporaryFolder theFolder;
@@ -162,11 +163,13 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
         if (theBStart < 75) {
             ASSERT_TRUE(theWriter->AddCopiedPackets(theBFacts, theBStart, 75, nullptr, theError)) << theError;
         }
+        // Two frames more after the copy, as an Out's end state would be: a second encoded run.
+        for (int i = 0; i < 2; ++i) ASSERT_TRUE(theWriter->AddPicture(theAPictures[0].get(), nullptr, theError)) << theError;
         ASSERT_TRUE(theWriter->Finish(theError)) << theError;
 
         EXPECT_EQ(Output("ffmpeg -v error -nostdin -i '" + theOutput + "' -f null - 2>&1 | head -n 5"), "");
         const std::vector<std::string> theHashes = PictureHashes(theOutput);
-        ASSERT_EQ(theHashes.size(), size_t(theCase.cut + 75));
+        ASSERT_EQ(theHashes.size(), size_t(theCase.cut + 77));
         for (SInt32 i = 0; i < theAEnd; ++i) EXPECT_EQ(theHashes[size_t(i)], theAHashes[size_t(i)]) << "A's frame " << i;
         for (SInt32 i = theBStart; i < 75; ++i)
             EXPECT_EQ(theHashes[size_t(theCase.cut + i)], theBHashes[size_t(i)]) << "B's frame " << i;
@@ -185,7 +188,7 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
                                      theOutput + "'").c_str(), "%lf", &thePictureLength), 1);
         ASSERT_EQ(std::sscanf(Output("ffprobe -v error -select_streams a -show_entries stream=duration -of csv=p=0 '" +
                                      theOutput + "'").c_str(), "%lf", &theSoundLength), 1);
-        EXPECT_NEAR(thePictureLength, (theCase.cut + 75) / 25.0, 0.001);
+        EXPECT_NEAR(thePictureLength, (theCase.cut + 77) / 25.0, 0.001);
         EXPECT_NEAR(theSoundLength, thePictureLength, 0.03);
 
         // A seek into each part: copied A, the encoded run, copied B.
