@@ -17,6 +17,8 @@
 #include <memory>
 #include <string>
 
+struct AVFrame;
+
 namespace video {
 
 class FrameSource {
@@ -36,6 +38,11 @@ public:
     // Draws frame theFrame scaled to the whole of theDestination, a 32-bit GWorld of any size;
     // fitted, when SetFitting is on.
     bool DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept;
+
+    // Frame theFrame's picture as decoded, at the file's size and in its pixel format, not
+    // turned: for writing it into a movie of the same kind without going through ARGB. Valid
+    // until the next call on this source; null with the reason on failure.
+    const AVFrame* DecodedPicture(SInt32 theFrame, std::string& theError) noexcept;
 
     // The sound during frame theFrame: AudioSamplesInFrame(theFrame, Info().rate) stereo samples
     // at 48 kHz, silence where the clip has none.

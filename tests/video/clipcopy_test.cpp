@@ -2,14 +2,12 @@
 // checked with FFmpeg's own tools on clips made by its command line and x264.
 #include "ClipCopy.h"
 #include "MovieWriter.h"
-#include "mediainput.h"
 #include "videotestsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <sstream>
-#include <sys/stat.h>
 
 using namespace videotest;
 
@@ -53,21 +51,6 @@ std::vector<std::string> PictureHashes(const std::string& thePath, double theSec
         theHashes.push_back(theLine.substr(theLine.rfind(',') + 1));
     }
     return theHashes;
-}
-
-// Every picture of a clip, decoded, in display order.
-std::vector<video::FramePtr> DecodeAll(const std::string& thePath)
-{
-    std::vector<video::FramePtr> thePictures;
-    video::MediaInput theInput;
-    std::string theError;
-    EXPECT_TRUE(theInput.Open(thePath, AVMEDIA_TYPE_VIDEO, theError)) << theError;
-    for (;;) {
-        video::FramePtr thePicture(av_frame_alloc());
-        if (theInput.ReceiveFrame(thePicture.get(), theError) != video::MediaInput::Result::frame) break;
-        thePictures.push_back(std::move(thePicture));
-    }
-    return thePictures;
 }
 
 video::MovieSettings SmallMovie()
@@ -152,19 +135,24 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
         auto theWriter = video::MovieWriter::Create(theOutput, theMovie, theError);
         ASSERT_TRUE(theWriter) << theError;
         ASSERT_TRUE(theWriter->CopiesPackets());
-        const std::vector<video::FramePtr> theAPictures = DecodeAll(theA);
-        const std::vector<video::FramePtr> theBPictures = DecodeAll(theB);
+        // Pictures as decoded, straight into the encoder.
+        std::unique_ptr<video::FrameSource> theAPictures = OpenClip(theA), theBPictures = OpenClip(theB);
+        ASSERT_TRUE(theAPictures && theBPictures);
+        const auto theAdd = [&](video::FrameSource& theClip, SInt32 theFrame) {
+            const AVFrame* thePicture = theClip.DecodedPicture(theFrame, theError);
+            return thePicture && theWriter->AddPicture(thePicture, nullptr, theError);
+        };
         ASSERT_TRUE(theWriter->AddCopiedPackets(theAFacts, 0, theAEnd, nullptr, theError)) << theError;
         for (SInt32 i = theAEnd; i < theCase.cut; ++i)
-            ASSERT_TRUE(theWriter->AddPicture(theAPictures[size_t(i)].get(), nullptr, theError)) << theError;
+            ASSERT_TRUE(theAdd(*theAPictures, i)) << theError;
         // The transition's pictures: what the plug-in draws does not matter here.
         for (SInt32 i = 0; i < theBStart; ++i)
-            ASSERT_TRUE(theWriter->AddPicture(theBPictures[size_t(i)].get(), nullptr, theError)) << theError;
+            ASSERT_TRUE(theAdd(*theBPictures, i)) << theError;
         if (theBStart < 75) {
             ASSERT_TRUE(theWriter->AddCopiedPackets(theBFacts, theBStart, 75, nullptr, theError)) << theError;
         }
         // Two frames more after the copy, as an Out's end state would be: a second encoded run.
-        for (int i = 0; i < 2; ++i) ASSERT_TRUE(theWriter->AddPicture(theAPictures[0].get(), nullptr, theError)) << theError;
+        for (int i = 0; i < 2; ++i) ASSERT_TRUE(theAdd(*theBPictures, 74)) << theError;
         ASSERT_TRUE(theWriter->Finish(theError)) << theError;
 
         EXPECT_EQ(Output("ffmpeg -v error -nostdin -i '" + theOutput + "' -f null - 2>&1 | head -n 5"), "");
