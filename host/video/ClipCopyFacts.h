@@ -14,10 +14,11 @@ namespace video {
 struct ClipCopyFacts {
     std::string path;
     SInt32 frameCount = 0;
-    // Frames are numbered as the clip's other readers number them: frame n is the packet whose
-    // presentation time is origin + n * frameTicks, in the stream's time base.
+    // Frames are numbered as the clip's other readers number them: the packet whose
+    // presentation time, from origin, rounds to n frames of the rate is frame n.
     int64_t origin = 0;
-    int64_t frameTicks = 1;
+    SInt32 timeBaseNum = 1, timeBaseDen = 1;
+    SInt32 rateNum = 25, rateDen = 1;
     h264::ParameterSets parameterSets;
     h264::SpsFacts sps; // the first SPS: the profile and level an encoder matching it takes
     // Pictures decoded ahead of the one shown (0 without B-frames).
@@ -35,6 +36,7 @@ struct ClipCopyFacts {
     // them in decode order are exactly those shown before them. Includes frameCount.
     std::vector<SInt32> ends;
 
+    SInt64 FrameOf(int64_t theTimestamp) const;
     bool CanStartAt(SInt32 theFrame) const;
     bool CanEndAt(SInt32 theFrame) const;
     // The first frame at or after theFrame where a copy may start; frameCount when none.

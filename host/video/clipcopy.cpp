@@ -1,5 +1,6 @@
 #include "ClipCopy.h"
 
+#include "framecount.h"
 #include "framescaler.h"
 #include "mediainput.h"
 
@@ -129,39 +130,46 @@ bool ReadPackets(MediaInput& theInput, int theLengthSize, std::vector<PacketSeen
     return true;
 }
 
-// Frame numbers from the packets' times, which must fall on the movie's frames one by one.
+// Frame numbers from the packets' times, as the clip's frames are numbered when decoded: one
+// picture to each frame of the movie's rate.
 bool NumberPictures(const AVStream* theStream, const MovieSettings& theMovie, const std::vector<PacketSeen>& thePackets,
                     ClipCopyFacts& ioFacts, std::vector<SInt32>& outShown, std::string& outWhyNot)
 {
-    std::vector<int64_t> theTimes;
-    theTimes.reserve(thePackets.size());
-    for (const PacketSeen& thePacket : thePackets) theTimes.push_back(thePacket.pts);
-    std::sort(theTimes.begin(), theTimes.end());
-    const AVRational theBase = theStream->time_base;
-    ioFacts.origin = theStream->start_time != AV_NOPTS_VALUE ? theStream->start_time : 0;
-    if (theTimes.front() != ioFacts.origin) {
-        outWhyNot = "does not start with its first picture (an edit list moves it)";
+    const FrameNumbering theNumbering = NumberingOf(theStream);
+    const AVRational theMovieRate{theMovie.rate.num, theMovie.rate.den};
+    // A variable rate shows as a base rate that only fits every time, far above the average.
+    const AVRational theBase = theStream->r_frame_rate, theAverage = theStream->avg_frame_rate;
+    if (theBase.num > 0 && theBase.den > 0 && theAverage.num > 0 && theAverage.den > 0 &&
+        std::fabs(av_q2d(theBase) / av_q2d(theAverage) - 1.0) >= 0.01) {
+        outWhyNot = "varies its frame rate";
         return false;
     }
-    // The movie's frame in the stream's ticks, which must be whole.
-    const int64_t theTicksNum = int64_t(theBase.den) * theMovie.rate.den;
-    const int64_t theTicksDen = int64_t(theBase.num) * theMovie.rate.num;
-    ioFacts.frameTicks = theTicksNum / theTicksDen;
-    const int64_t theFirstStep = theTimes.size() > 1 ? theTimes[1] - theTimes[0] : ioFacts.frameTicks;
-    for (size_t i = 1; i < theTimes.size(); ++i) {
-        const int64_t theStep = theTimes[i] - theTimes[i - 1];
-        if (theStep == theFirstStep) continue;
-        outWhyNot = theStep == 0 ? "has two pictures at one time" : "varies its frame rate";
+    if (av_cmp_q(theNumbering.rate, theMovieRate) != 0) {
+        outWhyNot = "runs at " + RateText(theNumbering.rate) + ", the movie at " + RateText(theMovieRate);
         return false;
     }
-    if (theFirstStep != ioFacts.frameTicks || theTicksNum % theTicksDen != 0) {
-        outWhyNot = "runs at " + RateText(av_div_q(AVRational{1, int(theFirstStep)}, theBase)) + ", the movie at " +
-                    RateText(AVRational{theMovie.rate.num, theMovie.rate.den});
+    ioFacts.origin = theNumbering.origin;
+    ioFacts.timeBaseNum = theNumbering.timeBase.num;
+    ioFacts.timeBaseDen = theNumbering.timeBase.den;
+    ioFacts.rateNum = theMovieRate.num;
+    ioFacts.rateDen = theMovieRate.den;
+    std::vector<SInt64> theNumbers;
+    theNumbers.reserve(thePackets.size());
+    for (const PacketSeen& thePacket : thePackets) {
+        if (thePacket.pts < ioFacts.origin) {
+            outWhyNot = "shows pictures before its start (an edit list)";
+            return false;
+        }
+        theNumbers.push_back(ioFacts.FrameOf(thePacket.pts));
+    }
+    std::sort(theNumbers.begin(), theNumbers.end());
+    for (size_t i = 0; i < theNumbers.size(); ++i) {
+        if (theNumbers[i] == SInt64(i)) continue;
+        outWhyNot = i == 0 ? "does not start with its first picture (an edit list moves it)" : "varies its frame rate";
         return false;
     }
     outShown.clear();
-    for (const PacketSeen& thePacket : thePackets)
-        outShown.push_back(SInt32((thePacket.pts - ioFacts.origin) / ioFacts.frameTicks));
+    for (const PacketSeen& thePacket : thePackets) outShown.push_back(SInt32(ioFacts.FrameOf(thePacket.pts)));
     return true;
 }
 
@@ -180,6 +188,15 @@ void FindSplits(const std::vector<PacketSeen>& thePackets, const std::vector<SIn
 }
 
 } // namespace
+
+SInt64 ClipCopyFacts::FrameOf(int64_t theTimestamp) const
+{
+    FrameNumbering theNumbering;
+    theNumbering.timeBase = AVRational{timeBaseNum, timeBaseDen};
+    theNumbering.rate = AVRational{rateNum, rateDen};
+    theNumbering.origin = origin;
+    return theNumbering.NumberOf(theTimestamp);
+}
 
 bool ClipCopyFacts::CanStartAt(SInt32 theFrame) const
 {

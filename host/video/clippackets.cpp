@@ -5,12 +5,11 @@ namespace video {
 bool ClipPackets::ReadNumbered(AVPacket* outPacket, SInt32& outFrame)
 {
     if (!mInput.ReadPacket(outPacket)) return false;
-    const int64_t theOffset = outPacket->pts - mClip->origin;
-    if (outPacket->pts == AV_NOPTS_VALUE || theOffset < 0 || theOffset % mClip->frameTicks != 0) {
+    if (outPacket->pts == AV_NOPTS_VALUE || outPacket->pts < mClip->origin) {
         av_packet_unref(outPacket);
         return false;
     }
-    outFrame = SInt32(theOffset / mClip->frameTicks);
+    outFrame = SInt32(mClip->FrameOf(outPacket->pts));
     return true;
 }
 
@@ -31,7 +30,9 @@ bool ClipPackets::Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::strin
     }
     // Before the split in decode order come only pictures shown before it: a seek that lands
     // at or before it finds it by its time, one that lands past it starts from the top.
-    bool theFromTop = theFirst == 0 || !mInput.Seek(theClip.origin + theFirst * theClip.frameTicks);
+    const int64_t theTime = theClip.origin + av_rescale_q(theFirst, AVRational{theClip.rateDen, theClip.rateNum},
+                                                          AVRational{theClip.timeBaseNum, theClip.timeBaseDen});
+    bool theFromTop = theFirst == 0 || !mInput.Seek(theTime);
     for (;;) {
         SInt32 theFrame = 0;
         if (!ReadNumbered(mFirst.get(), theFrame)) {
@@ -51,7 +52,7 @@ bool ClipPackets::Next(AVPacket* outPacket, SInt32& outFrame, std::string& theEr
 {
     if (mFirst && mFirst->data) {
         av_packet_move_ref(outPacket, mFirst.get());
-        outFrame = SInt32((outPacket->pts - mClip->origin) / mClip->frameTicks);
+        outFrame = SInt32(mClip->FrameOf(outPacket->pts));
         return true;
     }
     if (ReadNumbered(outPacket, outFrame)) return true;

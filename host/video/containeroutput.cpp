@@ -335,6 +335,7 @@ bool ContainerOutput::StartVideoEncoder(std::string& theError)
         av_dict_set(&theOptions, "crf", theSettings.crf >= 0 ? std::to_string(theSettings.crf).c_str() : "18", 0);
         // A macroblock tree over so short a look-ahead gains little and costs pictures.
         if (mCopying) {
+            // B-frames as the copied clips have them, and headers they can sit beside.
             std::string theParams = "sliced-threads=1:rc-lookahead=3:mbtree=0";
             if (!MatchEncoderToCopies(theSettings.copySources, theEncoder, &theOptions, theParams, mMatch, theError)) {
                 av_dict_free(&theOptions);

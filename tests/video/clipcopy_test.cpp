@@ -202,6 +202,8 @@ TEST(CopiedPictures, ClipsThatCannotBeCopiedAreNamedWithTheReason)
          {RefusedCase{"open GOPs", "-c:v libx264 -g 25 -x264-params open-gop=1", "open GOP"},
           RefusedCase{"HEVC", "-c:v libx265 -x265-params log-level=error", "is hevc, not H.264"},
           RefusedCase{"variable rate", "-vf \"select='lt(mod(n,5),2)'\" -fps_mode vfr -c:v libx264", "varies its frame rate"},
+          RefusedCase{"a picture left out", "-vf \"select='not(eq(n,30))'\" -fps_mode passthrough -c:v libx264",
+                      "varies its frame rate"},
           RefusedCase{"other frame rate", "-r 30 -c:v libx264", "runs at 30 frames a second, the movie at 25"},
           RefusedCase{"other size", "-vf scale=352:288 -c:v libx264", "is 352x288, the movie 320x240"},
           RefusedCase{"other pixel shape", "-vf setsar=4/3 -c:v libx264", "pixels of shape 4:3"},
@@ -235,4 +237,21 @@ TEST(CopiedPictures, ACopyFromNoCleanSplitFailsAndLeavesNothing)
     EXPECT_FALSE(theWriter->Finish(theError));
     theWriter.reset();
     EXPECT_EQ(theFolder.Entries(), std::vector<std::string>{"a.mp4"});
+}
+
+TEST(CopiedPictures, TimesInCoarseUnitsRoundToTheirFrames)
+{
+    // Matroska keeps milliseconds: 29.97 frames a second fall 33 or 34 ms apart.
+    TemporaryFolder theFolder;
+    const std::string thePath = theFolder.PathOf("ntsc.mkv");
+    ASSERT_EQ(Output("ffmpeg -v error -nostdin -f lavfi -i testsrc2=s=320x240:r=30000/1001:d=3 -c:v libx264 -g 30 -bf 2 '" +
+                     thePath + "' 2>&1"),
+              "");
+    video::MovieSettings theMovie = SmallMovie();
+    theMovie.rate = {30000, 1001};
+    video::ClipCopyFacts theFacts;
+    std::string theWhyNot;
+    ASSERT_TRUE(video::ExamineClipForCopy(thePath, theMovie, theFacts, theWhyNot)) << theWhyNot;
+    EXPECT_EQ(theFacts.frameCount, 90);
+    EXPECT_EQ(theFacts.starts, (std::vector<SInt32>{0, 30, 60}));
 }
