@@ -14,10 +14,10 @@
 #include "QuickDraw.h"
 #include "VideoTypes.h"
 
+struct AVFrame;
+
 #include <memory>
 #include <string>
-
-struct AVFrame;
 
 namespace video {
 
@@ -39,10 +39,10 @@ public:
     // fitted, when SetFitting is on.
     bool DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept;
 
-    // Frame theFrame's picture as decoded, at the file's size and in its pixel format, not
-    // turned: for writing it into a movie of the same kind without going through ARGB. Valid
-    // until the next call on this source; null with the reason on failure.
-    const AVFrame* DecodedPicture(SInt32 theFrame, std::string& theError) noexcept;
+    // Frame theFrame as the decoder gave it, stored as the file holds it (not turned, scaled or
+    // fitted), valid until the next call; null with the reason. Not for stills, which keep only
+    // their scaled picture.
+    const AVFrame* DecodedFrame(SInt32 theFrame, std::string& theError) noexcept;
 
     // The sound during frame theFrame: AudioSamplesInFrame(theFrame, Info().rate) stereo samples
     // at 48 kHz, silence where the clip has none.

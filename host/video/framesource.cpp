@@ -428,22 +428,6 @@ const ClipInfo& FrameSource::Info() const noexcept
     return mState->info;
 }
 
-const AVFrame* FrameSource::DecodedPicture(SInt32 theFrame, std::string& theError) noexcept
-{
-    try {
-        State& theState = *mState;
-        if (theFrame < 0 || theFrame >= theState.info.frameCount) {
-            theError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path)) +
-                       ", which has frames 0 to " + std::to_string(theState.info.frameCount - 1);
-            return nullptr;
-        }
-        return theState.Decoded(theFrame, theError);
-    } catch (const std::bad_alloc&) {
-        theError = "Out of memory reading frame " + std::to_string(theFrame);
-        return nullptr;
-    }
-}
-
 bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept
 {
     try {
@@ -497,6 +481,21 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
     } catch (const std::bad_alloc&) {
         theError = "Out of memory decoding frame " + std::to_string(theFrame);
         return false;
+    }
+}
+
+const AVFrame* FrameSource::DecodedFrame(SInt32 theFrame, std::string& theError) noexcept
+{
+    try {
+        State& theState = *mState;
+        if (theFrame < 0 || theFrame >= theState.info.frameCount) {
+            theError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path));
+            return nullptr;
+        }
+        return theState.Decoded(theFrame, theError);
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory decoding frame " + std::to_string(theFrame);
+        return nullptr;
     }
 }
 

@@ -139,7 +139,7 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
         std::unique_ptr<video::FrameSource> theAPictures = OpenClip(theA), theBPictures = OpenClip(theB);
         ASSERT_TRUE(theAPictures && theBPictures);
         const auto theAdd = [&](video::FrameSource& theClip, SInt32 theFrame) {
-            const AVFrame* thePicture = theClip.DecodedPicture(theFrame, theError);
+            const AVFrame* thePicture = theClip.DecodedFrame(theFrame, theError);
             return thePicture && theWriter->AddPicture(thePicture, nullptr, theError);
         };
         ASSERT_TRUE(theWriter->AddCopiedPackets(theAFacts, 0, theAEnd, nullptr, theError)) << theError;
