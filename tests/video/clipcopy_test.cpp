@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 using namespace videotest;
@@ -82,6 +83,13 @@ std::vector<std::pair<long long, long long>> PacketTimes(const std::string& theP
         if (std::sscanf(theLine.c_str(), "%lld,%lld", &thePts, &theDts) == 2) theTimes.emplace_back(theDts, thePts);
     }
     return theTimes;
+}
+
+double MeanDifference(const std::vector<UInt8>& theOne, const std::vector<UInt8>& theOther)
+{
+    double theSum = 0;
+    for (size_t i = 0; i < theOne.size() && i < theOther.size(); ++i) theSum += std::abs(int(theOne[i]) - int(theOther[i]));
+    return theSum / double(std::max<size_t>(1, theOne.size()));
 }
 
 struct CopyCase {
@@ -161,6 +169,16 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
         for (SInt32 i = 0; i < theAEnd; ++i) EXPECT_EQ(theHashes[size_t(i)], theAHashes[size_t(i)]) << "A's frame " << i;
         for (SInt32 i = theBStart; i < 75; ++i)
             EXPECT_EQ(theHashes[size_t(theCase.cut + i)], theBHashes[size_t(i)]) << "B's frame " << i;
+
+        // Encoded pictures keep their places: each is nearest the source's picture of its number.
+        std::unique_ptr<video::FrameSource> theMovieFrames = OpenClip(theOutput);
+        ASSERT_TRUE(theMovieFrames);
+        for (SInt32 i = theAEnd; i < theCase.cut; ++i) {
+            const std::vector<UInt8> theWritten = FramePixels(*theMovieFrames, i);
+            const double theSame = MeanDifference(theWritten, FramePixels(*theAPictures, i));
+            EXPECT_LT(theSame, MeanDifference(theWritten, FramePixels(*theAPictures, i - 1))) << "A's frame " << i;
+            EXPECT_LT(theSame, MeanDifference(theWritten, FramePixels(*theAPictures, i + 1))) << "A's frame " << i;
+        }
 
         const auto theTimes = PacketTimes(theOutput);
         ASSERT_EQ(theTimes.size(), theHashes.size());
