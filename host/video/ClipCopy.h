@@ -13,7 +13,8 @@ namespace video {
 // Reads every packet of the clip's pictures (not decoding them). False when the clip cannot be
 // copied into theMovie, with the reason as a phrase about the clip, for the caller to name it:
 // "is 640x360, the movie 1280x720". Keyframe flags and the container's index are not trusted:
-// the NAL units and the packets' times decide.
+// the NAL units and the packets' times decide. The time base need not be the movie's: copied
+// pictures are given the times of their frame numbers, so only the frame rate must match.
 bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovie, ClipCopyFacts& outFacts,
                         std::string& outWhyNot) noexcept;
 
