@@ -96,8 +96,12 @@ bool CheckStream(const AVStream* theStream, const MovieSettings& theMovie, std::
     return true;
 }
 
-bool ReadPackets(MediaInput& theInput, int theLengthSize, std::vector<PacketSeen>& outPackets, std::string& outWhyNot)
+// Parameter sets sent with the pictures join the avcC record's: the encoder's id must clash with
+// none of them, and a clip that gives one id two meanings cannot share a record.
+bool ReadPackets(MediaInput& theInput, h264::ParameterSets& ioSets, std::vector<PacketSeen>& outPackets,
+                 std::string& outWhyNot)
 {
+    const int theLengthSize = ioSets.lengthSize;
     PacketPtr thePacket(av_packet_alloc());
     if (!thePacket) throw std::bad_alloc();
     std::vector<int> theTypes;
@@ -107,6 +111,18 @@ bool ReadPackets(MediaInput& theInput, int theLengthSize, std::vector<PacketSeen
         theSeen.flaggedKey = thePacket->flags & AV_PKT_FLAG_KEY;
         const bool theHidden = thePacket->flags & AV_PKT_FLAG_DISCARD;
         const bool theParsed = h264::NalTypesOf(thePacket->data, size_t(thePacket->size), theLengthSize, theTypes);
+        const bool theCarriesSets = theParsed && std::any_of(theTypes.begin(), theTypes.end(), [](int theType) {
+                                        return theType == h264::cSps || theType == h264::cPps;
+                                    });
+        if (theCarriesSets) {
+            std::string theClash;
+            if (!h264::MergeParameterSets(
+                    ioSets, h264::ParameterSetsInSample(thePacket->data, size_t(thePacket->size), theLengthSize), theClash)) {
+                av_packet_unref(thePacket.get());
+                outWhyNot = "changes the meaning of a parameter set id among its pictures";
+                return false;
+            }
+        }
         av_packet_unref(thePacket.get());
         if (theHidden) {
             outWhyNot = "has an edit list that hides some of its pictures";
@@ -254,7 +270,7 @@ bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovi
 
         std::vector<PacketSeen> thePackets;
         std::vector<SInt32> theShown;
-        if (!ReadPackets(theInput, outFacts.parameterSets.lengthSize, thePackets, outWhyNot) ||
+        if (!ReadPackets(theInput, outFacts.parameterSets, thePackets, outWhyNot) ||
             !NumberPictures(theStream, theMovie, thePackets, outFacts, theShown, outWhyNot))
             return false;
         if (!thePackets.front().idr) {

@@ -200,6 +200,23 @@ bool NalTypesOf(const uint8_t* theBytes, size_t theSize, int theLengthSize, std:
     return true;
 }
 
+ParameterSets ParameterSetsInSample(const uint8_t* theBytes, size_t theSize, int theLengthSize)
+{
+    ParameterSets theSets;
+    theSets.lengthSize = theLengthSize;
+    size_t thePosition = 0;
+    while (theSize - thePosition >= size_t(theLengthSize)) {
+        size_t theLength = 0;
+        for (int i = 0; i < theLengthSize; ++i) theLength = theLength << 8 | theBytes[thePosition++];
+        if (theLength == 0 || theSize - thePosition < theLength) break;
+        const int theType = theBytes[thePosition] & 0x1F;
+        if (theType == cSps) theSets.sps.emplace_back(theBytes + thePosition, theBytes + thePosition + theLength);
+        if (theType == cPps) theSets.pps.emplace_back(theBytes + thePosition, theBytes + thePosition + theLength);
+        thePosition += theLength;
+    }
+    return theSets;
+}
+
 std::vector<Nal> SplitAnnexB(const uint8_t* theBytes, size_t theSize)
 {
     std::vector<Nal> theUnits;

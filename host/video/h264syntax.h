@@ -48,6 +48,9 @@ bool ReadPpsIds(const Nal& theNal, int& outId, int& outSpsId);
 // when the lengths run past its end.
 bool NalTypesOf(const uint8_t* theBytes, size_t theSize, int theLengthSize, std::vector<int>& outTypes);
 
+// The parameter sets a sample carries in its own NAL units.
+ParameterSets ParameterSetsInSample(const uint8_t* theBytes, size_t theSize, int theLengthSize);
+
 // The units of an Annex B stream (start codes) without them.
 std::vector<Nal> SplitAnnexB(const uint8_t* theBytes, size_t theSize);
 

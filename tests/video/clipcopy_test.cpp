@@ -208,30 +208,40 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
 
 struct RefusedCase {
     const char* name;
-    const char* options; // made from the test pattern with these
+    const char* options; // made from the test pattern with these, or else
+    const char* script;  // made by these commands in the test's folder
     const char* reason;  // part of the reason given
 };
 
 TEST(CopiedPictures, ClipsThatCannotBeCopiedAreNamedWithTheReason)
 {
     TemporaryFolder theFolder;
-    const std::string theWhole = MakeClip(theFolder, "whole.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
+    MakeClip(theFolder, "whole.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
     for (const RefusedCase& theCase :
-         {RefusedCase{"open GOPs", "-c:v libx264 -g 25 -x264-params open-gop=1", "open GOP"},
-          RefusedCase{"HEVC", "-c:v libx265 -x265-params log-level=error", "is hevc, not H.264"},
-          RefusedCase{"variable rate", "-vf \"select='lt(mod(n,5),2)'\" -fps_mode vfr -c:v libx264", "varies its frame rate"},
-          RefusedCase{"a picture left out", "-vf \"select='not(eq(n,30))'\" -fps_mode passthrough -c:v libx264",
+         {RefusedCase{"open GOPs", "-c:v libx264 -g 25 -x264-params open-gop=1", nullptr, "open GOP"},
+          RefusedCase{"HEVC", "-c:v libx265 -x265-params log-level=error", nullptr, "is hevc, not H.264"},
+          RefusedCase{"variable rate", "-vf \"select='lt(mod(n,5),2)'\" -fps_mode vfr -c:v libx264", nullptr,
                       "varies its frame rate"},
-          RefusedCase{"other frame rate", "-r 30 -c:v libx264", "runs at 30 frames a second, the movie at 25"},
-          RefusedCase{"other size", "-vf scale=352:288 -c:v libx264", "is 352x288, the movie 320x240"},
-          RefusedCase{"other pixel shape", "-vf setsar=4/3 -c:v libx264", "pixels of shape 4:3"},
-          RefusedCase{"other pixel format", "-pix_fmt yuv444p -c:v libx264", "yuv444p, not 8-bit 4:2:0"},
-          RefusedCase{"other colour tags", "-c:v libx264 -color_primaries bt470m -color_trc gamma22", "colour tags"},
-          RefusedCase{"an edit list starting inside a GOP", nullptr, "edit list"}}) {
+          RefusedCase{"a picture left out", "-vf \"select='not(eq(n,30))'\" -fps_mode passthrough -c:v libx264", nullptr,
+                      "varies its frame rate"},
+          RefusedCase{"other frame rate", "-r 30 -c:v libx264", nullptr, "runs at 30 frames a second, the movie at 25"},
+          RefusedCase{"other size", "-vf scale=352:288 -c:v libx264", nullptr, "is 352x288, the movie 320x240"},
+          RefusedCase{"other pixel shape", "-vf setsar=4/3 -c:v libx264", nullptr, "pixels of shape 4:3"},
+          RefusedCase{"other pixel format", "-pix_fmt yuv444p -c:v libx264", nullptr, "yuv444p, not 8-bit 4:2:0"},
+          RefusedCase{"other colour tags", "-c:v libx264 -color_primaries bt470m -color_trc gamma22", nullptr, "colour tags"},
+          RefusedCase{"an edit list starting inside a GOP", nullptr,
+                      "ffmpeg -v error -nostdin -y -ss 0.5 -i whole.mp4 -c copy refused.mp4", "edit list"},
+          // Two streams joined as they are: the second's SPS and PPS, of the same ids, come with
+          // its first picture.
+          RefusedCase{"parameter sets changed on the way", nullptr,
+                      "for p in high main; do ffmpeg -v error -nostdin -y -f lavfi -i testsrc2=s=320x240:r=25:d=2 "
+                      "-c:v libx264 -profile:v $p -bf 0 $p.h264; done; cat high.h264 main.h264 > joined.h264; "
+                      "ffmpeg -v error -nostdin -y -r 25 -i joined.h264 -c copy refused.mp4",
+                      "changes the meaning of a parameter set id"}}) {
         SCOPED_TRACE(theCase.name);
         std::string thePath = theFolder.PathOf("refused.mp4");
         if (theCase.options) MakeClip(theFolder, "refused.mp4", "testsrc2", theCase.options);
-        else ASSERT_EQ(Output("ffmpeg -v error -nostdin -y -ss 0.5 -i '" + theWhole + "' -c copy '" + thePath + "' 2>&1"), "");
+        else ASSERT_EQ(Output("cd '" + theFolder.Path() + "' && (" + theCase.script + ") 2>&1"), "");
         video::ClipCopyFacts theFacts;
         std::string theWhyNot;
         EXPECT_FALSE(video::ExamineClipForCopy(thePath, SmallMovie(), theFacts, theWhyNot));
