@@ -69,6 +69,11 @@ bool CheckStream(const AVStream* theStream, const MovieSettings& theMovie, std::
         outWhyNot = std::string("is stored as ") + (theName ? theName : "unknown pixels") + ", not 8-bit 4:2:0";
         return false;
     }
+    // The encoder between copied stretches makes whole frames.
+    if (theCodec->field_order != AV_FIELD_UNKNOWN && theCodec->field_order != AV_FIELD_PROGRESSIVE) {
+        outWhyNot = "is interlaced";
+        return false;
+    }
     if (theCodec->color_range == AVCOL_RANGE_JPEG) {
         outWhyNot = "has full-range colour";
         return false;

@@ -228,6 +228,7 @@ TEST(CopiedPictures, ClipsThatCannotBeCopiedAreNamedWithTheReason)
           RefusedCase{"other size", "-vf scale=352:288 -c:v libx264", nullptr, "is 352x288, the movie 320x240"},
           RefusedCase{"other pixel shape", "-vf setsar=4/3 -c:v libx264", nullptr, "pixels of shape 4:3"},
           RefusedCase{"other pixel format", "-pix_fmt yuv444p -c:v libx264", nullptr, "yuv444p, not 8-bit 4:2:0"},
+          RefusedCase{"interlaced", "-c:v libx264 -flags +ildct+ilme -top 1", nullptr, "is interlaced"},
           RefusedCase{"other colour tags", "-c:v libx264 -color_primaries bt470m -color_trc gamma22", nullptr, "colour tags"},
           RefusedCase{"an edit list starting inside a GOP", nullptr,
                       "ffmpeg -v error -nostdin -y -ss 0.5 -i whole.mp4 -c copy refused.mp4", "edit list"},
