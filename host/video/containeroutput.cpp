@@ -155,6 +155,12 @@ private:
     int64_t mVideoPackets = 0;
     int mReorderDelay = 0;
     PacketPtr mSample;
+    struct {
+        AVColorPrimaries primaries;
+        AVColorTransferCharacteristic transfer;
+        AVColorSpace matrix;
+        AVColorRange range;
+    } mTrackColours{};
     EncodeWorker mWorker;
 };
 
@@ -261,13 +267,13 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         return false;
     }
     if (mCopying) {
-        // One sample description for all the pictures, copied and encoded: the copied ones'
-        // colour tags as the movie gives them, and every parameter set in one record.
+        // One sample description for all the pictures, copied and encoded: the movie's colour
+        // tags, though the encoder repeats the clips' own, and every parameter set in one record.
         AVCodecParameters* theTrack = mVideoStream->codecpar;
-        theTrack->color_primaries = AVColorPrimaries(theSettings.primaries);
-        theTrack->color_trc = AVColorTransferCharacteristic(theSettings.transfer);
-        theTrack->color_space = ColorSpaceForHeight(theEncoder->height);
-        theTrack->color_range = AVCOL_RANGE_MPEG;
+        theTrack->color_primaries = mTrackColours.primaries;
+        theTrack->color_trc = mTrackColours.transfer;
+        theTrack->color_space = mTrackColours.matrix;
+        theTrack->color_range = mTrackColours.range;
         std::vector<uint8_t> theRecord;
         if (!AvcConfigWithEncoder(mMatch, theEncoder, theRecord, theError)) return false;
         av_freep(&theTrack->extradata);
@@ -323,6 +329,7 @@ bool ContainerOutput::StartVideoEncoder(std::string& theError)
                                                                           : AVCOL_TRC_SMPTE170M;
     theEncoder->colorspace = theSubsampled ? ColorSpaceForHeight(theEncoder->height) : AVCOL_SPC_RGB;
     theEncoder->color_range = theSubsampled ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
+    mTrackColours = {theEncoder->color_primaries, theEncoder->color_trc, theEncoder->colorspace, theEncoder->color_range};
     if (mFormat->oformat->flags & AVFMT_GLOBALHEADER) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
     AVDictionary* theOptions = nullptr;
