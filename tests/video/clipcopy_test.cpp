@@ -188,6 +188,11 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
                 EXPECT_GT(theTimes[i].first, theTimes[i - 1].first) << "packet " << i;
             }
         }
+        // Tagged as any movie of this size, though the clips are not.
+        EXPECT_EQ(Output("ffprobe -v error -select_streams v -show_entries stream=color_range,color_space,color_transfer,"
+                         "color_primaries -of csv=p=0 '" + theOutput + "'"),
+                  "tv,smpte170m,smpte170m,smpte170m\n");
+
         // The sound track is there and ends with the pictures.
         double thePictureLength = 0, theSoundLength = 0;
         ASSERT_EQ(std::sscanf(Output("ffprobe -v error -select_streams v -show_entries stream=duration -of csv=p=0 '" +
