@@ -18,6 +18,10 @@ namespace video {
 bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovie, ClipCopyFacts& outFacts,
                         std::string& outWhyNot) noexcept;
 
+// Whether a movie written to thePath can take copied pictures: an .mp4, with FFmpeg's x264.
+// False with the reason as a phrase about the movie: "is a .mov, not H.264 in .mp4".
+bool MovieTakesCopies(const std::string& thePath, std::string& outWhyNot) noexcept;
+
 // Whether theClip's parameter sets can join theCopied's in the movie's one sample description
 // (no id given to two different sets), with the reason when not.
 bool FitsWithCopiedClips(const ClipCopyFacts& theClip, const std::vector<ClipCopyFacts>& theCopied,

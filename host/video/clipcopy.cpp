@@ -3,6 +3,7 @@
 #include "framecount.h"
 #include "framescaler.h"
 #include "mediainput.h"
+#include "outputformats.h"
 
 extern "C" {
 #include <libavutil/display.h>
@@ -293,6 +294,26 @@ bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovi
                 outWhyNot = "has keyframes that are not IDR pictures (open GOPs, or a wrong index)";
                 return false;
             }
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        outWhyNot = "cannot be examined: out of memory";
+        return false;
+    }
+}
+
+bool MovieTakesCopies(const std::string& thePath, std::string& outWhyNot) noexcept
+{
+    try {
+        const OutputFormat* theFormat = OutputFormatFor(thePath, outWhyNot);
+        if (!theFormat) return false;
+        if (!theFormat->muxer || std::string(theFormat->muxer) != "mp4") {
+            outWhyNot = std::string("is a ") + theFormat->extension + ", not H.264 in .mp4";
+            return false;
+        }
+        if (!avcodec_find_encoder_by_name("libx264")) {
+            outWhyNot = "is made without x264, which this FFmpeg lacks";
+            return false;
         }
         return true;
     } catch (const std::bad_alloc&) {

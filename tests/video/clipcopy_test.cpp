@@ -255,6 +255,22 @@ TEST(CopiedPictures, ClipsThatCannotBeCopiedAreNamedWithTheReason)
     }
 }
 
+TEST(CopiedPictures, OnlyMp4MoviesTakeCopies)
+{
+    struct Case {
+        const char* path;
+        bool takes;
+        const char* reason;
+    };
+    for (const Case& theCase : {Case{"out.mp4", true, ""}, Case{"OUT.MP4", true, ""}, Case{"out.mov", false, "is a .mov, not H.264 in .mp4"},
+                                Case{"out.mkv", false, "is a .mkv, not H.264 in .mp4"},
+                                Case{"shot_%04d.png", false, "is a .png, not H.264 in .mp4"}}) {
+        std::string theWhyNot;
+        EXPECT_EQ(video::MovieTakesCopies(theCase.path, theWhyNot), theCase.takes) << theCase.path;
+        EXPECT_EQ(theWhyNot, theCase.reason) << theCase.path;
+    }
+}
+
 TEST(CopiedPictures, ACopyFromNoCleanSplitFailsAndLeavesNothing)
 {
     TemporaryFolder theFolder;
