@@ -73,8 +73,8 @@ public:
     bool AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,
                           std::string& theError) noexcept;
 
-    // Appends a decoded picture of the movie's size in 4:2:0 (H.264 .mp4 only), encoded
-    // without going through ARGB.
+    // Appends a decoded picture of the movie's size in the pixel format its encoder takes
+    // (4:2:0 for .mp4 and .y4m; not for pictures), encoded without going through ARGB.
     bool AddPicture(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
 
     // True when the writer takes AddCopiedPackets and AddPicture.

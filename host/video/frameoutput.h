@@ -22,7 +22,7 @@ public:
     virtual bool WritePicture(const AVFrame* thePicture, std::string& theError)
     {
         (void)thePicture;
-        theError = "Only H.264 .mp4 movies take decoded pictures";
+        theError = "Pictures are written only from GWorlds";
         return false;
     }
     // A picture copied from a clip as it is, its PTS the frame number in the movie. Only an
