@@ -2,7 +2,7 @@
 // user's settings file in a folder of the process's own, so the user's file never changes.
 #pragma once
 
-#include "ColourNames.h"
+#include "ValueParsers.h"
 
 #include <array>
 #include <optional>

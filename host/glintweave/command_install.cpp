@@ -9,24 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* cUsage =
-    "usage: glintweave install [--user | --system]\n"
-    "       glintweave uninstall [--user | --system]\n"
-    "\n"
-    "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
-    "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
-    "FREI0R_PATH; uninstall takes them away. Restart Kdenlive afterwards.\n"
-    "\n"
-    "  --user    for you alone (the default): ~/.frei0r-1/lib/ and ~/.local/share/kdenlive/transitions/\n"
-    "            ($XDG_DATA_HOME/kdenlive/transitions/ when XDG_DATA_HOME is set)\n"
-    "  --system  for every user, as root: /usr/local/lib/frei0r-1/ and /usr/local/share/kdenlive/transitions/\n"
-    "            (below $DESTDIR when it is set, for packaging)\n";
 
 constexpr const char* cMixerName = "glintweave.so";
 constexpr const char* cDescriptionNames[] = {"glintweave.xml", "glintweave_automatic.xml"};
@@ -154,14 +142,15 @@ void Report(const char* theAction, const fs::path& thePath)
     std::printf("%-10s  %s\n", theAction, thePath.c_str());
 }
 
-int Install(const std::vector<InstalledFile>& theFiles)
+bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
 {
     std::vector<std::string> theContents;
     for (const InstalledFile& theFile : theFiles) {
         theContents.emplace_back();
-        if (!ReadFile(theFile.source, theContents.back()))
-            return Fail("install: " + theFile.source.string() +
-                        " is missing: build it first (scripts/build-target.sh native)");
+        if (!ReadFile(theFile.source, theContents.back())) {
+            outError = theFile.source.string() + " is missing: build it first (scripts/build-target.sh native)";
+            return false;
+        }
     }
     for (size_t i = 0; i < theFiles.size(); ++i) {
         const fs::path& theDestination = theFiles[i].destination;
@@ -172,19 +161,21 @@ int Install(const std::vector<InstalledFile>& theFiles)
         }
         std::error_code theMissing;
         const bool theReplacing = fs::exists(theDestination, theMissing);
-        std::string theError;
-        if (!CopyInPlace(theContents[i], theDestination, theError)) return Fail("install: " + theError);
+        if (!CopyInPlace(theContents[i], theDestination, outError)) return false;
         Report(theReplacing ? "replaced" : "installed", theDestination);
     }
     return 0;
 }
 
-int Uninstall(const std::vector<InstalledFile>& theFiles)
+bool Uninstall(const std::vector<InstalledFile>& theFiles, std::string& outError)
 {
     for (const InstalledFile& theFile : theFiles) {
         std::error_code theError;
         const bool theRemoved = fs::remove(theFile.destination, theError);
-        if (theError) return Fail("uninstall: " + SystemMessage(theFile.destination, theError));
+        if (theError) {
+            outError = SystemMessage(theFile.destination, theError);
+            return false;
+        }
         Report(theRemoved ? "removed" : "not there", theFile.destination);
     }
     return 0;
@@ -192,24 +183,41 @@ int Uninstall(const std::vector<InstalledFile>& theFiles)
 
 } // namespace
 
-int InstallCommand(const Arguments& theArguments, bool theRemoving)
+Command InstallCommand(bool theRemoving)
 {
-    const std::string theCommand = theRemoving ? "uninstall" : "install";
-    bool theSystem = false, theUser = false;
-    for (const std::string& theArgument : theArguments) {
-        if (theArgument == "--help" || theArgument == "-h") {
-            std::fputs(cUsage, stdout);
-            return 0;
-        }
-        if (theArgument == "--system") theSystem = true;
-        else if (theArgument == "--user") theUser = true;
-        else return Fail(theCommand + ": unknown option '" + theArgument + "'");
-    }
-    if (theSystem && theUser) return Fail(theCommand + ": --user and --system exclude each other");
-
-    std::vector<InstalledFile> theFiles;
-    std::string theError;
-    if (!ListFiles(theSystem, theFiles, theError) || !CheckRights(theFiles, theSystem, theRemoving, theError))
-        return Fail(theCommand + ": " + theError);
-    return theRemoving ? Uninstall(theFiles) : Install(theFiles);
+    struct Values {
+        bool system = false, user = false;
+    };
+    const auto theValues = std::make_shared<Values>();
+    Command theCommand{theRemoving ? "uninstall" : "install",
+                       theRemoving ? "takes them away again"
+                                   : "the frei0r mixer and its Kdenlive compositions, for MLT editors"};
+    theCommand.description =
+        "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
+        "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
+        "FREI0R_PATH; uninstall takes them away. Restart Kdenlive afterwards.";
+    theCommand.options = {
+        FlagOption("--user",
+                   "for you alone (the default): ~/.frei0r-1/lib/ and\n"
+                   "~/.local/share/kdenlive/transitions/ ($XDG_DATA_HOME/kdenlive/\n"
+                   "transitions/ when XDG_DATA_HOME is set)",
+                   theValues->user),
+        FlagOption("--system",
+                   "for every user, as root: /usr/local/lib/frei0r-1/ and\n"
+                   "/usr/local/share/kdenlive/transitions/ (below $DESTDIR when\n"
+                   "it is set, for packaging)",
+                   theValues->system)};
+    theCommand.check = [theValues](const Arguments&, std::string& outError) {
+        if (!theValues->system || !theValues->user) return true;
+        outError = "--user and --system exclude each other";
+        return false;
+    };
+    theCommand.run = [theValues, theRemoving](const Arguments&, std::string& outError) {
+        std::vector<InstalledFile> theFiles;
+        if (!ListFiles(theValues->system, theFiles, outError) ||
+            !CheckRights(theFiles, theValues->system, theRemoving, outError))
+            return false;
+        return theRemoving ? Uninstall(theFiles, outError) : Install(theFiles, outError);
+    };
+    return theCommand;
 }
