@@ -164,7 +164,7 @@ bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
         if (!CopyInPlace(theContents[i], theDestination, outError)) return false;
         Report(theReplacing ? "replaced" : "installed", theDestination);
     }
-    return 0;
+    return true;
 }
 
 bool Uninstall(const std::vector<InstalledFile>& theFiles, std::string& outError)
@@ -178,7 +178,7 @@ bool Uninstall(const std::vector<InstalledFile>& theFiles, std::string& outError
         }
         Report(theRemoved ? "removed" : "not there", theFile.destination);
     }
-    return 0;
+    return true;
 }
 
 } // namespace

@@ -152,7 +152,7 @@ TEST_F(InstallCommand, WithoutTheRightsSaysSoInOneLineAndWritesNothing)
         const std::string theFolder = theCommand == std::string("install")
                                           ? theStage.string()
                                           : theStage.string() + "/usr/local/lib/frei0r-1";
-        EXPECT_EQ(theRun.err, "glintweave: " + std::string(theCommand) + ": no permission to write in " + theFolder +
+        EXPECT_EQ(theRun.err, "glintweave " + std::string(theCommand) + ": no permission to write in " + theFolder +
                                   ": run 'sudo glintweave " + theCommand + " --system', or use --user\n");
     }
     EXPECT_TRUE(fs::exists(theStage / "usr/local/share/kdenlive/transitions/glintweave.xml"));
@@ -164,17 +164,17 @@ TEST_F(InstallCommand, RejectsWhatItCannotDo)
         const char* arguments;
         const char* error;
     } cCases[] = {
-        {"install --user --system", "glintweave: install: --user and --system exclude each other\n"},
-        {"uninstall --everyone", "glintweave: uninstall: unknown option '--everyone'\n"},
+        {"install --user --system", "glintweave install: --user and --system exclude each other\n"},
+        {"uninstall --everyone", "glintweave uninstall: unknown option '--everyone' (see glintweave uninstall --help)\n"},
     };
     for (const auto& theCase : cCases) {
         const Outcome theRun = Glintweave(theCase.arguments);
-        EXPECT_EQ(theRun.status, 1) << theCase.arguments;
+        EXPECT_EQ(theRun.status, 2) << theCase.arguments; // a usage error
         EXPECT_EQ(theRun.err, theCase.error);
     }
     const Outcome theRun = Glintweave("install", "HOME=");
     EXPECT_EQ(theRun.status, 1);
-    EXPECT_EQ(theRun.err, "glintweave: install: HOME is not set to a folder, so there is no user folder to use "
+    EXPECT_EQ(theRun.err, "glintweave install: HOME is not set to a folder, so there is no user folder to use "
                           "(try --system)\n");
     EXPECT_TRUE(fs::is_empty(folder / "home"));
 }

@@ -146,7 +146,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$glintweave" play --transition cro
   "$work/b.mp4" >"$work/none.out" 2>&1 || status=$?
 said=$(cat "$work/none.out")
 [ "$status" = 1 ] &&
-  [ "$said" = "glintweave: play: cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
+  [ "$said" = "glintweave play: cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
   fail "play without a display ended with $status and said: $said"
 echo "ok: without a display: $said"
 echo "PASS: screenshots in $artifacts"

@@ -349,7 +349,7 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
         std::string theErrors;
         EXPECT_NE(RunProgram(theFolder, theCase.arguments, theErrors), 0);
         EXPECT_EQ(std::count(theErrors.begin(), theErrors.end(), '\n'), 1) << theErrors;
-        EXPECT_EQ(theErrors.rfind("glintweave: ", 0), 0u) << theErrors;
+        EXPECT_EQ(theErrors.rfind("glintweave render: ", 0), 0u) << theErrors;
         EXPECT_NE(theErrors.find(theCase.message), std::string::npos) << theErrors;
         EXPECT_EQ(theFolder.Entries(), theBefore);
     }
