@@ -70,7 +70,7 @@ bool Configure(const ConfigureJob& theJob, const std::string& theBundlePath, std
         return false;
     }
     PrepareSettingsFolder();
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, outError);
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
     if (!theBundle) return false;
 
     const std::string theFolder = GlintPreferencesPath();

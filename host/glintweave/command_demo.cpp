@@ -14,7 +14,7 @@ bool MakeDemo(const std::string& theFolder, const std::string& theBundlePath, st
 {
     const ScratchSettingsFolder theSettings;
     if (!theSettings.Ready(outError)) return false;
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, outError);
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
     if (!theBundle) return false;
     DemoResult theResult;
     bool theFinished = false;

@@ -43,7 +43,7 @@ std::string Readable(const char* theMacRoman)
 bool ReportInfo(const std::string& theBundlePath, float theSpeed, std::string& outError)
 {
     PrepareSettingsFolder();
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, outError);
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
     if (!theBundle) return false;
     std::printf("Plug-in bundle %s (%s)\n", theBundle->Path().c_str(),
                 CFStringGetUTF8Pointer(CFBundleGetIdentifier(theBundle->Bundle())));

@@ -21,7 +21,7 @@ bool Play(const RenderRequest& theRequest, std::chrono::steady_clock::time_point
     PrepareSettingsFolder();
     OneRenderSettings theSettings;
     if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, outError)) return false;
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theRequest.bundlePath, outError);
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theRequest.bundlePath, outError);
     if (!theBundle) return false;
     play::PlayStatistics theStatistics;
     if (!play::PlayMovie(theBundle->Main(), theRequest.job, outError, &theStatistics)) return false;

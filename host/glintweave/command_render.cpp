@@ -40,7 +40,7 @@ bool Render(const RenderRequest& theRequest, std::chrono::steady_clock::time_poi
     video::RemovePendingOutputsOnSignals();
     OneRenderSettings theSettings;
     if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, outError)) return false;
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theRequest.bundlePath, outError);
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theRequest.bundlePath, outError);
     if (!theBundle) return false;
     RenderObserver theObserver;
     RenderStatistics theStatistics;

@@ -4,6 +4,9 @@
 #include "OptionTable.h"
 
 #include "MacTypes.h"
+#include "PluginBundle.h"
+
+#include <memory>
 
 Command InfoCommand();
 // Native builds only: they read and write movies with FFmpeg.
@@ -18,6 +21,8 @@ Command InstallCommand(bool theRemoving);
 Option TransitionOption(const char* theHelp, SInt32& outWhich);
 Option SpeedOption(const char* theHelp, float& outSpeed);
 Option BundleOption(std::string& outPath);
+// The bundle --bundle gave, else the build's own; null with the reason.
+std::unique_ptr<PluginBundle> LoadBundle(const std::string& theGiven, std::string& outError);
 
 // Whether theCount clips suit transition theWhich (1 Out, 2 In, 3 Cross): a Cross takes two
 // clips or more, Out and In one or more; with theSingle, exactly two or one. False with the reason.

@@ -1,7 +1,5 @@
 #include "commands.h"
 
-#include "PluginBundle.h"
-
 #include <cstdlib>
 
 Option TransitionOption(const char* theHelp, SInt32& outWhich)
@@ -29,8 +27,12 @@ Option SpeedOption(const char* theHelp, float& outSpeed)
 
 Option BundleOption(std::string& outPath)
 {
-    outPath = DefaultBundlePath();
-    return TextOption("--bundle", "PATH", "the plug-in bundle to load", outPath);
+    return TextOption("--bundle", "PATH", "the plug-in bundle to load, default the build's own", outPath);
+}
+
+std::unique_ptr<PluginBundle> LoadBundle(const std::string& theGiven, std::string& outError)
+{
+    return PluginBundle::Load(theGiven.empty() ? DefaultBundlePath() : theGiven, outError);
 }
 
 bool CheckClipCount(SInt32 theWhich, size_t theCount, bool theSingle, std::string& outError)
