@@ -3,9 +3,10 @@
 #include "DemoMovies.h"
 #include "PluginBundle.h"
 #include "ProgressBar.h"
-#include "SettingsFolder.h"
+#include "scratchfolder.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 int DemoCommand(const Arguments& theArguments)
@@ -31,8 +32,12 @@ int DemoCommand(const Arguments& theArguments)
     }
 
     std::string theError;
-    const ScratchSettingsFolder theSettings;
-    if (!theSettings.Ready(theError)) return Fail("demo: " + theError);
+    video::RemovePendingOutputsOnSignals();
+    // An empty settings folder of the demo's own: the plug-in runs on its defaults and the
+    // user's settings are neither read nor written.
+    video::ScratchFolder theSettings;
+    if (!theSettings.Make("glintweave-settings", theError)) return Fail("demo: " + theError);
+    setenv("XDG_CONFIG_HOME", theSettings.Path().c_str(), 1);
     std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
     if (!theBundle) return Fail(theError);
     DemoResult theResult;

@@ -4,6 +4,7 @@
 #include "PluginBundle.h"
 #include "ToolboxDisplay.h"
 #include "renderarguments.h"
+#include "signalcleanup.h"
 
 #include <chrono>
 #include <cstdio>
@@ -47,6 +48,8 @@ int PlayCommand(const Arguments& theArguments)
     if (!ParseRenderArguments(theArguments, false, theRequest, theError)) return Fail(theError);
     if (!GlintOpenVisibleDisplay())
         return Fail(std::string("play: cannot open a window: ") + GlintDisplayProblem());
+    // After the display: Ctrl-C stays SDL's quit, which ends the player in order.
+    video::RemovePendingOutputsOnSignals();
 
     OneRenderSettings theSettings;
     if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, theError)) return Fail(theError);

@@ -355,16 +355,40 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
     }
 }
 
-TEST(RenderBadInput, AMissingBundleLeavesNoMovie)
+// A bundle that cannot be reached is named in one line, however the path fails; the folder
+// below one its user may not read needs an ordinary user, as root reads every folder.
+TEST(RenderBadInput, ABundleThatCannotBeReachedLeavesNoMovie)
 {
     TemporaryFolder theFolder;
     const std::string theClip = MakeClip(theFolder, "a.mp4");
-    std::string theErrors;
-    EXPECT_NE(RunProgram(theFolder,
-                         "render --bundle " + theFolder.PathOf("none.bundle") + " --transition out " + theClip +
-                             " -o " + theFolder.PathOf("out.mp4"),
-                         theErrors),
-              0);
-    EXPECT_FALSE(theErrors.empty());
+    std::filesystem::create_directories(theFolder.PathOf("closed/inner"));
+    ASSERT_EQ(chmod(theFolder.Path().c_str(), 0777), 0);
+    ASSERT_EQ(chmod(theFolder.PathOf("closed").c_str(), 0700), 0);
+    std::string thePrefix;
+    if (geteuid() == 0) {
+        std::filesystem::create_directory(theFolder.PathOf(".config"));
+        ASSERT_EQ(chmod(theFolder.PathOf(".config").c_str(), 0777), 0);
+        thePrefix = "XDG_CONFIG_HOME=" + theFolder.PathOf(".config") + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        if (std::system((thePrefix + "test -x '" GLINT_PROGRAM_PATH "'").c_str()) != 0)
+            GTEST_SKIP() << "nobody cannot run " GLINT_PROGRAM_PATH " from this build folder";
+    }
+    const struct {
+        std::string bundle;
+        std::string message;
+    } theCases[] = {
+        {theFolder.PathOf("none.bundle"), "no plug-in bundle at " + theFolder.PathOf("none.bundle")},
+        {"/tmp/" + std::string(300, 'x') + ".bundle", "File name too long"},
+        {theFolder.PathOf("closed/inner/x.bundle"), "Permission denied"},
+    };
+    for (const auto& theCase : theCases) {
+        for (const std::string& theCommand : {"render --transition out " + theClip + " -o " + theFolder.PathOf("out.mp4"),
+                                             std::string("info")}) {
+            SCOPED_TRACE(theCase.bundle + " " + theCommand);
+            std::string theErrors;
+            EXPECT_EQ(RunProgram(theFolder, theCommand + " --bundle " + theCase.bundle, theErrors, thePrefix), 1);
+            EXPECT_EQ(std::count(theErrors.begin(), theErrors.end(), '\n'), 1) << theErrors;
+            EXPECT_NE(theErrors.find(theCase.message), std::string::npos) << theErrors;
+        }
+    }
     EXPECT_FALSE(std::filesystem::exists(theFolder.PathOf("out.mp4")));
 }
