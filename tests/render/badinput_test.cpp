@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -307,6 +308,60 @@ TEST(RenderBadInput, AnEndingSignalLeavesTheEarlierSequenceAndNothingElse)
         EXPECT_TRUE(WIFSIGNALED(theStatus) && WTERMSIG(theStatus) == theSignal) << theStatus;
         EXPECT_EQ(theFolder.Entries(), theBefore);
         EXPECT_EQ(ReadFile(theFolder.PathOf("f_002.png")), "old 2");
+    }
+}
+
+// What a run keeps in the temporary folder (its own settings, the demo's too) goes with it when
+// a signal ends it.
+TEST(RenderBadInput, AnEndingSignalLeavesNothingInTheTemporaryFolder)
+{
+    TemporaryFolder theFolder;
+    video::SyntheticClip theLong = SmallClip();
+    theLong.width = 640;
+    theLong.height = 480;
+    theLong.frameCount = 200;
+    theLong.toneHertz = 0;
+    MakeClip(theFolder, "long.mp4", theLong);
+    std::filesystem::create_directory(theFolder.PathOf("tmp"));
+    PreferencesFolder();
+    std::vector<std::string> theEnvironment{"TMPDIR=" + theFolder.PathOf("tmp")};
+    for (char** theVariable = environ; *theVariable; ++theVariable)
+        if (std::strncmp(*theVariable, "TMPDIR=", 7) != 0) theEnvironment.push_back(*theVariable);
+    std::vector<char*> theEnvp;
+    for (std::string& theVariable : theEnvironment) theEnvp.push_back(theVariable.data());
+    theEnvp.push_back(nullptr);
+
+    const std::vector<std::string> theRuns[] = {
+        {"render", "-y", "--transition", "out", "--speed", "0", "--fill", "red", theFolder.PathOf("long.mp4"), "-o",
+         theFolder.PathOf("out.mkv")},
+        {"demo", "-o", theFolder.PathOf("demo")},
+    };
+    for (const std::vector<std::string>& theRun : theRuns) {
+        SCOPED_TRACE(theRun[0]);
+        std::vector<std::string> theStrings{GLINT_PROGRAM_PATH};
+        theStrings.insert(theStrings.end(), theRun.begin(), theRun.end());
+        std::vector<char*> theArgv;
+        for (std::string& theString : theStrings) theArgv.push_back(theString.data());
+        theArgv.push_back(nullptr);
+        posix_spawn_file_actions_t theActions;
+        posix_spawn_file_actions_init(&theActions);
+        posix_spawn_file_actions_addopen(&theActions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&theActions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t theChild = 0;
+        ASSERT_EQ(posix_spawn(&theChild, GLINT_PROGRAM_PATH, &theActions, nullptr, theArgv.data(), theEnvp.data()), 0);
+        posix_spawn_file_actions_destroy(&theActions);
+        bool theStarted = false;
+        for (int theWait = 0; theWait < 2000 && !theStarted; ++theWait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            theStarted = !std::filesystem::is_empty(theFolder.PathOf("tmp"));
+        }
+        EXPECT_TRUE(theStarted);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        kill(theChild, SIGINT);
+        int theStatus = 0;
+        ASSERT_EQ(waitpid(theChild, &theStatus, 0), theChild);
+        EXPECT_TRUE(WIFSIGNALED(theStatus) && WTERMSIG(theStatus) == SIGINT) << theStatus;
+        EXPECT_TRUE(std::filesystem::is_empty(theFolder.PathOf("tmp")));
     }
 }
 
