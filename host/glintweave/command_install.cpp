@@ -2,6 +2,9 @@
 // Kdenlive look for them, for one user or for everyone.
 #include "commands.h"
 
+#include "pendingfile.h"
+#include "signalcleanup.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -34,6 +38,8 @@ constexpr const char* cDescriptionNames[] = {"glintweave.xml", "glintweave_autom
 struct InstalledFile {
     fs::path source;
     fs::path destination;
+    // Text that every version of the file holds, and no file of anyone else's is likely to.
+    const char* marker;
 };
 
 // The build puts the mixer and the description files beside this program.
@@ -41,7 +47,7 @@ fs::path ProgramFolder()
 {
     std::error_code theError;
     const fs::path theExecutable = fs::read_symlink("/proc/self/exe", theError);
-    return theError ? fs::current_path() : theExecutable.parent_path();
+    return theError ? fs::current_path(theError) : theExecutable.parent_path();
 }
 
 bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string& outError)
@@ -65,9 +71,10 @@ bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string
         theDescriptionFolder = theDataHome / "kdenlive/transitions";
     }
     const fs::path theBuild = ProgramFolder();
-    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName});
+    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName, "Glintweave Developers"});
     for (const char* theName : cDescriptionNames)
-        outFiles.push_back({theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName});
+        outFiles.push_back(
+            {theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName, "tag=\"frei0r.glintweave\""});
     return true;
 }
 
@@ -127,26 +134,32 @@ bool CopyInPlace(const std::string& theBytes, const fs::path& theDestination, st
         outError = SystemMessage(theDestination.parent_path(), theError);
         return false;
     }
-    const fs::path theTemporary = theDestination.string() + ".part";
-    {
-        std::ofstream theStream(theTemporary, std::ios::binary | std::ios::trunc);
-        theStream.write(theBytes.data(), std::streamsize(theBytes.size()));
-        theStream.close();
-        if (!theStream) {
-            fs::remove(theTemporary, theError);
-            outError = "could not write " + theTemporary.string();
-            return false;
-        }
-    }
-    fs::permissions(theTemporary, fs::perms(0644), theError);
-    if (!theError) fs::rename(theTemporary, theDestination, theError);
-    if (theError) {
-        std::error_code theIgnored;
-        fs::remove(theTemporary, theIgnored);
-        outError = SystemMessage(theDestination, theError);
-        return false;
-    }
-    return true;
+    return video::InstallFile(theDestination.string(), theBytes, 0644, outError);
+}
+
+// Only a regular file is read at a destination: a FIFO would never answer, and a link's target is
+// not ours.
+bool ReadRegularFile(const fs::path& thePath, std::string& outBytes)
+{
+    struct stat theStatus;
+    return lstat(thePath.c_str(), &theStatus) == 0 && S_ISREG(theStatus.st_mode) && ReadFile(thePath, outBytes);
+}
+
+// A regular file that is what we install, or an earlier version of it.
+bool IsOurs(const InstalledFile& theFile, const std::string& theInstalled)
+{
+    std::string theBytes;
+    if (!ReadRegularFile(theFile.destination, theBytes)) return false;
+    return theBytes == theInstalled || theBytes.find(theFile.marker) != std::string::npos;
+}
+
+// True when HOME is unset or belongs to root (the owner of its deepest existing folder).
+bool HomeIsRoots()
+{
+    const char* theHome = std::getenv("HOME");
+    if (!theHome || *theHome != '/') return true;
+    struct stat theStatus;
+    return stat(ExistingAncestor(theHome).c_str(), &theStatus) != 0 || theStatus.st_uid == 0;
 }
 
 void Report(const char* theAction, const fs::path& thePath)
@@ -166,12 +179,12 @@ int Install(const std::vector<InstalledFile>& theFiles)
     for (size_t i = 0; i < theFiles.size(); ++i) {
         const fs::path& theDestination = theFiles[i].destination;
         std::string theInstalled;
-        if (ReadFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
+        if (ReadRegularFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
             Report("up to date", theDestination);
             continue;
         }
         std::error_code theMissing;
-        const bool theReplacing = fs::exists(theDestination, theMissing);
+        const bool theReplacing = fs::symlink_status(theDestination, theMissing).type() != fs::file_type::not_found;
         std::string theError;
         if (!CopyInPlace(theContents[i], theDestination, theError)) return Fail("install: " + theError);
         Report(theReplacing ? "replaced" : "installed", theDestination);
@@ -183,6 +196,16 @@ int Uninstall(const std::vector<InstalledFile>& theFiles)
 {
     for (const InstalledFile& theFile : theFiles) {
         std::error_code theError;
+        if (fs::symlink_status(theFile.destination, theError).type() == fs::file_type::not_found) {
+            Report("not there", theFile.destination);
+            continue;
+        }
+        std::string theInstalled;
+        ReadFile(theFile.source, theInstalled);
+        if (!IsOurs(theFile, theInstalled)) {
+            std::printf("%-10s  %s: not Glintweave's\n", "left alone", theFile.destination.c_str());
+            continue;
+        }
         const bool theRemoved = fs::remove(theFile.destination, theError);
         if (theError) return Fail("uninstall: " + SystemMessage(theFile.destination, theError));
         Report(theRemoved ? "removed" : "not there", theFile.destination);
@@ -207,6 +230,11 @@ int InstallCommand(const Arguments& theArguments, bool theRemoving)
     }
     if (theSystem && theUser) return Fail(theCommand + ": --user and --system exclude each other");
 
+    // Root writing a user's folders would leave them root's, and the user unable to change them.
+    if (!theSystem && geteuid() == 0 && !HomeIsRoots())
+        return Fail(theCommand + ": HOME is another user's folder, and folders made there as root would be root's: "
+                                 "run it without sudo, or use --system");
+    video::RemovePendingOutputsOnSignals();
     std::vector<InstalledFile> theFiles;
     std::string theError;
     if (!ListFiles(theSystem, theFiles, theError) || !CheckRights(theFiles, theSystem, theRemoving, theError))
