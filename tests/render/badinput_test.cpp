@@ -26,7 +26,8 @@ int RunProgram(const TemporaryFolder& theFolder, const std::string& theArguments
                const std::string& thePrefix = "")
 {
     PreferencesFolder();
-    const std::string theErrorFile = "/tmp/glintweave-stderr-" + std::to_string(getpid());
+    const std::string theErrorFile =
+        (std::filesystem::temp_directory_path() / ("glintweave-stderr-" + std::to_string(getpid()))).string();
     const std::string theCommand = "cd " + theFolder.Path() + " && " + thePrefix + std::string(GLINT_PROGRAM_PATH) +
                                    " " + theArguments + " >/dev/null 2>" + theErrorFile;
     const int theStatus = std::system(theCommand.c_str());
