@@ -81,7 +81,8 @@ protected:
         session->SetSpeed(float(theFrames - 10) / 110.0f);
         ASSERT_EQ(Call(theWhich, kPlugGetInfo), kPluginOK);
         ASSERT_EQ(Call(theWhich, kPlugInitialize), kPluginOK);
-        session->SetOutputSize(theWidth, theHeight);
+        std::string theError;
+        ASSERT_TRUE(session->SetOutputSize(theWidth, theHeight, theError)) << theError;
         theParams.frameCount = theFrames;
         theParams.startFrame = theWhich == 2 ? 0 : source.ClipALength() - theFrames;
     }

@@ -1,5 +1,6 @@
 #include "pluginfixture.h"
 
+#include "MemoryFaults.h"
 #include "TransitionRun.h"
 #include "callpixelfx.h"
 #include "pixeleffect.h"
@@ -98,6 +99,34 @@ TEST_F(PluginTest, ThousandTransitionsLeaveNothingBehind)
     EXPECT_GT(session->Calls(HostCallback::NewPtr), theNewBefore);
     EXPECT_EQ(session->Calls(HostCallback::NewPtr) - theNewBefore,
               session->Calls(HostCallback::DisposePtr) - theDisposedBefore);
+}
+
+// Without an output frame the plug-in is never asked for one: the run ends with the reason.
+TEST_F(PluginTest, NoOutputFrameEndsTheRunBeforeThePluginDraws)
+{
+    struct Case {
+        SInt16 width, height;
+        const char* reason;
+    };
+    for (const Case& theCase : {Case{48, -1536, "no output frame of 48x-1536 pixels"},
+                                Case{0, 36, "no output frame of 0x36 pixels"}}) {
+        SCOPED_TRACE(theCase.reason);
+        Restart();
+        long theFrames = 0;
+        std::string theError;
+        EXPECT_FALSE(RunTransition(*session, TransitionPlan{3, 0.0f, theCase.width, theCase.height, false},
+                                   [&](SInt32, GWorldPtr) { return ++theFrames > 0; }, theError));
+        EXPECT_EQ(theError.rfind(theCase.reason, 0), 0u) << theError;
+        EXPECT_EQ(theFrames, 0);
+        EXPECT_EQ(session->Calls(HostCallback::GetFrame), 0);
+    }
+    std::string theError;
+    SetAllocationFailureAfter(0);
+    const bool theMade = session->SetOutputSize(48, 36, theError);
+    SetAllocationFailureAfter(-1);
+    EXPECT_FALSE(theMade);
+    EXPECT_EQ(theError, "no output frame of 48x36 pixels: out of memory");
+    EXPECT_EQ(session->Params().frame, nullptr);
 }
 
 namespace {
