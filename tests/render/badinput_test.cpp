@@ -379,6 +379,12 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
         std::ofstream theCorrupt(theFolder.PathOf("corrupt.mp4"), std::ios::binary);
         theCorrupt << "this is no movie at all, only some words that look nothing like one";
     }
+    // Pixels ever so wide: the width they show at is larger than any a movie can have.
+    const std::string theWide = theFolder.PathOf("wide.y4m");
+    ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i testsrc=s=64x48:rate=10 -frames:v 20 -pix_fmt yuv420p "
+                           "-vf setsar=r=2147483647/1:max=2147483647 '" + theWide + "'")
+                              .c_str()),
+              0);
     const std::string theOut = theFolder.PathOf("out.mp4");
     const std::vector<std::string> theBefore = theFolder.Entries();
 
@@ -399,6 +405,7 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
         {"render --transition in --speed 2 " + theClip + " -o " + theOut, "--speed"},
         {"render --transition in --size 10 " + theClip + " -o " + theOut, "--size"},
         {"render --transition in " + theClip, "-o"},
+        {"render --transition out --speed 0 " + theWide + " -o " + theOut, "larger than 8192 pixels"},
     };
     for (const Case& theCase : theCases) {
         SCOPED_TRACE(theCase.arguments);
