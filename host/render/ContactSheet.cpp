@@ -1,6 +1,7 @@
 #include "ContactSheet.h"
 
 #include "MovieWriter.h"
+#include "signalcleanup.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -101,7 +102,10 @@ bool ContactSheet::Write(const std::string& thePath, std::string& outError)
     theSettings.width = theBounds.right;
     theSettings.height = theBounds.bottom;
     std::unique_ptr<video::MovieWriter> theWriter = video::MovieWriter::Create(theStaged.string(), theSettings, outError);
-    if (!theWriter || !theWriter->AddFrame(mSheet, nullptr, outError) || !theWriter->Finish(outError)) return false;
+    if (!theWriter || !theWriter->AddFrame(mSheet, nullptr, outError)) return false;
+    // An ending signal waits until the staged picture has its name, or is gone.
+    video::SignalHold theHold;
+    if (!theWriter->Finish(outError)) return false;
     std::error_code theFailure;
     std::filesystem::rename(theWritten, theFinal, theFailure);
     if (theFailure) {
