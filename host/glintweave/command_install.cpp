@@ -25,7 +25,8 @@ constexpr const char* cUsage =
     "\n"
     "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
     "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
-    "FREI0R_PATH; uninstall takes them away. Restart Kdenlive afterwards.\n"
+    "FREI0R_PATH; uninstall takes them away (a file of another's under their names stays).\n"
+    "Restart Kdenlive afterwards.\n"
     "\n"
     "  --user    for you alone (the default): ~/.frei0r-1/lib/ and ~/.local/share/kdenlive/transitions/\n"
     "            ($XDG_DATA_HOME/kdenlive/transitions/ when XDG_DATA_HOME is set)\n"
@@ -231,9 +232,9 @@ int InstallCommand(const Arguments& theArguments, bool theRemoving)
     if (theSystem && theUser) return Fail(theCommand + ": --user and --system exclude each other");
 
     // Root writing a user's folders would leave them root's, and the user unable to change them.
-    if (!theSystem && geteuid() == 0 && !HomeIsRoots())
-        return Fail(theCommand + ": HOME is another user's folder, and folders made there as root would be root's: "
-                                 "run it without sudo, or use --system");
+    if (!theRemoving && !theSystem && geteuid() == 0 && !HomeIsRoots())
+        return Fail("install: HOME is another user's folder, and folders made there as root would be root's: "
+                    "run it without sudo, or use --system");
     video::RemovePendingOutputsOnSignals();
     std::vector<InstalledFile> theFiles;
     std::string theError;
