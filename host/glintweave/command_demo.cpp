@@ -3,17 +3,22 @@
 #include "DemoMovies.h"
 #include "PluginBundle.h"
 #include "ProgressBar.h"
-#include "SettingsFolder.h"
+#include "scratchfolder.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
 
 bool MakeDemo(const std::string& theFolder, const std::string& theBundlePath, std::string& outError)
 {
-    const ScratchSettingsFolder theSettings;
-    if (!theSettings.Ready(outError)) return false;
+    video::RemovePendingOutputsOnSignals();
+    // An empty settings folder of the demo's own: the plug-in runs on its defaults and the
+    // user's settings are neither read nor written.
+    video::ScratchFolder theSettings;
+    if (!theSettings.Make("glintweave-settings", outError)) return false;
+    setenv("XDG_CONFIG_HOME", theSettings.Path().c_str(), 1);
     std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
     if (!theBundle) return false;
     DemoResult theResult;

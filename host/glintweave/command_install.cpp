@@ -2,6 +2,9 @@
 // Kdenlive look for them, for one user or for everyone.
 #include "commands.h"
 
+#include "pendingfile.h"
+#include "signalcleanup.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -22,6 +26,8 @@ constexpr const char* cDescriptionNames[] = {"glintweave.xml", "glintweave_autom
 struct InstalledFile {
     fs::path source;
     fs::path destination;
+    // Text that every version of the file holds, and no file of anyone else's is likely to.
+    const char* marker;
 };
 
 // The build puts the mixer and the description files beside this program.
@@ -29,7 +35,7 @@ fs::path ProgramFolder()
 {
     std::error_code theError;
     const fs::path theExecutable = fs::read_symlink("/proc/self/exe", theError);
-    return theError ? fs::current_path() : theExecutable.parent_path();
+    return theError ? fs::current_path(theError) : theExecutable.parent_path();
 }
 
 bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string& outError)
@@ -53,9 +59,10 @@ bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string
         theDescriptionFolder = theDataHome / "kdenlive/transitions";
     }
     const fs::path theBuild = ProgramFolder();
-    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName});
+    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName, "Glintweave Developers"});
     for (const char* theName : cDescriptionNames)
-        outFiles.push_back({theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName});
+        outFiles.push_back(
+            {theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName, "tag=\"frei0r.glintweave\""});
     return true;
 }
 
@@ -115,26 +122,32 @@ bool CopyInPlace(const std::string& theBytes, const fs::path& theDestination, st
         outError = SystemMessage(theDestination.parent_path(), theError);
         return false;
     }
-    const fs::path theTemporary = theDestination.string() + ".part";
-    {
-        std::ofstream theStream(theTemporary, std::ios::binary | std::ios::trunc);
-        theStream.write(theBytes.data(), std::streamsize(theBytes.size()));
-        theStream.close();
-        if (!theStream) {
-            fs::remove(theTemporary, theError);
-            outError = "could not write " + theTemporary.string();
-            return false;
-        }
-    }
-    fs::permissions(theTemporary, fs::perms(0644), theError);
-    if (!theError) fs::rename(theTemporary, theDestination, theError);
-    if (theError) {
-        std::error_code theIgnored;
-        fs::remove(theTemporary, theIgnored);
-        outError = SystemMessage(theDestination, theError);
-        return false;
-    }
-    return true;
+    return video::InstallFile(theDestination.string(), theBytes, 0644, outError);
+}
+
+// Only a regular file is read at a destination: a FIFO would never answer, and a link's target is
+// not ours.
+bool ReadRegularFile(const fs::path& thePath, std::string& outBytes)
+{
+    struct stat theStatus;
+    return lstat(thePath.c_str(), &theStatus) == 0 && S_ISREG(theStatus.st_mode) && ReadFile(thePath, outBytes);
+}
+
+// A regular file that is what we install, or an earlier version of it.
+bool IsOurs(const InstalledFile& theFile, const std::string& theInstalled)
+{
+    std::string theBytes;
+    if (!ReadRegularFile(theFile.destination, theBytes)) return false;
+    return theBytes == theInstalled || theBytes.find(theFile.marker) != std::string::npos;
+}
+
+// True when HOME is unset or belongs to root (the owner of its deepest existing folder).
+bool HomeIsRoots()
+{
+    const char* theHome = std::getenv("HOME");
+    if (!theHome || *theHome != '/') return true;
+    struct stat theStatus;
+    return stat(ExistingAncestor(theHome).c_str(), &theStatus) != 0 || theStatus.st_uid == 0;
 }
 
 void Report(const char* theAction, const fs::path& thePath)
@@ -155,12 +168,12 @@ bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
     for (size_t i = 0; i < theFiles.size(); ++i) {
         const fs::path& theDestination = theFiles[i].destination;
         std::string theInstalled;
-        if (ReadFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
+        if (ReadRegularFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
             Report("up to date", theDestination);
             continue;
         }
         std::error_code theMissing;
-        const bool theReplacing = fs::exists(theDestination, theMissing);
+        const bool theReplacing = fs::symlink_status(theDestination, theMissing).type() != fs::file_type::not_found;
         if (!CopyInPlace(theContents[i], theDestination, outError)) return false;
         Report(theReplacing ? "replaced" : "installed", theDestination);
     }
@@ -171,6 +184,16 @@ bool Uninstall(const std::vector<InstalledFile>& theFiles, std::string& outError
 {
     for (const InstalledFile& theFile : theFiles) {
         std::error_code theError;
+        if (fs::symlink_status(theFile.destination, theError).type() == fs::file_type::not_found) {
+            Report("not there", theFile.destination);
+            continue;
+        }
+        std::string theInstalled;
+        ReadFile(theFile.source, theInstalled);
+        if (!IsOurs(theFile, theInstalled)) {
+            std::printf("%-10s  %s: not Glintweave's\n", "left alone", theFile.destination.c_str());
+            continue;
+        }
         const bool theRemoved = fs::remove(theFile.destination, theError);
         if (theError) {
             outError = SystemMessage(theFile.destination, theError);
@@ -195,7 +218,8 @@ Command InstallCommand(bool theRemoving)
     theCommand.description =
         "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
         "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
-        "FREI0R_PATH; uninstall takes them away. Restart Kdenlive afterwards.";
+        "FREI0R_PATH; uninstall takes them away (a file of another's under their names stays).\n"
+        "Restart Kdenlive afterwards.";
     theCommand.options = {
         FlagOption("--user",
                    "for you alone (the default): ~/.frei0r-1/lib/ and\n"
@@ -213,6 +237,13 @@ Command InstallCommand(bool theRemoving)
         return false;
     };
     theCommand.run = [theValues, theRemoving](const Arguments&, std::string& outError) {
+        // Root writing a user's folders would leave them root's, and the user unable to change them.
+        if (!theRemoving && !theValues->system && geteuid() == 0 && !HomeIsRoots()) {
+            outError = "HOME is another user's folder, and folders made there as root would be root's: "
+                       "run it without sudo, or use --system";
+            return false;
+        }
+        video::RemovePendingOutputsOnSignals();
         std::vector<InstalledFile> theFiles;
         if (!ListFiles(theValues->system, theFiles, outError) ||
             !CheckRights(theFiles, theValues->system, theRemoving, outError))

@@ -5,6 +5,7 @@
 #include "SettingsFolder.h"
 #include "ToolboxDisplay.h"
 #include "renderarguments.h"
+#include "signalcleanup.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +19,8 @@ bool Play(const RenderRequest& theRequest, std::chrono::steady_clock::time_point
         outError = std::string("cannot open a window: ") + GlintDisplayProblem();
         return false;
     }
+    // After the display: Ctrl-C stays SDL's quit, which ends the player in order.
+    video::RemovePendingOutputsOnSignals();
     PrepareSettingsFolder();
     OneRenderSettings theSettings;
     if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, outError)) return false;

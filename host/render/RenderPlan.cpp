@@ -50,8 +50,10 @@ std::string ClipName(size_t theIndex, const std::string& thePath)
 // The size a clip shows at: its pixels' shape applied to its width.
 void ShownSize(const video::ClipInfo& theInfo, SInt32& outWidth, SInt32& outHeight)
 {
-    outWidth = SInt32((2 * SInt64(theInfo.width) * theInfo.pixelAspectNum + theInfo.pixelAspectDen) /
-                      (2 * SInt64(theInfo.pixelAspectDen)));
+    // A wide enough pixel shape leaves no SInt32 width: the largest stands for it, and is refused.
+    outWidth = SInt32(std::min<SInt64>((2 * SInt64(theInfo.width) * theInfo.pixelAspectNum + theInfo.pixelAspectDen) /
+                                           (2 * SInt64(theInfo.pixelAspectDen)),
+                                       INT_MAX));
     outHeight = theInfo.height;
 }
 

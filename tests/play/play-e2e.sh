@@ -21,7 +21,7 @@ if [ -z "${GLINT_E2E_INSIDE_X:-}" ]; then
   exec env GLINT_E2E_INSIDE_X=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-work=$(mktemp -d /tmp/glint-play-e2e.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/glint-play-e2e.XXXXXX")
 pid=
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; [ -n "${GLINT_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
