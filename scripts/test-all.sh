@@ -19,7 +19,11 @@ for target in "${targets[@]}"; do
   fi
   echo "=== $target: test, programs run $(cat "$build/runner.txt")"
   log="$top/build/$target.ctest.log"
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  # A temporary folder of the target's own: whatever a program or test leaves in it is a fault.
+  scratch="$top/build/$target.tmp"
+  # Sticky and open to all, as /tmp is: some tests run the program as an ordinary user.
+  rm -rf "$scratch" && mkdir -p "$scratch" && chmod 1777 "$scratch"
+  TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$build" -j "$(nproc)" --output-on-failure --timeout 600 >"$log" 2>&1
   result=$?
   tail -n 40 "$log" | sed -n '/tests passed/,$p; /The following tests FAILED/,$p' | sort -u
@@ -31,6 +35,12 @@ for target in "${targets[@]}"; do
     failed=$((failed + 1))
   fi
   [ $result -eq 0 ] || { status=1; grep -E 'Failed|FAILED|\*\*\*' "$log" | head -n 40; }
+  leftovers=$(cd "$scratch" && find . -mindepth 1 -maxdepth 1 -printf '%P ' | head -c 400)
+  if [ -n "$leftovers" ]; then
+    echo "=== $target: left in its temporary folder $scratch: $leftovers"
+    failed=$((failed + 1))
+    status=1
+  fi
   echo "=== $target: done in $(( $(date +%s) - start )) s"
 done
 

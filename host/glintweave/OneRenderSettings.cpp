@@ -6,11 +6,9 @@
 #include "Resources.h"
 
 #include <bit>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <sstream>
 #include <vector>
 
@@ -85,20 +83,6 @@ bool IsUsable(const Record& theRecord)
     return true;
 }
 
-std::string TemporaryFolder(std::string& outError)
-{
-    const char* theBase = std::getenv("TMPDIR");
-    std::string theTemplate = std::string(theBase && *theBase ? theBase : "/tmp") + "/glintweave-settings.XXXXXX";
-    std::vector<char> theName(theTemplate.begin(), theTemplate.end());
-    theName.push_back('\0');
-    if (!mkdtemp(theName.data())) {
-        outError = "cannot make a folder for this render's settings in " + theTemplate.substr(0, theTemplate.rfind('/')) +
-                   ": " + std::strerror(errno);
-        return {};
-    }
-    return theName.data();
-}
-
 // The record of the settings file at thePath, or none; the file is only read, and only its map
 // and the record are.
 Record ReadRecord(const std::string& thePath)
@@ -170,17 +154,13 @@ bool ParseRegion(const std::string& theText, std::array<double, 4>& outRegion)
     return true;
 }
 
-OneRenderSettings::~OneRenderSettings()
-{
-    std::error_code theIgnored;
-    if (!mFolder.empty()) std::filesystem::remove_all(mFolder, theIgnored);
-}
-
 bool OneRenderSettings::Apply(const SettingsChanges& theChanges, std::string& outError)
 {
-    mFolder = TemporaryFolder(outError);
-    if (mFolder.empty()) return false;
-    const std::string theCopy = mFolder + "/" + cFileName;
+    if (!mFolder.Make("glintweave-settings", outError)) {
+        outError = "this render's settings: " + outError;
+        return false;
+    }
+    const std::string theCopy = mFolder.Path() + "/" + cFileName;
     // The user's file is only read: the plug-in writes back whatever it reads, here into a file
     // of the render's own that holds the saved record and nothing else of the user's file.
     const std::string theFolder = GlintPreferencesPath();
@@ -194,6 +174,6 @@ bool OneRenderSettings::Apply(const SettingsChanges& theChanges, std::string& ou
     }
     if (theChanges.region) PutRegion(theRecord, cStartRelAt, *theChanges.region);
     if (!WriteRecord(theCopy, theRecord, outError)) return false;
-    setenv("XDG_CONFIG_HOME", mFolder.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", mFolder.Path().c_str(), 1);
     return true;
 }

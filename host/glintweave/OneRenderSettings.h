@@ -2,7 +2,8 @@
 // user's settings file in a folder of the process's own, so the user's file never changes.
 #pragma once
 
-#include "ColourNames.h"
+#include "ValueParsers.h"
+#include "scratchfolder.h"
 
 #include <array>
 #include <optional>
@@ -21,7 +22,6 @@ bool ParseRegion(const std::string& theText, std::array<double, 4>& outRegion);
 class OneRenderSettings {
 public:
     OneRenderSettings() = default;
-    ~OneRenderSettings(); // removes the folder
     OneRenderSettings(const OneRenderSettings&) = delete;
     OneRenderSettings& operator=(const OneRenderSettings&) = delete;
 
@@ -30,5 +30,5 @@ public:
     bool Apply(const SettingsChanges& theChanges, std::string& outError);
 
 private:
-    std::string mFolder;
+    video::ScratchFolder mFolder; // removed with the object
 };

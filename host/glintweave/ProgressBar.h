@@ -12,8 +12,8 @@ public:
     void Update(int theDone, int theTotal);
 
 private:
-    std::string lgLabel;
-    bool lgShown;
-    bool lgDrawn = false;
-    std::chrono::steady_clock::time_point lgStart, lgLastDrawn;
+    std::string mLabel;
+    bool mShown;
+    bool mDrawn = false;
+    std::chrono::steady_clock::time_point mStart, mLastDrawn;
 };

@@ -3,7 +3,6 @@
 #include "Folders.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
@@ -46,29 +45,4 @@ void PrepareSettingsFolder()
 const std::string& SettingsFolderProblem()
 {
     return lgProblem;
-}
-
-ScratchSettingsFolder::ScratchSettingsFolder()
-{
-    const char* theTemp = std::getenv("TMPDIR");
-    std::string theTemplate = std::string(theTemp && theTemp[0] == '/' ? theTemp : "/tmp") + "/glintweave-settings.XXXXXX";
-    if (!mkdtemp(theTemplate.data())) {
-        mProblem = "cannot make a settings folder in " + std::filesystem::path(theTemplate).parent_path().string() + ": " +
-                   std::strerror(errno);
-        return;
-    }
-    mFolder = theTemplate;
-    setenv("XDG_CONFIG_HOME", mFolder.c_str(), 1);
-}
-
-ScratchSettingsFolder::~ScratchSettingsFolder()
-{
-    std::error_code theIgnored;
-    if (!mFolder.empty()) std::filesystem::remove_all(mFolder, theIgnored);
-}
-
-bool ScratchSettingsFolder::Ready(std::string& outProblem) const
-{
-    outProblem = mProblem;
-    return mProblem.empty();
 }

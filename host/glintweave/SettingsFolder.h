@@ -10,20 +10,3 @@
 void PrepareSettingsFolder();
 // Why the settings folder is missing after PrepareSettingsFolder, or empty.
 const std::string& SettingsFolderProblem();
-
-// A settings folder of the process's own for its lifetime: XDG_CONFIG_HOME points at a new empty
-// folder, removed with everything in it at the end, so the plug-in runs on its defaults and the
-// user's settings are neither read nor written.
-class ScratchSettingsFolder {
-public:
-    ScratchSettingsFolder();
-    ~ScratchSettingsFolder();
-    ScratchSettingsFolder(const ScratchSettingsFolder&) = delete;
-    ScratchSettingsFolder& operator=(const ScratchSettingsFolder&) = delete;
-    // False with the reason when the folder could not be made.
-    bool Ready(std::string& outProblem) const;
-
-private:
-    std::string mFolder;
-    std::string mProblem;
-};

@@ -10,24 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr const char* cUsage =
-    "usage: glintweave configure --transition out|in|cross [options] CLIP [CLIP_B]\n"
-    "\n"
-    "Opens the transition's configuration dialog on your clips, as the editor's effect button\n"
-    "does: scrub through the transition, drag and resize the region, pick the fill colour and\n"
-    "the frame format. OK saves the settings, and the next 'glintweave render' uses them;\n"
-    "Cancel leaves them as they were. When the dialog closes, says which happened (or why the\n"
-    "settings could not be saved). Needs a display.\n"
-    "\n"
-    "options:\n"
-    "  --transition out|in|cross  which transition (cross takes two clips, out and in one)\n"
-    "  --speed S                  0 (short) to 1 (long), default 0.5: the length to preview\n"
-    "  --bundle PATH              the plug-in bundle to load\n";
 
 constexpr const char* cSettingsFileName = "Tamsel-Prefs";
 constexpr UInt32 cOKCommand = 0x6F6B2020; // 'ok  '
@@ -76,52 +63,67 @@ std::string WhyNotSaved(const std::string& theFolder, const std::string& theFile
     return theFile + " could not be written";
 }
 
-} // namespace
-
-int ConfigureCommand(const Arguments& theArguments)
+bool Configure(const ConfigureJob& theJob, const std::string& theBundlePath, std::string& outError)
 {
-    ConfigureJob theJob;
-    theJob.which = 0;
-    std::string theBundlePath = DefaultBundlePath();
-    std::vector<std::string> theClips;
-    for (size_t i = 0; i < theArguments.size(); ++i) {
-        const std::string& theArgument = theArguments[i];
-        if (theArgument == "--help" || theArgument == "-h") {
-            std::fputs(cUsage, stdout);
-            return 0;
-        }
-        if (IsSharedOption(theArgument)) {
-            if (i + 1 >= theArguments.size()) return Fail("configure: " + theArgument + " needs a value");
-            std::string theError;
-            if (!TakeSharedOption(theArgument, theArguments[++i], theJob.which, theJob.speed, theBundlePath, theError))
-                return Fail(theError);
-            continue;
-        }
-        if (!theArgument.empty() && theArgument[0] == '-')
-            return Fail("configure: unknown option '" + theArgument + "'");
-        theClips.push_back(theArgument);
+    if (!GlintUseDisplay()) {
+        outError = std::string("cannot open the dialog: ") + GlintDisplayProblem();
+        return false;
     }
-    std::string theError;
-    if (!TakeTransitionClips("configure", theJob.which, theClips, theJob.clipA, theJob.clipB, theError))
-        return Fail(theError);
-
-    if (!GlintUseDisplay())
-        return Fail(std::string("configure: cannot open the dialog: ") + GlintDisplayProblem());
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
-    if (!theBundle) return Fail(theError);
+    PrepareSettingsFolder();
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
+    if (!theBundle) return false;
 
     const std::string theFolder = GlintPreferencesPath();
     const std::string theFile = theFolder.empty() ? std::string() : theFolder + "/" + cSettingsFileName;
     FileVersion theBefore;
-    if (!ConfigureTransition(theBundle->Main(), theJob, [&] { theBefore = VersionOf(theFile); }, theError))
-        return Fail(theError);
+    if (!ConfigureTransition(theBundle->Main(), theJob, [&] { theBefore = VersionOf(theFile); }, outError))
+        return false;
     if (GlintLastModalQuitCommand() != cOKCommand) {
         std::printf("cancelled: the settings are unchanged\n");
-        return 0;
+        return true;
     }
     const FileVersion theAfter = VersionOf(theFile);
-    if (!theAfter.exists || theAfter == theBefore)
-        return Fail("configure: the settings were not saved: " + WhyNotSaved(theFolder, theFile));
+    if (!theAfter.exists || theAfter == theBefore) {
+        outError = "the settings were not saved: " + WhyNotSaved(theFolder, theFile);
+        return false;
+    }
     std::printf("saved to %s: 'glintweave render' uses the new settings\n", theFile.c_str());
-    return 0;
+    return true;
+}
+
+} // namespace
+
+Command ConfigureCommand()
+{
+    struct Values {
+        ConfigureJob job;
+        std::string bundlePath;
+    };
+    const auto theValues = std::make_shared<Values>();
+    theValues->job.which = 0;
+    Command theCommand{"configure", "the transition's settings dialog on your clips", "CLIP [CLIP_B]"};
+    theCommand.description =
+        "Opens the transition's configuration dialog on your clips, as the editor's effect button\n"
+        "does: scrub through the transition, drag and resize the region, pick the fill colour and\n"
+        "the frame format. OK saves the settings, and the next 'glintweave render' uses them;\n"
+        "Cancel leaves them as they were. When the dialog closes, says which happened (or why the\n"
+        "settings could not be saved). Needs a display.";
+    theCommand.options = {
+        TransitionOption("which transition (cross takes two clips, out and in one)", theValues->job.which),
+        SpeedOption("0 (short) to 1 (long), default 0.5: the length to preview", theValues->job.speed),
+        BundleOption(theValues->bundlePath)};
+    theCommand.check = [theValues](const Arguments& theClips, std::string& outError) {
+        ConfigureJob& theJob = theValues->job;
+        if (!CheckClipCount(theJob.which, theClips.size(), true, outError)) {
+            outError = "the dialog shows one transition: " + outError;
+            return false;
+        }
+        theJob.clipA = theClips[0];
+        if (theClips.size() > 1) theJob.clipB = theClips[1];
+        return true;
+    };
+    theCommand.run = [theValues](const Arguments&, std::string& outError) {
+        return Configure(theValues->job, theValues->bundlePath, outError);
+    };
+    return theCommand;
 }

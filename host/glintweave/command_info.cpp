@@ -2,11 +2,13 @@
 
 #include "HostSession.h"
 #include "PluginBundle.h"
+#include "SettingsFolder.h"
 #include "TestPatternClips.h"
 #include "TransitionRun.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -37,37 +39,12 @@ std::string Readable(const char* theMacRoman)
     return theText;
 }
 
-} // namespace
-
-int InfoCommand(const Arguments& theArguments)
+// Reports on all three transitions, at theSpeed.
+bool ReportInfo(const std::string& theBundlePath, float theSpeed, std::string& outError)
 {
-    std::string theBundlePath = DefaultBundlePath();
-    float theSpeed = 0.5f;
-    for (size_t i = 0; i < theArguments.size(); ++i) {
-        const std::string& theArgument = theArguments[i];
-        if (theArgument == "--help" || theArgument == "-h") {
-            std::puts("usage: glintweave info [--speed 0..1] [--bundle PATH]\n"
-                      "\n"
-                      "Loads the plug-in bundle and prints what its info request reports for Out, In and\n"
-                      "Cross: type, frame count at the speed (default 0.5), labels, button, group, flags.");
-            return 0;
-        }
-        if ((theArgument == "--speed" || theArgument == "--bundle") && i + 1 < theArguments.size()) {
-            const std::string& theValue = theArguments[++i];
-            if (theArgument == "--bundle") {
-                theBundlePath = theValue;
-                continue;
-            }
-            if (!ParseSpeed(theValue, theSpeed))
-                return Fail("--speed takes a number from 0 to 1, not '" + theValue + "'");
-            continue;
-        }
-        return Fail("info: unknown option '" + theArgument + "'");
-    }
-
-    std::string theError;
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theBundlePath, theError);
-    if (!theBundle) return Fail(theError);
+    PrepareSettingsFolder();
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
+    if (!theBundle) return false;
     std::printf("Plug-in bundle %s (%s)\n", theBundle->Path().c_str(),
                 CFStringGetUTF8Pointer(CFBundleGetIdentifier(theBundle->Bundle())));
 
@@ -79,7 +56,10 @@ int InfoCommand(const Arguments& theArguments)
         const SInt32 theLongest = FramesAt(theSession, theWhich, 1.0f);
         theSession.SetSpeed(theSpeed);
         const SInt32 theResult = theSession.Call(theWhich, kPlugGetInfo);
-        if (theResult != kPluginOK) return Fail(std::string("the info request failed with ") + ResultName(theResult));
+        if (theResult != kPluginOK) {
+            outError = std::string("the info request failed with ") + ResultName(theResult);
+            return false;
+        }
         const HYPluginParams& theParams = theSession.Params();
         const HYPluginGetInfo& theInfo = theParams.getInfo;
         std::printf("\n%s (which %d): type %d, %s\n", theNames[theWhich], int(theWhich), int(theInfo.pluginType),
@@ -98,5 +78,26 @@ int InfoCommand(const Arguments& theArguments)
                     Readable(theParams.getInfo3.buttonTitle).c_str(), Readable(theParams.getInfo2.group).c_str(),
                     unsigned(theInfo.pluginFlags), int(theInfo.defaultDirection));
     }
-    return 0;
+    return true;
+}
+
+} // namespace
+
+Command InfoCommand()
+{
+    struct Values {
+        std::string bundlePath;
+        float speed = 0.5f;
+    };
+    const auto theValues = std::make_shared<Values>();
+    Command theCommand{"info", "what the plug-in reports about its three transitions"};
+    theCommand.description =
+        "Loads the plug-in bundle and prints what its info request reports for Out, In and\n"
+        "Cross: type, frame count at the speed, labels, button, group, flags.";
+    theCommand.options = {SpeedOption("0 (short) to 1 (long), default 0.5", theValues->speed),
+                          BundleOption(theValues->bundlePath)};
+    theCommand.run = [theValues](const Arguments&, std::string& outError) {
+        return ReportInfo(theValues->bundlePath, theValues->speed, outError);
+    };
+    return theCommand;
 }

@@ -2,6 +2,9 @@
 // Kdenlive look for them, for one user or for everyone.
 #include "commands.h"
 
+#include "pendingfile.h"
+#include "signalcleanup.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,24 +12,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr const char* cUsage =
-    "usage: glintweave install [--user | --system]\n"
-    "       glintweave uninstall [--user | --system]\n"
-    "\n"
-    "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
-    "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
-    "FREI0R_PATH; uninstall takes them away. Restart Kdenlive afterwards.\n"
-    "\n"
-    "  --user    for you alone (the default): ~/.frei0r-1/lib/ and ~/.local/share/kdenlive/transitions/\n"
-    "            ($XDG_DATA_HOME/kdenlive/transitions/ when XDG_DATA_HOME is set)\n"
-    "  --system  for every user, as root: /usr/local/lib/frei0r-1/ and /usr/local/share/kdenlive/transitions/\n"
-    "            (below $DESTDIR when it is set, for packaging)\n";
 
 constexpr const char* cMixerName = "glintweave.so";
 constexpr const char* cDescriptionNames[] = {"glintweave.xml", "glintweave_automatic.xml"};
@@ -34,6 +26,8 @@ constexpr const char* cDescriptionNames[] = {"glintweave.xml", "glintweave_autom
 struct InstalledFile {
     fs::path source;
     fs::path destination;
+    // Text that every version of the file holds, and no file of anyone else's is likely to.
+    const char* marker;
 };
 
 // The build puts the mixer and the description files beside this program.
@@ -41,7 +35,7 @@ fs::path ProgramFolder()
 {
     std::error_code theError;
     const fs::path theExecutable = fs::read_symlink("/proc/self/exe", theError);
-    return theError ? fs::current_path() : theExecutable.parent_path();
+    return theError ? fs::current_path(theError) : theExecutable.parent_path();
 }
 
 bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string& outError)
@@ -65,9 +59,10 @@ bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string
         theDescriptionFolder = theDataHome / "kdenlive/transitions";
     }
     const fs::path theBuild = ProgramFolder();
-    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName});
+    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName, "Glintweave Developers"});
     for (const char* theName : cDescriptionNames)
-        outFiles.push_back({theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName});
+        outFiles.push_back(
+            {theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName, "tag=\"frei0r.glintweave\""});
     return true;
 }
 
@@ -127,26 +122,32 @@ bool CopyInPlace(const std::string& theBytes, const fs::path& theDestination, st
         outError = SystemMessage(theDestination.parent_path(), theError);
         return false;
     }
-    const fs::path theTemporary = theDestination.string() + ".part";
-    {
-        std::ofstream theStream(theTemporary, std::ios::binary | std::ios::trunc);
-        theStream.write(theBytes.data(), std::streamsize(theBytes.size()));
-        theStream.close();
-        if (!theStream) {
-            fs::remove(theTemporary, theError);
-            outError = "could not write " + theTemporary.string();
-            return false;
-        }
-    }
-    fs::permissions(theTemporary, fs::perms(0644), theError);
-    if (!theError) fs::rename(theTemporary, theDestination, theError);
-    if (theError) {
-        std::error_code theIgnored;
-        fs::remove(theTemporary, theIgnored);
-        outError = SystemMessage(theDestination, theError);
-        return false;
-    }
-    return true;
+    return video::InstallFile(theDestination.string(), theBytes, 0644, outError);
+}
+
+// Only a regular file is read at a destination: a FIFO would never answer, and a link's target is
+// not ours.
+bool ReadRegularFile(const fs::path& thePath, std::string& outBytes)
+{
+    struct stat theStatus;
+    return lstat(thePath.c_str(), &theStatus) == 0 && S_ISREG(theStatus.st_mode) && ReadFile(thePath, outBytes);
+}
+
+// A regular file that is what we install, or an earlier version of it.
+bool IsOurs(const InstalledFile& theFile, const std::string& theInstalled)
+{
+    std::string theBytes;
+    if (!ReadRegularFile(theFile.destination, theBytes)) return false;
+    return theBytes == theInstalled || theBytes.find(theFile.marker) != std::string::npos;
+}
+
+// True when HOME is unset or belongs to root (the owner of its deepest existing folder).
+bool HomeIsRoots()
+{
+    const char* theHome = std::getenv("HOME");
+    if (!theHome || *theHome != '/') return true;
+    struct stat theStatus;
+    return stat(ExistingAncestor(theHome).c_str(), &theStatus) != 0 || theStatus.st_uid == 0;
 }
 
 void Report(const char* theAction, const fs::path& thePath)
@@ -154,62 +155,100 @@ void Report(const char* theAction, const fs::path& thePath)
     std::printf("%-10s  %s\n", theAction, thePath.c_str());
 }
 
-int Install(const std::vector<InstalledFile>& theFiles)
+bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
 {
     std::vector<std::string> theContents;
     for (const InstalledFile& theFile : theFiles) {
         theContents.emplace_back();
-        if (!ReadFile(theFile.source, theContents.back()))
-            return Fail("install: " + theFile.source.string() +
-                        " is missing: build it first (scripts/build-target.sh native)");
+        if (!ReadFile(theFile.source, theContents.back())) {
+            outError = theFile.source.string() + " is missing: build it first (scripts/build-target.sh native)";
+            return false;
+        }
     }
     for (size_t i = 0; i < theFiles.size(); ++i) {
         const fs::path& theDestination = theFiles[i].destination;
         std::string theInstalled;
-        if (ReadFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
+        if (ReadRegularFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
             Report("up to date", theDestination);
             continue;
         }
         std::error_code theMissing;
-        const bool theReplacing = fs::exists(theDestination, theMissing);
-        std::string theError;
-        if (!CopyInPlace(theContents[i], theDestination, theError)) return Fail("install: " + theError);
+        const bool theReplacing = fs::symlink_status(theDestination, theMissing).type() != fs::file_type::not_found;
+        if (!CopyInPlace(theContents[i], theDestination, outError)) return false;
         Report(theReplacing ? "replaced" : "installed", theDestination);
     }
-    return 0;
+    return true;
 }
 
-int Uninstall(const std::vector<InstalledFile>& theFiles)
+bool Uninstall(const std::vector<InstalledFile>& theFiles, std::string& outError)
 {
     for (const InstalledFile& theFile : theFiles) {
         std::error_code theError;
+        if (fs::symlink_status(theFile.destination, theError).type() == fs::file_type::not_found) {
+            Report("not there", theFile.destination);
+            continue;
+        }
+        std::string theInstalled;
+        ReadFile(theFile.source, theInstalled);
+        if (!IsOurs(theFile, theInstalled)) {
+            std::printf("%-10s  %s: not Glintweave's\n", "left alone", theFile.destination.c_str());
+            continue;
+        }
         const bool theRemoved = fs::remove(theFile.destination, theError);
-        if (theError) return Fail("uninstall: " + SystemMessage(theFile.destination, theError));
+        if (theError) {
+            outError = SystemMessage(theFile.destination, theError);
+            return false;
+        }
         Report(theRemoved ? "removed" : "not there", theFile.destination);
     }
-    return 0;
+    return true;
 }
 
 } // namespace
 
-int InstallCommand(const Arguments& theArguments, bool theRemoving)
+Command InstallCommand(bool theRemoving)
 {
-    const std::string theCommand = theRemoving ? "uninstall" : "install";
-    bool theSystem = false, theUser = false;
-    for (const std::string& theArgument : theArguments) {
-        if (theArgument == "--help" || theArgument == "-h") {
-            std::fputs(cUsage, stdout);
-            return 0;
+    struct Values {
+        bool system = false, user = false;
+    };
+    const auto theValues = std::make_shared<Values>();
+    Command theCommand{theRemoving ? "uninstall" : "install",
+                       theRemoving ? "takes them away again"
+                                   : "the frei0r mixer and its Kdenlive compositions, for MLT editors"};
+    theCommand.description =
+        "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
+        "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
+        "FREI0R_PATH; uninstall takes them away (a file of another's under their names stays).\n"
+        "Restart Kdenlive afterwards.";
+    theCommand.options = {
+        FlagOption("--user",
+                   "for you alone (the default): ~/.frei0r-1/lib/ and\n"
+                   "~/.local/share/kdenlive/transitions/ ($XDG_DATA_HOME/kdenlive/\n"
+                   "transitions/ when XDG_DATA_HOME is set)",
+                   theValues->user),
+        FlagOption("--system",
+                   "for every user, as root: /usr/local/lib/frei0r-1/ and\n"
+                   "/usr/local/share/kdenlive/transitions/ (below $DESTDIR when\n"
+                   "it is set, for packaging)",
+                   theValues->system)};
+    theCommand.check = [theValues](const Arguments&, std::string& outError) {
+        if (!theValues->system || !theValues->user) return true;
+        outError = "--user and --system exclude each other";
+        return false;
+    };
+    theCommand.run = [theValues, theRemoving](const Arguments&, std::string& outError) {
+        // Root writing a user's folders would leave them root's, and the user unable to change them.
+        if (!theRemoving && !theValues->system && geteuid() == 0 && !HomeIsRoots()) {
+            outError = "HOME is another user's folder, and folders made there as root would be root's: "
+                       "run it without sudo, or use --system";
+            return false;
         }
-        if (theArgument == "--system") theSystem = true;
-        else if (theArgument == "--user") theUser = true;
-        else return Fail(theCommand + ": unknown option '" + theArgument + "'");
-    }
-    if (theSystem && theUser) return Fail(theCommand + ": --user and --system exclude each other");
-
-    std::vector<InstalledFile> theFiles;
-    std::string theError;
-    if (!ListFiles(theSystem, theFiles, theError) || !CheckRights(theFiles, theSystem, theRemoving, theError))
-        return Fail(theCommand + ": " + theError);
-    return theRemoving ? Uninstall(theFiles) : Install(theFiles);
+        video::RemovePendingOutputsOnSignals();
+        std::vector<InstalledFile> theFiles;
+        if (!ListFiles(theValues->system, theFiles, outError) ||
+            !CheckRights(theFiles, theValues->system, theRemoving, outError))
+            return false;
+        return theRemoving ? Uninstall(theFiles, outError) : Install(theFiles, outError);
+    };
+    return theCommand;
 }

@@ -3,40 +3,16 @@
 #include "MoviePlan.h"
 #include "PluginBundle.h"
 #include "ProgressBar.h"
+#include "SettingsFolder.h"
 #include "renderarguments.h"
 #include "signalcleanup.h"
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <sys/resource.h>
 
 namespace {
-
-// Render's usage: its own lines around the options it shares with play.
-std::string Usage()
-{
-    return std::string(
-               "usage: glintweave render --transition out|in|cross [options] CLIP [CLIP...] -o OUTPUT\n"
-               "\n"
-               "Renders a finished movie: for cross, clip A, the transition into clip B and the rest of B\n"
-               "(with more clips, a transition at every cut); for out, the clips ending in the transition;\n"
-               "for in, the clips starting with it. A clip may be a still picture. The transition's\n"
-               "length comes from the plug-in at the chosen speed; the sound fades at the plug-in's levels.\n"
-               "A slideshow: render --transition cross --duration 1 a.jpg b.jpg c.png -o show.mp4\n"
-               "\n"
-               "options:\n") +
-           cRenderOptionsHelp +
-           "  -o OUTPUT                  .mp4 (H.264, AAC), .mov (ProRes 422 HQ, PCM), .mkv (lossless\n"
-           "                             UT Video, FLAC), .y4m, or .png\n"
-           "                             (one picture a frame: shot_%04d.png)\n"
-           "  -y                         replace OUTPUT if it exists (without it, an existing OUTPUT\n"
-           "                             is refused)\n"
-           "  --crf N, --preset NAME     .mp4 only: x264's quality, 0 (lossless) to 51, default 18, and\n"
-           "                             speed, ultrafast to veryslow, default veryfast\n"
-           "  --plan                     print what each stretch of the movie is made from, and why,\n"
-           "                             and write nothing\n"
-           "  --reencode                 encode every frame, copying none of the clips' pictures\n";
-}
 
 double ProcessorSeconds()
 {
@@ -60,44 +36,61 @@ void PrintStatistics(const RenderStatistics& theStatistics, std::chrono::steady_
                  int(theStatistics.rendered));
 }
 
-} // namespace
-
-int RenderCommand(const Arguments& theArguments)
+// Prints the movie's plan; --fill and --region change no segment, so no settings of this
+// render's own are made, and nothing is written.
+bool PrintPlan(const RenderRequest& theRequest, std::string& outError)
 {
-    const auto theStart = std::chrono::steady_clock::now();
-    for (const std::string& theArgument : theArguments) {
-        if (theArgument == "--help" || theArgument == "-h") {
-            std::fputs(Usage().c_str(), stdout);
-            return 0;
-        }
-    }
-    RenderRequest theRequest;
-    std::string theError;
-    if (!ParseRenderArguments(theArguments, true, theRequest, theError)) return Fail(theError);
-    if (theRequest.plan) {
-        // --fill and --region change no segment: no settings of this render's own are made.
-        std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theRequest.bundlePath, theError);
-        MoviePlan thePlan;
-        if (!theBundle || !PlanMovie(theBundle->Main(), theRequest.job, thePlan, theError)) return Fail(theError);
-        std::fputs(DescribeMoviePlan(theRequest.job, thePlan).c_str(), stdout);
-        return 0;
-    }
-    video::RemovePendingOutputsOnSignals();
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theRequest.bundlePath, outError);
+    MoviePlan thePlan;
+    if (!theBundle || !PlanMovie(theBundle->Main(), theRequest.job, thePlan, outError)) return false;
+    std::fputs(DescribeMoviePlan(theRequest.job, thePlan).c_str(), stdout);
+    return true;
+}
 
+// Renders theRequest's movie; theStart is when the program started, for --stats.
+bool Render(const RenderRequest& theRequest, std::chrono::steady_clock::time_point theStart, std::string& outError)
+{
+    if (!CheckOutput(theRequest.job, outError)) return false;
+    PrepareSettingsFolder();
+    if (theRequest.plan) return PrintPlan(theRequest, outError);
+    video::RemovePendingOutputsOnSignals();
     OneRenderSettings theSettings;
-    if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, theError)) return Fail(theError);
-    std::unique_ptr<PluginBundle> theBundle = PluginBundle::Load(theRequest.bundlePath, theError);
-    if (!theBundle) return Fail(theError);
+    if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, outError)) return false;
+    std::unique_ptr<PluginBundle> theBundle = LoadBundle(theRequest.bundlePath, outError);
+    if (!theBundle) return false;
     RenderObserver theObserver;
     RenderStatistics theStatistics;
     bool theFinished = false;
     {
         ProgressBar theBar("rendering");
         theObserver.progress = [&](SInt32 theDone, SInt32 theTotal) { theBar.Update(theDone, theTotal); };
-        theFinished = RenderMovie(theBundle->Main(), theRequest.job, theObserver, theError, &theStatistics);
+        theFinished = RenderMovie(theBundle->Main(), theRequest.job, theObserver, outError, &theStatistics);
     }
-    if (!theFinished) return Fail(theError);
+    if (!theFinished) return false;
     if (theRequest.stats) PrintStatistics(theStatistics, theStart);
     std::printf("%s\n", theRequest.job.output.c_str());
-    return 0;
+    return true;
+}
+
+} // namespace
+
+Command RenderCommand()
+{
+    const auto theStart = std::chrono::steady_clock::now();
+    const auto theRequest = std::make_shared<RenderRequest>();
+    Command theCommand{"render", "a movie with a transition from your clips", "CLIP [CLIP...]"};
+    theCommand.description =
+        "Renders a finished movie: for cross, clip A, the transition into clip B and the rest of B\n"
+        "(with more clips, a transition at every cut); for out, the clips ending in the transition;\n"
+        "for in, the clips starting with it. A clip may be a still picture. The transition's\n"
+        "length comes from the plug-in at the chosen speed; the sound fades at the plug-in's levels.\n"
+        "A slideshow: render --transition cross --duration 1 a.jpg b.jpg c.png -o show.mp4";
+    AddRenderOptions(theCommand, true, *theRequest);
+    theCommand.check = [theRequest](const Arguments& theClips, std::string& outError) {
+        return CheckRenderArguments(theClips, *theRequest, outError);
+    };
+    theCommand.run = [theRequest, theStart](const Arguments&, std::string& outError) {
+        return Render(*theRequest, theStart, outError);
+    };
+    return theCommand;
 }

@@ -1,30 +1,29 @@
-// The glintweave program's commands; each returns the process exit status.
+// The glintweave program's commands, each an entry of the program's command table.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "OptionTable.h"
 
-using Arguments = std::vector<std::string>;
+#include "MacTypes.h"
+#include "PluginBundle.h"
 
-int InfoCommand(const Arguments& theArguments);
+#include <memory>
+
+Command InfoCommand();
 // Native builds only: they read and write movies with FFmpeg.
-int RenderCommand(const Arguments& theArguments);
-int DemoCommand(const Arguments& theArguments);
-int ConfigureCommand(const Arguments& theArguments);
-int PlayCommand(const Arguments& theArguments);
-// Native builds only, beside the frei0r mixer: install, or uninstall when theRemoving.
-int InstallCommand(const Arguments& theArguments, bool theRemoving);
+Command RenderCommand();
+Command PlayCommand();
+Command DemoCommand();
+Command ConfigureCommand();
+// Native builds only, beside the frei0r mixer.
+Command InstallCommand(bool theRemoving);
 
-// A speed from 0 to 1; false (outSpeed untouched) for anything else.
-bool ParseSpeed(const std::string& theValue, float& outSpeed);
-// --transition, --speed and --bundle, which render and configure both take.
-bool IsSharedOption(const std::string& theOption);
-// Stores the value of a shared option; false with the message when the value is bad.
-bool TakeSharedOption(const std::string& theOption, const std::string& theValue, int& ioWhich, float& ioSpeed,
-                      std::string& ioBundlePath, std::string& outError);
-// The clips that transition theWhich takes (two for a Cross, one otherwise); false with the message.
-bool TakeTransitionClips(const std::string& theCommand, int theWhich, const std::vector<std::string>& theClips,
-                         std::string& outClipA, std::string& outClipB, std::string& outError);
+// The options that several commands take.
+Option TransitionOption(const char* theHelp, SInt32& outWhich);
+Option SpeedOption(const char* theHelp, float& outSpeed);
+Option BundleOption(std::string& outPath);
+// The bundle --bundle gave, else the build's own; null with the reason.
+std::unique_ptr<PluginBundle> LoadBundle(const std::string& theGiven, std::string& outError);
 
-// A one-line error on stderr, prefixed with the program name; returns the failure status.
-int Fail(const std::string& theMessage);
+// Whether theCount clips suit transition theWhich (1 Out, 2 In, 3 Cross): a Cross takes two
+// clips or more, Out and In one or more; with theSingle, exactly two or one. False with the reason.
+bool CheckClipCount(SInt32 theWhich, size_t theCount, bool theSingle, std::string& outError);

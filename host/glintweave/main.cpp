@@ -1,63 +1,81 @@
 // glintweave: a stand-in for the video editor that drives the Glintweave transition plug-in.
-#include "SettingsFolder.h"
 #include "commands.h"
 
 #include <cstdio>
-#include <cstring>
+#include <exception>
 
 namespace {
 
-void PrintUsage(FILE* theStream)
+std::vector<Command> AllCommands()
 {
-    std::fputs("usage: glintweave <command> [options]\n"
-               "\n"
-               "commands:\n"
-               "  info      what the plug-in reports about its three transitions\n"
+    std::vector<Command> theCommands;
+    theCommands.push_back(InfoCommand());
 #ifdef GLINT_WITH_VIDEO
-               "  render    a movie with a transition from your clips\n"
-               "  play      the same movie in a window, in real time, without writing it\n"
-               "  demo      test clips, all three transitions and a contact sheet\n"
-               "  configure the transition's settings dialog on your clips\n"
+    theCommands.push_back(RenderCommand());
+    theCommands.push_back(PlayCommand());
+    theCommands.push_back(DemoCommand());
+    theCommands.push_back(ConfigureCommand());
 #endif
 #ifdef GLINT_WITH_MIXER
-               "  install   the frei0r mixer and its Kdenlive compositions, for MLT editors\n"
-               "  uninstall takes them away again\n"
+    theCommands.push_back(InstallCommand(false));
+    theCommands.push_back(InstallCommand(true));
 #endif
-               "\n"
-               "Run 'glintweave <command> --help' for a command's options.\n",
-               theStream);
+    return theCommands;
+}
+
+enum ExitStatus { kDone = 0, kFailed = 1, kUsageError = 2 };
+
+// Parses and runs one command; false with one line in outError and the status to end with.
+bool RunCommand(const Command& theCommand, const Arguments& theArguments, ExitStatus& outStatus, std::string& outError)
+{
+    Arguments theOperands;
+    outStatus = kUsageError;
+    switch (ParseCommandLine(theCommand, theArguments, theOperands, outError)) {
+    case ParseOutcome::kHelp: PrintCommandHelp(theCommand, stdout); return true;
+    case ParseOutcome::kUsageError: return false;
+    case ParseOutcome::kParsed: break;
+    }
+    if (theCommand.check && !theCommand.check(theOperands, outError)) return false;
+    outStatus = kFailed;
+    return theCommand.run(theOperands, outError);
 }
 
 } // namespace
 
-int Fail(const std::string& theMessage)
-{
-    std::fprintf(stderr, "glintweave: %s\n", theMessage.c_str());
-    return 1;
-}
-
+// Every way out but success and help comes here: one line, prefixed with the command.
 int main(int argc, char** argv)
 {
-    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-        PrintUsage(argc < 2 ? stderr : stdout);
-        return argc < 2 ? 2 : 0;
+    std::string theName, theError;
+    ExitStatus theStatus = kFailed;
+    try {
+        const std::vector<Command> theCommands = AllCommands();
+        const std::string theFirst = argc > 1 ? argv[1] : "";
+        if (theFirst == "--help" || theFirst == "-h") {
+            PrintProgramUsage(theCommands, stdout);
+            return kDone;
+        }
+        theStatus = kUsageError;
+        if (argc < 2) {
+            PrintProgramUsage(theCommands, stderr);
+            return kUsageError;
+        }
+        theError = "unknown command '" + theFirst + "' (see glintweave --help)";
+        for (const Command& theCommand : theCommands) {
+            if (theFirst != theCommand.name) continue;
+            theName = theCommand.name;
+            theError.clear();
+            if (RunCommand(theCommand, Arguments(argv + 2, argv + argc), theStatus, theError)) return kDone;
+            break;
+        }
+    } catch (const std::exception& theException) {
+        theError = theException.what();
+        theStatus = kFailed;
+    } catch (...) {
+        theError = "an unexpected failure";
+        theStatus = kFailed;
     }
-    const std::string theCommand = argv[1];
-    const Arguments theArguments(argv + 2, argv + argc);
-    // The plug-in keeps its settings there but never makes the folder; the demo has its own.
-    if (theCommand == "info" || theCommand == "render" || theCommand == "play" ||
-        theCommand == "configure") PrepareSettingsFolder();
-    if (theCommand == "info") return InfoCommand(theArguments);
-#ifdef GLINT_WITH_VIDEO
-    if (theCommand == "render") return RenderCommand(theArguments);
-    if (theCommand == "play") return PlayCommand(theArguments);
-    if (theCommand == "demo") return DemoCommand(theArguments);
-    if (theCommand == "configure") return ConfigureCommand(theArguments);
-#endif
-#ifdef GLINT_WITH_MIXER
-    if (theCommand == "install" || theCommand == "uninstall")
-        return InstallCommand(theArguments, theCommand == "uninstall");
-#endif
-    PrintUsage(stderr);
-    return Fail("unknown command '" + theCommand + "'");
+    std::fflush(stdout);
+    if (theError.empty()) theError = "failed";
+    std::fprintf(stderr, "glintweave%s%s: %s\n", theName.empty() ? "" : " ", theName.c_str(), theError.c_str());
+    return theStatus;
 }

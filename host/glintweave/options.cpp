@@ -2,61 +2,46 @@
 
 #include <cstdlib>
 
-namespace {
-
-// 1 Out, 2 In, 3 Cross; -1 for anything else.
-int ParseTransition(const std::string& theValue)
+Option TransitionOption(const char* theHelp, SInt32& outWhich)
 {
-    return theValue == "out" ? 1 : theValue == "in" ? 2 : theValue == "cross" ? 3 : -1;
+    Option theOption{"--transition", "out|in|cross", theHelp, [&outWhich](const std::string& theValue, std::string& outError) {
+                         outWhich = theValue == "out" ? 1 : theValue == "in" ? 2 : theValue == "cross" ? 3 : 0;
+                         outError = "is out, in or cross";
+                         return outWhich != 0;
+                     }};
+    theOption.required = true;
+    return theOption;
 }
 
-} // namespace
-
-bool ParseSpeed(const std::string& theValue, float& outSpeed)
+Option SpeedOption(const char* theHelp, float& outSpeed)
 {
-    char* theEnd = nullptr;
-    const float theSpeed = std::strtof(theValue.c_str(), &theEnd);
-    if (theEnd == theValue.c_str() || *theEnd || !(theSpeed >= 0.0f && theSpeed <= 1.0f)) return false;
-    outSpeed = theSpeed;
-    return true;
+    return Option{"--speed", "S", theHelp, [&outSpeed](const std::string& theValue, std::string& outError) {
+                      char* theEnd = nullptr;
+                      const float theSpeed = std::strtof(theValue.c_str(), &theEnd);
+                      outError = "takes a number from 0 to 1";
+                      if (theEnd == theValue.c_str() || *theEnd || !(theSpeed >= 0.0f && theSpeed <= 1.0f)) return false;
+                      outSpeed = theSpeed;
+                      return true;
+                  }};
 }
 
-bool TakeTransitionClips(const std::string& theCommand, int theWhich, const std::vector<std::string>& theClips,
-                         std::string& outClipA, std::string& outClipB, std::string& outError)
+Option BundleOption(std::string& outPath)
 {
-    if (theWhich <= 0) {
-        outError = theCommand + ": --transition out|in|cross is missing (see glintweave " + theCommand + " --help)";
-        return false;
-    }
-    const size_t theNeeded = theWhich == 3 ? 2 : 1;
-    if (theClips.size() != theNeeded) {
-        outError = theCommand + ": " + (theWhich == 3 ? "cross takes two clips" : "out and in take one clip") +
-                   ", not " + std::to_string(theClips.size());
-        return false;
-    }
-    outClipA = theClips[0];
-    if (theNeeded == 2) outClipB = theClips[1];
-    return true;
+    return TextOption("--bundle", "PATH", "the plug-in bundle to load, default the build's own", outPath);
 }
 
-bool IsSharedOption(const std::string& theOption)
+std::unique_ptr<PluginBundle> LoadBundle(const std::string& theGiven, std::string& outError)
 {
-    return theOption == "--transition" || theOption == "--speed" || theOption == "--bundle";
+    return PluginBundle::Load(theGiven.empty() ? DefaultBundlePath() : theGiven, outError);
 }
 
-bool TakeSharedOption(const std::string& theOption, const std::string& theValue, int& ioWhich, float& ioSpeed,
-                      std::string& ioBundlePath, std::string& outError)
+bool CheckClipCount(SInt32 theWhich, size_t theCount, bool theSingle, std::string& outError)
 {
-    if (theOption == "--transition") {
-        ioWhich = ParseTransition(theValue);
-        if (ioWhich < 0) outError = "--transition is out, in or cross, not '" + theValue + "'";
-        return ioWhich >= 0;
-    }
-    if (theOption == "--speed") {
-        if (ParseSpeed(theValue, ioSpeed)) return true;
-        outError = "--speed takes a number from 0 to 1, not '" + theValue + "'";
-        return false;
-    }
-    ioBundlePath = theValue;
-    return true;
+    const size_t theLeast = theWhich == 3 ? 2 : 1;
+    if (theSingle ? theCount == theLeast : theCount >= theLeast) return true;
+    const char* const theNames[] = {"", "out", "in", "cross"};
+    const char* const theClips = theWhich == 3 ? (theSingle ? "two clips" : "two clips or more")
+                                               : (theSingle ? "one clip" : "a clip or more");
+    outError = std::string(theNames[theWhich]) + " takes " + theClips + ", not " + std::to_string(theCount);
+    return false;
 }

@@ -1,4 +1,4 @@
-// The arguments that render and play share: which transition, its length and place, the
+// The options that render and play share: which transition, its length and place, the
 // settings for this one render, the clips; render adds its output.
 #pragma once
 
@@ -16,11 +16,12 @@ struct RenderRequest {
     bool plan = false; // render: print the plan and write nothing
 };
 
-// The help lines of the options both commands take, for each command's usage text.
-extern const char* const cRenderOptionsHelp;
+// Adds the options to ioCommand, each storing its value in ioRequest, which must outlive it.
+// With theWantsOutput (render) -o (required), -y, --crf and --preset too.
+void AddRenderOptions(Command& ioCommand, bool theWantsOutput, RenderRequest& ioRequest);
 
-// Parses and checks everything but --help, which each command answers with its own usage.
-// With theWantsOutput (render) -o is required and checked against the clips, and -y, --crf and
-// --preset are taken; without it (play) they are refused. False with one line in outError.
-bool ParseRenderArguments(const Arguments& theArguments, bool theWantsOutput, RenderRequest& outRequest,
-                          std::string& outError);
+// Takes theClips into ioRequest and checks the command line as a whole; no file is opened.
+bool CheckRenderArguments(const Arguments& theClips, RenderRequest& ioRequest, std::string& outError);
+
+// What render checks of its output before loading anything.
+bool CheckOutput(const RenderJob& theJob, std::string& outError);

@@ -5,6 +5,7 @@
 #include "PlayerSink.h"
 
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <thread>
 
@@ -47,38 +48,50 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
         };
         std::string theError;
         bool theRendered = false;
+        // Nothing may leave the thread: the player would never hear that the render ended.
         try {
             theRendered = RenderToSink(theMain, theJob, theMakeSink, theObserver, theError, &theStatistics);
         } catch (const std::bad_alloc&) {
-            // Nothing may leave the thread: the player would never hear that the render ended.
             theError = "out of memory";
+        } catch (const std::exception& theException) {
+            theError = std::string("the render failed: ") + theException.what();
+        } catch (...) {
+            theError = "the render failed";
         }
         theQueue.Finish(theRendered, theError);
     });
-
     bool thePlayed = true;
     video::MovieSettings theSettings;
     bool theQuit = false;
-    while (!theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(20)) && !theQueue.HasFinished()) {
-        // Ctrl-C and the like while the clips open.
-        SDL_PumpEvents();
-        if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0) {
-            theQuit = true;
-            break;
+    try {
+        while (!theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(20)) && !theQueue.HasFinished()) {
+            // Ctrl-C and the like while the clips open.
+            SDL_PumpEvents();
+            if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0) {
+                theQuit = true;
+                break;
+            }
         }
-    }
-    if (!theQuit && theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(0))) {
-        if (theSettings.withAudio && !theSound)
-            std::fprintf(stderr, "glintweave: note: no sound device, so the movie plays silently (%s)\n", theSoundProblem.c_str());
-        std::unique_ptr<PlayerWindow> theWindow =
-            PlayerWindow::Open(theSettings.width, theSettings.height, TitleOf(theJob), outError);
-        if (theWindow) {
-            MoviePlayer thePlayer(theQueue, *theWindow, theSound.get(), theSettings, TitleOf(theJob));
-            thePlayed = thePlayer.Run(outError);
-            theQuit = thePlayer.PersonQuit();
-        } else {
-            thePlayed = false;
+        if (!theQuit && theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(0))) {
+            if (theSettings.withAudio && !theSound)
+                std::fprintf(stderr, "glintweave: note: no sound device, so the movie plays silently (%s)\n", theSoundProblem.c_str());
+            std::unique_ptr<PlayerWindow> theWindow =
+                PlayerWindow::Open(theSettings.width, theSettings.height, TitleOf(theJob), outError);
+            if (theWindow) {
+                MoviePlayer thePlayer(theQueue, *theWindow, theSound.get(), theSettings, TitleOf(theJob));
+                thePlayed = thePlayer.Run(outError);
+                theQuit = thePlayer.PersonQuit();
+            } else {
+                thePlayed = false;
+            }
         }
+    } catch (const std::exception& theException) {
+        // The render thread is still joinable here: the exception must not leave.
+        outError = theException.what();
+        thePlayed = false;
+    } catch (...) {
+        outError = "the player failed";
+        thePlayed = false;
     }
     // Stops a render that is still going; its next frame finds the player gone.
     theQueue.Quit();

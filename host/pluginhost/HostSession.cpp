@@ -20,21 +20,22 @@ double ThreadSeconds()
 // Adds the thread's processor time until the end of the scope to a total (none when null).
 class ScopeTimer {
 public:
-    explicit ScopeTimer(double* theTotal) : lgTotal(theTotal), lgStart(theTotal ? ThreadSeconds() : 0.0) {}
+    explicit ScopeTimer(double* theTotal) : mTotal(theTotal), mStart(theTotal ? ThreadSeconds() : 0.0) {}
     ~ScopeTimer()
     {
-        if (lgTotal) *lgTotal += ThreadSeconds() - lgStart;
+        if (mTotal) *mTotal += ThreadSeconds() - mStart;
     }
     ScopeTimer(const ScopeTimer&) = delete;
     ScopeTimer& operator=(const ScopeTimer&) = delete;
 
 private:
-    double* lgTotal;
-    double lgStart;
+    double* mTotal;
+    double mStart;
 };
 
-// NewPtr and DisposePtr carry no instance; they belong to the session whose call is running.
-HostSession* lgCallingSession = nullptr;
+// NewPtr and DisposePtr carry no instance; they belong to the session whose call is running on
+// this thread (play runs its render's sessions on a thread of their own).
+thread_local HostSession* lgCallingSession = nullptr;
 
 constexpr const char* cCallbackNames[] = {"NewPtr",      "DisposePtr", "GetFrame",          "ReleaseFrame",
                                           "GetClipInfo", "SetClipInfo", "Blit",             "GetTransitionInfo",
@@ -48,75 +49,80 @@ const char* HostCallbackName(HostCallback theCallback)
     return cCallbackNames[size_t(theCallback)];
 }
 
-HostSession::HostSession(HYPluginMainProc theMain, ClipFrames& theSource) : lgMain(theMain), lgSource(theSource)
+HostSession::HostSession(HYPluginMainProc theMain, ClipFrames& theSource) : mMain(theMain), mSource(theSource)
 {
-    lgProcs.NewPtr = NewPtrCallback;
-    lgProcs.DisposePtr = DisposePtrCallback;
-    lgProcs.GetFrame = GetFrameCallback;
-    lgProcs.ReleaseFrame = ReleaseFrameCallback;
-    lgProcs.GetClipInfo = GetClipInfoCallback;
-    lgProcs.SetClipInfo = SetClipInfoCallback;
-    lgProcs.Blit = BlitCallback;
-    lgProcs.GetTransitionInfo = GetTransitionInfoCallback;
-    lgProcs.ReleaseTransitionInfo = ReleaseTransitionInfoCallback;
-    lgProcs.MixAudio = MixAudioCallback;
+    mProcs.NewPtr = NewPtrCallback;
+    mProcs.DisposePtr = DisposePtrCallback;
+    mProcs.GetFrame = GetFrameCallback;
+    mProcs.ReleaseFrame = ReleaseFrameCallback;
+    mProcs.GetClipInfo = GetClipInfoCallback;
+    mProcs.SetClipInfo = SetClipInfoCallback;
+    mProcs.Blit = BlitCallback;
+    mProcs.GetTransitionInfo = GetTransitionInfoCallback;
+    mProcs.ReleaseTransitionInfo = ReleaseTransitionInfoCallback;
+    mProcs.MixAudio = MixAudioCallback;
 
-    lgParams.interfaceVersion = 4;
-    lgParams.instance = reinterpret_cast<HYPluginInstance>(this);
-    lgParams.procs = &lgProcs;
-    lgTransitionInfo.speed = 0.5f;
-    lgTransitionInfo.ver2.direction = kPluginDirectionRight;
-    lgClipInfo.volume = 255;
-    std::snprintf(lgClipInfo.name, sizeof lgClipInfo.name, "Clip A");
+    mParams.interfaceVersion = 4;
+    mParams.instance = reinterpret_cast<HYPluginInstance>(this);
+    mParams.procs = &mProcs;
+    mTransitionInfo.speed = 0.5f;
+    mTransitionInfo.ver2.direction = kPluginDirectionRight;
+    mClipInfo.volume = 255;
+    std::snprintf(mClipInfo.name, sizeof mClipInfo.name, "Clip A");
 }
 
 HostSession::~HostSession()
 {
     // Frames a plug-in never handed back are the host's to free; tests check FramesBack first.
-    for (auto& [theCookie, theFrame] : lgDelivered) DisposeGWorld(theFrame.frame);
-    if (lgOutput) DisposeGWorld(lgOutput);
+    for (auto& [theCookie, theFrame] : mDelivered) DisposeGWorld(theFrame.frame);
+    if (mOutput) DisposeGWorld(mOutput);
     if (lgCallingSession == this) lgCallingSession = nullptr;
 }
 
 SInt32 HostSession::Call(SInt32 theWhich, HYPluginSelector theSelector)
 {
-    lgParams.selector = theSelector;
+    mParams.selector = theSelector;
     HostSession* theOuter = lgCallingSession;
     lgCallingSession = this;
     SInt32 theResult;
     {
-        ScopeTimer theTimer(lgCallDepth++ == 0 ? &lgEntrySeconds : nullptr);
-        theResult = lgMain(theWhich, &lgParams);
+        ScopeTimer theTimer(mCallDepth++ == 0 ? &mEntrySeconds : nullptr);
+        theResult = mMain(theWhich, &mParams);
     }
-    --lgCallDepth;
+    --mCallDepth;
     lgCallingSession = theOuter;
     return theResult;
 }
 
-void HostSession::SetOutputSize(SInt16 theWidth, SInt16 theHeight)
+bool HostSession::SetOutputSize(SInt16 theWidth, SInt16 theHeight, std::string& outError)
 {
-    if (lgOutput) DisposeGWorld(lgOutput);
+    if (mOutput) DisposeGWorld(mOutput);
+    mOutput = nullptr;
     Rect theBounds{0, 0, theHeight, theWidth};
-    (void)NewGWorld(&lgOutput, 32, &theBounds, nullptr, nullptr, 0);
-    lgParams.frame = lgOutput;
-    lgParams.frameRect = theBounds;
+    const OSErr theMade = theWidth > 0 && theHeight > 0 ? NewGWorld(&mOutput, 32, &theBounds, nullptr, nullptr, 0) : OSErr(paramErr);
+    mParams.frame = mOutput;
+    mParams.frameRect = theBounds;
+    if (theMade == noErr && mOutput) return true;
+    outError = "no output frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight) + " pixels: " +
+               (theMade == paramErr ? "not a size a frame can have" : "out of memory");
+    return false;
 }
 
 void HostSession::FailAt(HostCallback theCallback, long theCall, HYPluginResult theResult)
 {
-    lgFaults[theCallback] = {Calls(theCallback) + theCall, theResult};
+    mFaults[theCallback] = {Calls(theCallback) + theCall, theResult};
 }
 
 void HostSession::ClearFaults()
 {
-    lgFaults.clear();
+    mFaults.clear();
 }
 
 bool HostSession::CountCall(HostCallback theCallback)
 {
-    const long theCount = ++lgCalls[size_t(theCallback)];
-    auto theFault = lgFaults.find(theCallback);
-    return theFault != lgFaults.end() && theFault->second.first == theCount;
+    const long theCount = ++mCalls[size_t(theCallback)];
+    auto theFault = mFaults.find(theCallback);
+    return theFault != mFaults.end() && theFault->second.first == theCount;
 }
 
 HostSession* HostSession::SessionOf(HYPluginInstance theInstance)
@@ -145,70 +151,70 @@ HYPluginResult HostSession::GetFrameCallback(HYPluginInstance theInstance, SInt3
                                              SInt16* theVolume, HYFrameCookie* theCookie)
 {
     HostSession* theSession = SessionOf(theInstance);
-    ScopeTimer theTimer(&theSession->lgHostSeconds);
-    if (theSession->CountCall(HostCallback::GetFrame)) return theSession->lgFaults[HostCallback::GetFrame].second;
+    ScopeTimer theTimer(&theSession->mHostSeconds);
+    if (theSession->CountCall(HostCallback::GetFrame)) return theSession->mFaults[HostCallback::GetFrame].second;
     if (!theFrame || !theVolume || !theCookie || theWidth <= 0 || theHeight <= 0) return kPluginBadParams;
-    theSession->lgFrameRequests.push_back(FrameRequest{theFrameNumber, theWidth, theHeight, theQuality});
+    theSession->mFrameRequests.push_back(FrameRequest{theFrameNumber, theWidth, theHeight, theQuality});
 
     Rect theBounds{0, 0, theHeight, theWidth};
     GWorldPtr theGW = nullptr;
     if (NewGWorld(&theGW, 32, &theBounds, nullptr, nullptr, 0) != noErr) return kPluginOutOfMemory;
     std::string theError;
-    theSession->lgSource.SetQuickFrames(theQuality == kDVLowQuality);
-    if (!theSession->lgSource.DrawFrame(theFrameNumber, theGW, theError)) {
+    theSession->mSource.SetQuickFrames(theQuality == kDVLowQuality);
+    if (!theSession->mSource.DrawFrame(theFrameNumber, theGW, theError)) {
         DisposeGWorld(theGW);
-        if (theSession->lgLastError.empty()) theSession->lgLastError = theError;
+        if (theSession->mLastError.empty()) theSession->mLastError = theError;
         return kPluginCantGetNeededFrame;
     }
     *theFrame = theGW;
-    *theVolume = theSession->lgSource.Volume(theFrameNumber);
+    *theVolume = theSession->mSource.Volume(theFrameNumber);
     *theCookie = theGW;
-    theSession->lgDelivered[theGW] = DeliveredFrame{theGW, theFrameNumber};
-    ++theSession->lgFramesOut;
+    theSession->mDelivered[theGW] = DeliveredFrame{theGW, theFrameNumber};
+    ++theSession->mFramesOut;
     return kPluginOK;
 }
 
 HYPluginResult HostSession::ReleaseFrameCallback(HYPluginInstance theInstance, HYFrameCookie theCookie)
 {
     HostSession* theSession = SessionOf(theInstance);
-    ScopeTimer theTimer(&theSession->lgHostSeconds);
+    ScopeTimer theTimer(&theSession->mHostSeconds);
     // A failing release still takes the frame back: the plug-in has given it up.
     const bool theFails = theSession->CountCall(HostCallback::ReleaseFrame);
-    auto theFound = theSession->lgDelivered.find(theCookie);
-    if (theFound == theSession->lgDelivered.end()) {
-        if (theSession->lgLastError.empty()) theSession->lgLastError = "a frame was handed back twice or never given";
-        return theFails ? theSession->lgFaults[HostCallback::ReleaseFrame].second : kPluginBadParams;
+    auto theFound = theSession->mDelivered.find(theCookie);
+    if (theFound == theSession->mDelivered.end()) {
+        if (theSession->mLastError.empty()) theSession->mLastError = "a frame was handed back twice or never given";
+        return theFails ? theSession->mFaults[HostCallback::ReleaseFrame].second : kPluginBadParams;
     }
     DisposeGWorld(theFound->second.frame);
-    theSession->lgDelivered.erase(theFound);
-    ++theSession->lgFramesBack;
-    return theFails ? theSession->lgFaults[HostCallback::ReleaseFrame].second : kPluginOK;
+    theSession->mDelivered.erase(theFound);
+    ++theSession->mFramesBack;
+    return theFails ? theSession->mFaults[HostCallback::ReleaseFrame].second : kPluginOK;
 }
 
 HYPluginResult HostSession::GetClipInfoCallback(HYPluginInstance theInstance, SInt32, HYPluginClipInfo* theInfo)
 {
     HostSession* theSession = SessionOf(theInstance);
-    if (theSession->CountCall(HostCallback::GetClipInfo)) return theSession->lgFaults[HostCallback::GetClipInfo].second;
+    if (theSession->CountCall(HostCallback::GetClipInfo)) return theSession->mFaults[HostCallback::GetClipInfo].second;
     if (!theInfo) return kPluginBadParams;
-    *theInfo = theSession->lgClipInfo;
+    *theInfo = theSession->mClipInfo;
     return kPluginOK;
 }
 
 HYPluginResult HostSession::SetClipInfoCallback(HYPluginInstance theInstance, HYPluginClipInfo* theInfo)
 {
     HostSession* theSession = SessionOf(theInstance);
-    if (theSession->CountCall(HostCallback::SetClipInfo)) return theSession->lgFaults[HostCallback::SetClipInfo].second;
+    if (theSession->CountCall(HostCallback::SetClipInfo)) return theSession->mFaults[HostCallback::SetClipInfo].second;
     if (!theInfo) return kPluginBadParams;
-    theSession->lgClipInfo = *theInfo;
+    theSession->mClipInfo = *theInfo;
     return kPluginOK;
 }
 
 HYPluginResult HostSession::BlitCallback(PixMap* theSource, PixMap* theDest, const Rect* theSourceRect,
                                          const Rect* theDestRect, SInt32)
 {
-    ScopeTimer theTimer(lgCallingSession ? &lgCallingSession->lgHostSeconds : nullptr);
+    ScopeTimer theTimer(lgCallingSession ? &lgCallingSession->mHostSeconds : nullptr);
     if (lgCallingSession && lgCallingSession->CountCall(HostCallback::Blit))
-        return lgCallingSession->lgFaults[HostCallback::Blit].second;
+        return lgCallingSession->mFaults[HostCallback::Blit].second;
     if (!theSource || !theDest || !theSourceRect || !theDestRect) return kPluginBadParams;
     CopyBits(reinterpret_cast<const BitMap*>(theSource), reinterpret_cast<const BitMap*>(theDest), theSourceRect,
              theDestRect, srcCopy, nullptr);
@@ -219,9 +225,9 @@ HYPluginResult HostSession::GetTransitionInfoCallback(HYPluginInstance theInstan
 {
     HostSession* theSession = SessionOf(theInstance);
     if (theSession->CountCall(HostCallback::GetTransitionInfo))
-        return theSession->lgFaults[HostCallback::GetTransitionInfo].second;
+        return theSession->mFaults[HostCallback::GetTransitionInfo].second;
     if (!theInfo) return kPluginBadParams;
-    *theInfo = &theSession->lgTransitionInfo;
+    *theInfo = &theSession->mTransitionInfo;
     return kPluginOK;
 }
 
@@ -229,16 +235,16 @@ HYPluginResult HostSession::ReleaseTransitionInfoCallback(HYPluginInstance theIn
 {
     HostSession* theSession = SessionOf(theInstance);
     if (theSession->CountCall(HostCallback::ReleaseTransitionInfo))
-        return theSession->lgFaults[HostCallback::ReleaseTransitionInfo].second;
+        return theSession->mFaults[HostCallback::ReleaseTransitionInfo].second;
     return kPluginOK;
 }
 
 HYPluginResult HostSession::MixAudioCallback(HYPluginInstance theInstance, HYFrameCookie theCookie, SInt16 theLevel)
 {
     HostSession* theSession = SessionOf(theInstance);
-    if (theSession->CountCall(HostCallback::MixAudio)) return theSession->lgFaults[HostCallback::MixAudio].second;
-    auto theFound = theSession->lgDelivered.find(theCookie);
-    if (theFound == theSession->lgDelivered.end()) return kPluginBadParams;
-    theSession->lgAudioMixes.push_back(AudioMix{theFound->second.frameNumber, theLevel});
+    if (theSession->CountCall(HostCallback::MixAudio)) return theSession->mFaults[HostCallback::MixAudio].second;
+    auto theFound = theSession->mDelivered.find(theCookie);
+    if (theFound == theSession->mDelivered.end()) return kPluginBadParams;
+    theSession->mAudioMixes.push_back(AudioMix{theFound->second.frameNumber, theLevel});
     return kPluginOK;
 }

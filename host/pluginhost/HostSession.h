@@ -45,34 +45,35 @@ public:
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
 
-    HYPluginParams& Params() { return lgParams; }
-    ClipFrames& Source() { return lgSource; }
-    HYProcs& Procs() { return lgProcs; }
+    HYPluginParams& Params() { return mParams; }
+    ClipFrames& Source() { return mSource; }
+    HYProcs& Procs() { return mProcs; }
     // Calls the entry point with this selector and the session's parameter block.
     SInt32 Call(SInt32 theWhich, HYPluginSelector theSelector);
 
-    void SetSpeed(float theSpeed) { lgTransitionInfo.speed = theSpeed; }
-    // The destination frame of frame requests, owned by the session.
-    void SetOutputSize(SInt16 theWidth, SInt16 theHeight);
+    void SetSpeed(float theSpeed) { mTransitionInfo.speed = theSpeed; }
+    // The destination frame of frame requests, owned by the session; false with the reason when
+    // there is none.
+    bool SetOutputSize(SInt16 theWidth, SInt16 theHeight, std::string& outError);
 
     // The theCall-th call (from 1) of a callback from now on fails with theResult
     // (NewPtr returns null instead).
     void FailAt(HostCallback theCallback, long theCall, HYPluginResult theResult = kPluginFailed);
     void ClearFaults();
-    long Calls(HostCallback theCallback) const { return lgCalls[size_t(theCallback)]; }
+    long Calls(HostCallback theCallback) const { return mCalls[size_t(theCallback)]; }
 
-    long FramesOut() const { return lgFramesOut; }
-    long FramesBack() const { return lgFramesBack; }
+    long FramesOut() const { return mFramesOut; }
+    long FramesBack() const { return mFramesBack; }
     long TransitionInfosOut() const { return Calls(HostCallback::GetTransitionInfo); }
     long TransitionInfosBack() const { return Calls(HostCallback::ReleaseTransitionInfo); }
-    const std::vector<FrameRequest>& FrameRequests() const { return lgFrameRequests; }
-    const std::vector<AudioMix>& AudioMixes() const { return lgAudioMixes; }
-    const HYPluginClipInfo& ClipInfo() const { return lgClipInfo; }
+    const std::vector<FrameRequest>& FrameRequests() const { return mFrameRequests; }
+    const std::vector<AudioMix>& AudioMixes() const { return mAudioMixes; }
+    const HYPluginClipInfo& ClipInfo() const { return mClipInfo; }
     // The first problem a callback met (a frame the source could not give, a bad cookie).
-    const std::string& LastError() const { return lgLastError; }
+    const std::string& LastError() const { return mLastError; }
     // Processor seconds spent in the entry point less those in the callbacks that do the host's
     // work (getting, releasing and blitting frames): the plug-in's own time.
-    double PluginSeconds() const { return lgEntrySeconds - lgHostSeconds; }
+    double PluginSeconds() const { return mEntrySeconds - mHostSeconds; }
 
 private:
     struct DeliveredFrame {
@@ -98,23 +99,23 @@ private:
     static HYPluginResult ReleaseTransitionInfoCallback(HYPluginInstance theInstance, HYPluginTransitionInfo* theInfo);
     static HYPluginResult MixAudioCallback(HYPluginInstance theInstance, HYFrameCookie theCookie, SInt16 theLevel);
 
-    HYPluginMainProc lgMain;
-    ClipFrames& lgSource;
-    HYPluginParams lgParams{};
-    HYProcs lgProcs{};
-    HYPluginTransitionInfo lgTransitionInfo{};
-    HYPluginClipInfo lgClipInfo{};
-    GWorldPtr lgOutput = nullptr;
+    HYPluginMainProc mMain;
+    ClipFrames& mSource;
+    HYPluginParams mParams{};
+    HYProcs mProcs{};
+    HYPluginTransitionInfo mTransitionInfo{};
+    HYPluginClipInfo mClipInfo{};
+    GWorldPtr mOutput = nullptr;
 
-    std::array<long, size_t(HostCallback::Count)> lgCalls{};
-    std::map<HostCallback, std::pair<long, HYPluginResult>> lgFaults; // callback -> (call number, result)
-    long lgFramesOut = 0;
-    long lgFramesBack = 0;
-    std::map<HYFrameCookie, DeliveredFrame> lgDelivered;
-    std::vector<FrameRequest> lgFrameRequests;
-    std::vector<AudioMix> lgAudioMixes;
-    std::string lgLastError;
-    int lgCallDepth = 0;
-    double lgEntrySeconds = 0.0;
-    double lgHostSeconds = 0.0;
+    std::array<long, size_t(HostCallback::Count)> mCalls{};
+    std::map<HostCallback, std::pair<long, HYPluginResult>> mFaults; // callback -> (call number, result)
+    long mFramesOut = 0;
+    long mFramesBack = 0;
+    std::map<HYFrameCookie, DeliveredFrame> mDelivered;
+    std::vector<FrameRequest> mFrameRequests;
+    std::vector<AudioMix> mAudioMixes;
+    std::string mLastError;
+    int mCallDepth = 0;
+    double mEntrySeconds = 0.0;
+    double mHostSeconds = 0.0;
 };

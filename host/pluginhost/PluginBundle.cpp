@@ -30,21 +30,22 @@ std::string ExecutableName(const fs::path& theBundle)
 std::unique_ptr<PluginBundle> PluginBundle::Load(const std::string& thePath, std::string& outError)
 {
     std::unique_ptr<PluginBundle> theBundle(new PluginBundle);
-    theBundle->lgPath = thePath;
+    theBundle->mPath = thePath;
     const fs::path theFolder(thePath);
-    if (!fs::is_directory(theFolder)) {
-        outError = "no plug-in bundle at " + thePath;
+    std::error_code theProblem;
+    if (!fs::is_directory(theFolder, theProblem)) {
+        outError = "no plug-in bundle at " + thePath + (theProblem ? ": " + theProblem.message() : "");
         return nullptr;
     }
-    if (GlintRegisterBundle(thePath.c_str(), &theBundle->lgBundle) != noErr) {
+    if (GlintRegisterBundle(thePath.c_str(), &theBundle->mBundle) != noErr) {
         outError = "the bundle " + thePath + " has no usable Contents/Info.json";
         return nullptr;
     }
-    CFRetain(theBundle->lgBundle);
+    CFRetain(theBundle->mBundle);
 
     const std::string theExecutable = ExecutableName(theFolder);
     const fs::path theLibrary = theFolder / "Contents" / "Linux" / theExecutable;
-    if (theExecutable.empty() || !fs::is_regular_file(theLibrary)) {
+    if (theExecutable.empty() || !fs::is_regular_file(theLibrary, theProblem)) {
         outError = "the bundle " + thePath + " names no plug-in library";
         return nullptr;
     }
@@ -52,20 +53,20 @@ std::unique_ptr<PluginBundle> PluginBundle::Load(const std::string& thePath, std
     const fs::path theResources = theFolder / "Contents" / "Resources" / (fs::path(theExecutable).stem().string() + ".rsrc");
     FSSpec theSpec;
     if (FSPathMakeFSSpec(theResources.c_str(), &theSpec) == noErr) {
-        theBundle->lgResourceFile = FSpOpenResFile(&theSpec, fsRdPerm);
+        theBundle->mResourceFile = FSpOpenResFile(&theSpec, fsRdPerm);
     }
-    if (theBundle->lgResourceFile < 0) {
+    if (theBundle->mResourceFile < 0) {
         outError = "cannot open the bundle's resource file " + theResources.string();
         return nullptr;
     }
 
-    theBundle->lgLibrary = dlopen(theLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!theBundle->lgLibrary) {
+    theBundle->mLibrary = dlopen(theLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!theBundle->mLibrary) {
         outError = std::string("cannot load the plug-in: ") + dlerror();
         return nullptr;
     }
-    theBundle->lgMain = reinterpret_cast<HYPluginMainProc>(dlsym(theBundle->lgLibrary, "main"));
-    if (!theBundle->lgMain) {
+    theBundle->mMain = reinterpret_cast<HYPluginMainProc>(dlsym(theBundle->mLibrary, "main"));
+    if (!theBundle->mMain) {
         outError = "the plug-in library exports no main";
         return nullptr;
     }
@@ -75,8 +76,8 @@ std::unique_ptr<PluginBundle> PluginBundle::Load(const std::string& thePath, std
 PluginBundle::~PluginBundle()
 {
     // The library stays loaded: the plug-in keeps process-wide state until the process ends.
-    if (lgResourceFile >= 0) CloseResFile(lgResourceFile);
-    if (lgBundle) CFRelease(lgBundle);
+    if (mResourceFile >= 0) CloseResFile(mResourceFile);
+    if (mBundle) CFRelease(mBundle);
 }
 
 std::string DefaultBundlePath()
@@ -87,7 +88,8 @@ std::string DefaultBundlePath()
     if (theLength <= 0) return "Glintweave.bundle";
     theExecutable[theLength] = 0;
     const fs::path theFolder = fs::path(theExecutable).parent_path();
+    std::error_code theUnreadable;
     for (const fs::path& theCandidate : {theFolder / "Glintweave.bundle", theFolder.parent_path() / "Glintweave.bundle"})
-        if (fs::is_directory(theCandidate)) return theCandidate.string();
+        if (fs::is_directory(theCandidate, theUnreadable)) return theCandidate.string();
     return (theFolder / "Glintweave.bundle").string();
 }

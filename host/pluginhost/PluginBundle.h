@@ -14,17 +14,17 @@ public:
     static std::unique_ptr<PluginBundle> Load(const std::string& thePath, std::string& outError);
     ~PluginBundle();
 
-    HYPluginMainProc Main() const { return lgMain; }
-    CFBundleRef Bundle() const { return lgBundle; }
-    const std::string& Path() const { return lgPath; }
+    HYPluginMainProc Main() const { return mMain; }
+    CFBundleRef Bundle() const { return mBundle; }
+    const std::string& Path() const { return mPath; }
 
 private:
     PluginBundle() = default;
-    std::string lgPath;
-    void* lgLibrary = nullptr;
-    HYPluginMainProc lgMain = nullptr;
-    CFBundleRef lgBundle = nullptr;
-    SInt16 lgResourceFile = -1;
+    std::string mPath;
+    void* mLibrary = nullptr;
+    HYPluginMainProc mMain = nullptr;
+    CFBundleRef mBundle = nullptr;
+    SInt16 mResourceFile = -1;
 };
 
 // The bundle next to the running program (the build's own), or $GLINTWEAVE_BUNDLE.

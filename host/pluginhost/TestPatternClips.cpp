@@ -16,12 +16,12 @@ UInt32 TestPatternClips::PatternPixel(SInt32 theFrameNumber, bool theClipB, int 
 
 bool TestPatternClips::DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError)
 {
-    if (theFrameNumber < 0 || theFrameNumber >= lgLengthA + lgLengthB) {
+    if (theFrameNumber < 0 || theFrameNumber >= mLengthA + mLengthB) {
         outError = "no frame " + std::to_string(theFrameNumber) + " in the movie";
         return false;
     }
-    const bool theClipB = theFrameNumber >= lgLengthA;
-    const SInt32 theClipFrame = theClipB ? theFrameNumber - lgLengthA : theFrameNumber;
+    const bool theClipB = theFrameNumber >= mLengthA;
+    const SInt32 theClipFrame = theClipB ? theFrameNumber - mLengthA : theFrameNumber;
     PixMapHandle thePixMap = GetGWorldPixMap(theFrame);
     Rect theBounds;
     GetPortBounds(theFrame, &theBounds);

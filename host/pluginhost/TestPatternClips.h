@@ -5,9 +5,9 @@
 
 class TestPatternClips : public ClipFrames {
 public:
-    TestPatternClips(SInt32 theLengthA, SInt32 theLengthB) : lgLengthA(theLengthA), lgLengthB(theLengthB) {}
-    SInt32 ClipALength() const override { return lgLengthA; }
-    SInt32 ClipBLength() const override { return lgLengthB; }
+    TestPatternClips(SInt32 theLengthA, SInt32 theLengthB) : mLengthA(theLengthA), mLengthB(theLengthB) {}
+    SInt32 ClipALength() const override { return mLengthA; }
+    SInt32 ClipBLength() const override { return mLengthB; }
     bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;
 
     // The pattern's pixel (memory order A, R, G, B packed as 0xAARRGGBB) at a position.
@@ -15,5 +15,5 @@ public:
                                int theHeight);
 
 private:
-    SInt32 lgLengthA, lgLengthB;
+    SInt32 mLengthA, mLengthB;
 };

@@ -67,7 +67,7 @@ bool RunTransition(HostSession& theSession, const TransitionPlan& thePlan,
     TransitionLayout theLayout;
     if (!AskTransitionLayout(theSession, thePlan, theLayout, outError)) return false;
     HYPluginParams& theParams = theSession.Params();
-    theSession.SetOutputSize(thePlan.width, thePlan.height);
+    if (!theSession.SetOutputSize(thePlan.width, thePlan.height, outError)) return false;
     theParams.proxyOnly = thePlan.proxy;
     theParams.frameCount = theLayout.frameCount;
     theParams.startFrame = theLayout.startFrame;

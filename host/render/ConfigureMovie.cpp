@@ -13,10 +13,11 @@ bool ConfigureTransition(HYPluginMainProc theMain, const ConfigureJob& theJob, c
 
     MovieClips theClips(*theClipA, theClipB.get());
     HostSession theSession(theMain, theClips);
-    // Small proxy frames, as an editor's timeline shows them: the run only has to leave the
-    // plug-in the transition's placement.
-    const SInt32 theWidth = 320;
-    const SInt32 theHeight = std::max<SInt32>(2, theWidth * theClipA->Info().height / std::max(1, theClipA->Info().width));
+    // Small proxy frames, as an editor's timeline shows them, at most 320 pixels a side: the run
+    // only has to leave the plug-in the transition's placement.
+    const SInt64 theClipWidth = std::max(1, theClipA->Info().width), theClipHeight = std::max(1, theClipA->Info().height);
+    const SInt64 theWidth = theClipWidth >= theClipHeight ? 320 : std::max<SInt64>(2, 320 * theClipWidth / theClipHeight);
+    const SInt64 theHeight = theClipWidth >= theClipHeight ? std::max<SInt64>(2, 320 * theClipHeight / theClipWidth) : 320;
     const TransitionPlan thePlan{theJob.which, theJob.speed, SInt16(theWidth), SInt16(theHeight), true};
     if (!RunTransition(theSession, thePlan, [](SInt32, GWorldPtr) { return true; }, outError)) return false;
     if (theBeforeDialog) theBeforeDialog();

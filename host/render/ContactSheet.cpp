@@ -1,6 +1,7 @@
 #include "ContactSheet.h"
 
 #include "MovieWriter.h"
+#include "signalcleanup.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,16 +28,16 @@ void DrawText(const std::string& theText, SInt16 theLeft, SInt16 theBaseline)
 
 ContactSheet::ContactSheet(const std::vector<std::string>& theRowTitles,
                            const std::vector<std::string>& theColumnTitles, SInt16 theCellWidth, SInt16 theCellHeight)
-    : lgCellWidth(theCellWidth), lgCellHeight(theCellHeight)
+    : mCellWidth(theCellWidth), mCellHeight(theCellHeight)
 {
     const Rect theLast = CellRect(theRowTitles.size() - 1, theColumnTitles.size() - 1);
     Rect theBounds{0, 0, SInt16(theLast.bottom + cMargin), SInt16(theLast.right + cMargin)};
-    if (NewGWorld(&lgSheet, 32, &theBounds, nullptr, nullptr, 0) != noErr) lgSheet = nullptr;
-    if (!lgSheet) return;
+    if (NewGWorld(&mSheet, 32, &theBounds, nullptr, nullptr, 0) != noErr) mSheet = nullptr;
+    if (!mSheet) return;
     CGrafPtr theOldPort;
     GDHandle theOldDevice;
     GetGWorld(&theOldPort, &theOldDevice);
-    SetGWorld(lgSheet, nullptr);
+    SetGWorld(mSheet, nullptr);
     RGBForeColor(&cBackground);
     PaintRect(&theBounds);
     DrawTitles(theRowTitles, theColumnTitles);
@@ -45,14 +46,14 @@ ContactSheet::ContactSheet(const std::vector<std::string>& theRowTitles,
 
 ContactSheet::~ContactSheet()
 {
-    if (lgSheet) DisposeGWorld(lgSheet);
+    if (mSheet) DisposeGWorld(mSheet);
 }
 
 Rect ContactSheet::CellRect(size_t theRow, size_t theColumn) const
 {
-    const SInt16 theLeft = SInt16(cMargin + cRowTitleWidth + theColumn * (lgCellWidth + cMargin));
-    const SInt16 theTop = SInt16(cMargin + cColumnTitleHeight + theRow * (lgCellHeight + cMargin));
-    return Rect{theTop, theLeft, SInt16(theTop + lgCellHeight), SInt16(theLeft + lgCellWidth)};
+    const SInt16 theLeft = SInt16(cMargin + cRowTitleWidth + theColumn * (mCellWidth + cMargin));
+    const SInt16 theTop = SInt16(cMargin + cColumnTitleHeight + theRow * (mCellHeight + cMargin));
+    return Rect{theTop, theLeft, SInt16(theTop + mCellHeight), SInt16(theLeft + mCellWidth)};
 }
 
 void ContactSheet::DrawTitles(const std::vector<std::string>& theRowTitles,
@@ -75,17 +76,17 @@ void ContactSheet::DrawTitles(const std::vector<std::string>& theRowTitles,
 
 void ContactSheet::PlaceFrame(size_t theRow, size_t theColumn, GWorldPtr theFrame)
 {
-    if (!lgSheet) return;
+    if (!mSheet) return;
     Rect theSource;
     GetPortBounds(theFrame, &theSource);
     const Rect theCell = CellRect(theRow, theColumn);
-    CopyBits(GetPortBitMapForCopyBits(theFrame), GetPortBitMapForCopyBits(lgSheet), &theSource, &theCell, srcCopy,
+    CopyBits(GetPortBitMapForCopyBits(theFrame), GetPortBitMapForCopyBits(mSheet), &theSource, &theCell, srcCopy,
              nullptr);
 }
 
 bool ContactSheet::Write(const std::string& thePath, std::string& outError)
 {
-    if (!lgSheet) {
+    if (!mSheet) {
         outError = "out of memory for the contact sheet";
         return false;
     }
@@ -96,12 +97,15 @@ bool ContactSheet::Write(const std::string& thePath, std::string& outError)
     const std::filesystem::path theStaged = theFinal.parent_path() / (theHidden + "-%d.png");
     const std::filesystem::path theWritten = theFinal.parent_path() / (theHidden + "-0.png");
     Rect theBounds;
-    GetPortBounds(lgSheet, &theBounds);
+    GetPortBounds(mSheet, &theBounds);
     video::MovieSettings theSettings;
     theSettings.width = theBounds.right;
     theSettings.height = theBounds.bottom;
     std::unique_ptr<video::MovieWriter> theWriter = video::MovieWriter::Create(theStaged.string(), theSettings, outError);
-    if (!theWriter || !theWriter->AddFrame(lgSheet, nullptr, outError) || !theWriter->Finish(outError)) return false;
+    if (!theWriter || !theWriter->AddFrame(mSheet, nullptr, outError)) return false;
+    // An ending signal waits until the staged picture has its name, or is gone.
+    video::SignalHold theHold;
+    if (!theWriter->Finish(outError)) return false;
     std::error_code theFailure;
     std::filesystem::rename(theWritten, theFinal, theFailure);
     if (theFailure) {

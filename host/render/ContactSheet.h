@@ -15,7 +15,7 @@ public:
     ContactSheet(const ContactSheet&) = delete;
     ContactSheet& operator=(const ContactSheet&) = delete;
 
-    bool IsReady() const { return lgSheet != nullptr; }
+    bool IsReady() const { return mSheet != nullptr; }
     // Scales theFrame into the cell.
     void PlaceFrame(size_t theRow, size_t theColumn, GWorldPtr theFrame);
     // Writes a PNG at thePath, replacing nothing until it is complete.
@@ -25,6 +25,6 @@ private:
     Rect CellRect(size_t theRow, size_t theColumn) const;
     void DrawTitles(const std::vector<std::string>& theRowTitles, const std::vector<std::string>& theColumnTitles);
 
-    SInt16 lgCellWidth, lgCellHeight;
-    GWorldPtr lgSheet = nullptr;
+    SInt16 mCellWidth, mCellHeight;
+    GWorldPtr mSheet = nullptr;
 };

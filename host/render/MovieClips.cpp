@@ -3,12 +3,12 @@
 video::FrameSource* MovieClips::ClipOf(SInt32 theFrameNumber, SInt32& outClipFrame, std::string& outError)
 {
     if (theFrameNumber >= 0 && theFrameNumber < ClipALength()) {
-        outClipFrame = lgClipA.Info().still ? 0 : lgAFirst + theFrameNumber;
-        return &lgClipA;
+        outClipFrame = mClipA.Info().still ? 0 : mAFirst + theFrameNumber;
+        return &mClipA;
     }
-    if (lgClipB && theFrameNumber >= ClipALength() && theFrameNumber < ClipALength() + ClipBLength()) {
-        outClipFrame = lgClipB->Info().still ? 0 : theFrameNumber - ClipALength();
-        return lgClipB;
+    if (mClipB && theFrameNumber >= ClipALength() && theFrameNumber < ClipALength() + ClipBLength()) {
+        outClipFrame = mClipB->Info().still ? 0 : theFrameNumber - ClipALength();
+        return mClipB;
     }
     outError = "no frame " + std::to_string(theFrameNumber) + " in the movie";
     return nullptr;
@@ -27,7 +27,7 @@ bool MovieClips::GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudi
     video::FrameSource* theClip = ClipOf(theFrameNumber, theClipFrame, outError);
     if (!theClip) return false;
     // A still has no sound; its silence is as long as the frame's place in the movie.
-    if (theClip->Info().still) theClipFrame = theFrameNumber - (theClip == &lgClipA ? 0 : ClipALength());
+    if (theClip->Info().still) theClipFrame = theFrameNumber - (theClip == &mClipA ? 0 : ClipALength());
     return theClip->GetFrameAudio(theClipFrame, outAudio, outError);
 }
 

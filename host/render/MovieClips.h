@@ -11,22 +11,22 @@ class MovieClips : public ClipFrames {
 public:
     // theStillFrames: how many frames a still picture lasts.
     MovieClips(video::FrameSource& theClipA, video::FrameSource* theClipB, SInt32 theStillFrames = 1)
-        : lgClipA(theClipA), lgClipB(theClipB), lgStillFrames(theStillFrames), lgAEnd(LengthOf(theClipA))
+        : mClipA(theClipA), mClipB(theClipB), mStillFrames(theStillFrames), mAEnd(LengthOf(theClipA))
     {
     }
-    SInt32 ClipALength() const override { return lgAEnd - lgAFirst; }
-    SInt32 ClipBLength() const override { return lgClipB ? LengthOf(*lgClipB) : 0; }
+    SInt32 ClipALength() const override { return mAEnd - mAFirst; }
+    SInt32 ClipBLength() const override { return mClipB ? LengthOf(*mClipB) : 0; }
     bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override;
     void SetQuickFrames(bool theQuick) override
     {
-        lgClipA.SetQuickScaling(theQuick);
-        if (lgClipB) lgClipB->SetQuickScaling(theQuick);
+        mClipA.SetQuickScaling(theQuick);
+        if (mClipB) mClipB->SetQuickScaling(theQuick);
     }
     // Only clip A's frames [theFirst, theEnd) take part: the movie's frame 0 is clip A's theFirst.
     void TrimClipA(SInt32 theFirst, SInt32 theEnd)
     {
-        lgAFirst = theFirst;
-        lgAEnd = theEnd;
+        mAFirst = theFirst;
+        mAEnd = theEnd;
     }
     // The sound of a movie frame, as the clip it belongs to has it.
     bool GetFrameAudio(SInt32 theFrameNumber, video::AudioBlock& outAudio, std::string& outError);
@@ -34,16 +34,16 @@ public:
 private:
     SInt32 LengthOf(const video::FrameSource& theClip) const
     {
-        return theClip.Info().still ? lgStillFrames : theClip.Info().frameCount;
+        return theClip.Info().still ? mStillFrames : theClip.Info().frameCount;
     }
     // The clip holding a movie frame and the frame's number in it; null past the end.
     video::FrameSource* ClipOf(SInt32 theFrameNumber, SInt32& outClipFrame, std::string& outError);
 
-    video::FrameSource& lgClipA;
-    video::FrameSource* lgClipB;
-    SInt32 lgStillFrames;
-    SInt32 lgAFirst = 0;
-    SInt32 lgAEnd;
+    video::FrameSource& mClipA;
+    video::FrameSource* mClipB;
+    SInt32 mStillFrames;
+    SInt32 mAFirst = 0;
+    SInt32 mAEnd;
 };
 
 // Opens a clip as movies use it: conformed to theRate ({0, 0}: its own), fitted into frames of

@@ -19,7 +19,7 @@ struct GWorldDeleter {
 class MovieRender {
 public:
     MovieRender(const RenderPlan& thePlan, const RenderObserver& theObserver, FrameSink& theSink, bool theProxy)
-        : lgPlan(thePlan), lgObserver(theObserver), lgSink(theSink), lgProxy(theProxy)
+        : mPlan(thePlan), mObserver(theObserver), mSink(theSink), mProxy(theProxy)
     {
     }
 
@@ -31,9 +31,9 @@ public:
         for (SInt32 theFrame = theFirst; theFrame < theEnd; ++theFrame) {
             const AVFrame* thePicture = theClip.DecodedFrame(theFrame, outError);
             if (!thePicture) return false;
-            if (lgSink.CarriesAudio() && !theClip.GetFrameAudio(theFrame, theAudio, outError)) return false;
-            if (!lgSink.AddDecodedFrame(thePicture, lgSink.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
-            if (lgObserver.progress) lgObserver.progress(lgSink.FramesWritten(), lgPlan.totalFrames);
+            if (mSink.CarriesAudio() && !theClip.GetFrameAudio(theFrame, theAudio, outError)) return false;
+            if (!mSink.AddDecodedFrame(thePicture, mSink.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
+            if (mObserver.progress) mObserver.progress(mSink.FramesWritten(), mPlan.totalFrames);
         }
         return true;
     }
@@ -43,22 +43,22 @@ public:
     bool DrawFrames(MovieClips& theClips, SInt32 theFirst, SInt32 theEnd, std::string& outError)
     {
         if (theFirst >= theEnd) return true;
-        if (!lgCopy) {
-            const SInt32 theWidth = lgPlan.settings.width, theHeight = lgPlan.settings.height;
+        if (!mCopy) {
+            const SInt32 theWidth = mPlan.settings.width, theHeight = mPlan.settings.height;
             Rect theBounds{0, 0, SInt16(theHeight), SInt16(theWidth)};
             GWorldPtr theWorld = nullptr;
             if (NewGWorld(&theWorld, 32, &theBounds, nullptr, nullptr, 0) != noErr || !theWorld) {
                 outError = "out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
                 return false;
             }
-            lgCopy.reset(theWorld);
+            mCopy.reset(theWorld);
         }
-        theClips.SetQuickFrames(lgProxy);
+        theClips.SetQuickFrames(mProxy);
         video::AudioBlock theAudio;
         for (SInt32 theFrame = theFirst; theFrame < theEnd; ++theFrame) {
-            if (!theClips.DrawFrame(theFrame, lgCopy.get(), outError)) return false;
-            if (lgSink.CarriesAudio() && !theClips.GetFrameAudio(theFrame, theAudio, outError)) return false;
-            if (!Write(lgCopy.get(), lgSink.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
+            if (!theClips.DrawFrame(theFrame, mCopy.get(), outError)) return false;
+            if (mSink.CarriesAudio() && !theClips.GetFrameAudio(theFrame, theAudio, outError)) return false;
+            if (!Write(mCopy.get(), mSink.CarriesAudio() ? &theAudio : nullptr, outError)) return false;
         }
         return true;
     }
@@ -71,16 +71,16 @@ public:
         HostSession theSession(theMain, theClips);
         size_t theMixesDone = 0;
         std::string theSinkError;
-        const SInt32 theCount = lgPlan.transitionFrames;
+        const SInt32 theCount = mPlan.transitionFrames;
         const bool theRan = RunTransition(
             theSession, thePlan,
             [&](SInt32 theIndex, GWorldPtr theFrame) {
-                if (lgObserver.transitionFrame) lgObserver.transitionFrame(theIndex, theCount, theFrame);
+                if (mObserver.transitionFrame) mObserver.transitionFrame(theIndex, theCount, theFrame);
                 const std::vector<AudioMix>& theMixes = theSession.AudioMixes();
                 video::AudioBlock theMix;
-                if (theIndex < theCount && lgSink.CarriesAudio()) {
+                if (theIndex < theCount && mSink.CarriesAudio()) {
                     theMix.samples.assign(
-                        size_t(video::AudioSamplesInFrame(lgSink.FramesWritten(), lgPlan.settings.rate)) *
+                        size_t(video::AudioSamplesInFrame(mSink.FramesWritten(), mPlan.settings.rate)) *
                             video::cAudioChannels,
                         0.0f);
                     video::AudioBlock theSound;
@@ -93,49 +93,49 @@ public:
                 }
                 // Out's end state is silent: the sound has faded out by then.
                 theMixesDone = theMixes.size();
-                return Write(theFrame, lgSink.CarriesAudio() ? &theMix : nullptr, theSinkError);
+                return Write(theFrame, mSink.CarriesAudio() ? &theMix : nullptr, theSinkError);
             },
             outError);
-        lgPluginSeconds += theSession.PluginSeconds();
+        mPluginSeconds += theSession.PluginSeconds();
         if (!theRan && !theSinkError.empty()) outError = theSinkError;
         return theRan;
     }
 
-    double PluginSeconds() const { return lgPluginSeconds; }
+    double PluginSeconds() const { return mPluginSeconds; }
 
 private:
     bool Write(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError)
     {
-        if (!lgSink.AddFrame(theFrame, theAudio, outError)) return false;
-        if (lgObserver.progress) lgObserver.progress(lgSink.FramesWritten(), lgPlan.totalFrames);
+        if (!mSink.AddFrame(theFrame, theAudio, outError)) return false;
+        if (mObserver.progress) mObserver.progress(mSink.FramesWritten(), mPlan.totalFrames);
         return true;
     }
 
-    const RenderPlan& lgPlan;
-    const RenderObserver& lgObserver;
-    FrameSink& lgSink;
-    bool lgProxy;
-    double lgPluginSeconds = 0.0;
-    std::unique_ptr<OpaqueGrafPort, GWorldDeleter> lgCopy;
+    const RenderPlan& mPlan;
+    const RenderObserver& mObserver;
+    FrameSink& mSink;
+    bool mProxy;
+    double mPluginSeconds = 0.0;
+    std::unique_ptr<OpaqueGrafPort, GWorldDeleter> mCopy;
 };
 
 // A movie file as a sink; the writer stays with the caller, who finishes it.
 class MovieFileSink : public FrameSink {
 public:
-    explicit MovieFileSink(video::MovieWriter& theWriter) : lgWriter(theWriter) {}
-    bool CarriesAudio() const override { return lgWriter.CarriesAudio(); }
+    explicit MovieFileSink(video::MovieWriter& theWriter) : mWriter(theWriter) {}
+    bool CarriesAudio() const override { return mWriter.CarriesAudio(); }
     bool AddFrame(GWorldPtr theFrame, const video::AudioBlock* theAudio, std::string& outError) override
     {
-        return lgWriter.AddFrame(theFrame, theAudio, outError);
+        return mWriter.AddFrame(theFrame, theAudio, outError);
     }
     bool AddDecodedFrame(const AVFrame* theFrame, const video::AudioBlock* theAudio, std::string& outError) override
     {
-        return lgWriter.AddDecodedFrame(theFrame, theAudio, outError);
+        return mWriter.AddDecodedFrame(theFrame, theAudio, outError);
     }
-    SInt32 FramesWritten() const override { return lgWriter.FramesWritten(); }
+    SInt32 FramesWritten() const override { return mWriter.FramesWritten(); }
 
 private:
-    video::MovieWriter& lgWriter;
+    video::MovieWriter& mWriter;
 };
 
 } // namespace

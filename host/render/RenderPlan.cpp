@@ -4,6 +4,7 @@
 #include "HostSession.h"
 #include "MovieClips.h"
 #include "TransitionRun.h"
+#include "outputformats.h"
 #include "avsupport.h"
 
 #include <algorithm>
@@ -49,8 +50,10 @@ std::string ClipName(size_t theIndex, const std::string& thePath)
 // The size a clip shows at: its pixels' shape applied to its width.
 void ShownSize(const video::ClipInfo& theInfo, SInt32& outWidth, SInt32& outHeight)
 {
-    outWidth = SInt32((2 * SInt64(theInfo.width) * theInfo.pixelAspectNum + theInfo.pixelAspectDen) /
-                      (2 * SInt64(theInfo.pixelAspectDen)));
+    // A wide enough pixel shape leaves no SInt32 width: the largest stands for it, and is refused.
+    outWidth = SInt32(std::min<SInt64>((2 * SInt64(theInfo.width) * theInfo.pixelAspectNum + theInfo.pixelAspectDen) /
+                                           (2 * SInt64(theInfo.pixelAspectDen)),
+                                       INT_MAX));
     outHeight = theInfo.height;
 }
 
@@ -110,6 +113,39 @@ void ChooseSettings(const RenderJob& theJob, const std::vector<video::ClipInfo>&
     theSettings.transfer = theModel.transfer;
     theSettings.preset = !theJob.preset.empty() ? theJob.preset : theJob.proxy ? "ultrafast" : "";
     theSettings.crf = theJob.crf;
+}
+
+std::string SizeText(SInt32 theWidth, SInt32 theHeight)
+{
+    return std::to_string(theWidth) + "x" + std::to_string(theHeight);
+}
+
+// 4:2:0 movies take only even sizes: an odd --size is refused, and an odd clip's size is
+// rounded down, with a note.
+bool CheckEvenSize(const RenderJob& theJob, const RenderPlan& thePlan, const std::vector<video::ClipInfo>& theInfos,
+                   std::string& outError)
+{
+    std::string theIgnored;
+    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    if (theJob.output.empty() || !theFormat || !video::NeedsEvenSize(*theFormat)) return true;
+    const std::string theKind = theFormat->extension;
+    if (theJob.width > 0) {
+        if (theJob.width % 2 == 0 && theJob.height % 2 == 0) return true;
+        outError = "--size " + SizeText(theJob.width, theJob.height) + ": " + theKind +
+                   " takes only an even width and height, such as " +
+                   SizeText(theJob.width & ~1, theJob.height & ~1) + " or " +
+                   SizeText((theJob.width + 1) & ~1, (theJob.height + 1) & ~1);
+        return false;
+    }
+    if (thePlan.firstMoving == theInfos.size()) return true; // stills are fitted at even sizes
+    const video::ClipInfo& theModel = theInfos[thePlan.firstMoving];
+    if (theModel.width % 2 != 0 || theModel.height % 2 != 0) {
+        std::fprintf(stderr, "glintweave: note: %s is %s; %s takes only even sizes, so the movie is %s\n",
+                     video::Quoted(theJob.clips[thePlan.firstMoving]).c_str(),
+                     SizeText(theModel.width, theModel.height).c_str(), theKind.c_str(),
+                     SizeText(theModel.width & ~1, theModel.height & ~1).c_str());
+    }
+    return true;
 }
 
 bool AskTransitionLength(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& ioPlan, std::string& outError)
@@ -196,6 +232,7 @@ bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& o
     std::vector<video::ClipInfo> theInfos;
     if (!GatherClips(theJob, outPlan, theInfos, outError)) return false;
     ChooseSettings(theJob, theInfos, outPlan);
+    if (!CheckEvenSize(theJob, outPlan, theInfos, outError)) return false;
     if (outPlan.settings.width > cLargestSide || outPlan.settings.height > cLargestSide) {
         outError = "frames larger than " + std::to_string(cLargestSide) + " pixels a side are not supported";
         return false;

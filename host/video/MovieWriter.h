@@ -16,11 +16,13 @@
 #pragma once
 
 #include "AudioFrames.h"
+#include "ClipCopyFacts.h"
 #include "QuickDraw.h"
 #include "VideoTypes.h"
 
 struct AVFrame;
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +42,11 @@ struct MovieSettings {
     // H.264 only: x264's preset and constant rate factor; empty and -1 for veryfast and 18.
     std::string preset;
     int crf = -1;
+    // H.264 .mp4 only: the clips whose pictures AddCopiedPackets copies. x264 then matches the
+    // first (profile, level, B-frames, pixel shape, colour tags) and gives its parameter sets
+    // an id none of them uses, so all fit in the track's one sample description. Their own
+    // sets must not clash (FitsWithCopiedClips).
+    std::vector<ClipCopyFacts> copySources;
 };
 
 class MovieWriter {
@@ -62,6 +69,22 @@ public:
     // are converted straight to the encoder's. Only for the formats whose encoders work in
     // YUV: .mp4, .mov and .y4m; for the others it fails, as any failed frame does.
     bool AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
+
+    // Appends frames [theFirst, theEnd) of a clip among the settings' copySources, its packets
+    // copied as they are: theFirst must be one of its starts and theEnd one of its ends. The
+    // frames around them are encoded (AddFrame, AddPicture), x264 starting afresh on an IDR
+    // picture after each copied stretch. theSound gives each frame's sound by its number in
+    // the movie (null: silence).
+    using SoundOfFrame = std::function<const AudioBlock*(SInt32 theMovieFrame)>;
+    bool AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,
+                          std::string& theError) noexcept;
+
+    // Appends a decoded picture of the movie's size in the pixel format its encoder takes
+    // (4:2:0 for .mp4 and .y4m; not for pictures), encoded without going through ARGB.
+    bool AddPicture(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
+
+    // True when the writer takes AddCopiedPackets and AddPicture.
+    bool CopiesPackets() const noexcept;
 
     // Completes the file and puts it under its name.
     bool Finish(std::string& theError) noexcept;

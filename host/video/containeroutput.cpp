@@ -1,6 +1,7 @@
 // A movie file through libavformat, written to a pending file through our own I/O callbacks.
 #include "frameoutput.h"
 
+#include "encodermatch.h"
 #include "encodeworker.h"
 #include "pendingfile.h"
 
@@ -11,7 +12,9 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -97,12 +100,18 @@ public:
     bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) override;
     bool WriteDecoded(const AVFrame* thePicture, std::string& theError) override;
     bool WriteAudio(const AudioBlock& theAudio, std::string& theError) override;
+    bool WritePicture(const AVFrame* thePicture, std::string& theError) override;
+    bool WriteCopiedPacket(PacketPtr thePacket, std::string& theError) override;
     bool Finish(std::string& theError) override;
     bool CarriesAudio() const override { return mAudio != nullptr; }
+    bool CopiesPackets() const override { return mCopying; }
     std::string Description() const override { return mDescription; }
 
 private:
     bool OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& theError);
+    bool StartVideoEncoder(std::string& theError);
+    bool EndVideoRun(std::string& theError);
+    bool WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& theError);
     bool OpenAudio(const OutputFormat& theFormat, std::string& theError);
     bool Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& theError);
     bool EncodeJob(EncodeWorker::Job& theJob, std::string& theError);
@@ -136,6 +145,24 @@ private:
     SInt32 mMovieHeight = 0;
     int64_t mVideoPts = 0;
     int64_t mAudioPts = 0;
+    const AVCodec* mVideoCodec = nullptr;
+    const OutputFormat* mOutputFormat = nullptr;
+    MovieSettings mSettings;
+    // Copying packets from clips: the encoder runs between copied stretches, each run a fresh
+    // encoder starting on an IDR picture; every video packet's DTS is renumbered.
+    bool mCopying = false;
+    EncoderMatch mMatch;
+    std::vector<uint8_t> mEncoderHeaders; // the first run's, which every later run must repeat
+    bool mRunEnded = false;
+    int64_t mVideoPackets = 0;
+    int mReorderDelay = 0;
+    PacketPtr mSample;
+    struct {
+        AVColorPrimaries primaries;
+        AVColorTransferCharacteristic transfer;
+        AVColorSpace matrix;
+        AVColorRange range;
+    } mTrackColours{};
     EncodeWorker mWorker;
 };
 
@@ -209,6 +236,68 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         theError = std::string("FFmpeg has no ") + theFormat.videoCodec + " encoder for " + Quoted(FileNameOf(mPath));
         return false;
     }
+    mVideoCodec = theCodec;
+    mOutputFormat = &theFormat;
+    mSettings = theSettings;
+    if (!theSettings.copySources.empty()) {
+        if (std::strcmp(theCodec->name, "libx264") != 0 || std::strcmp(theFormat.muxer, "mp4") != 0) {
+            theError = "Only H.264 .mp4 movies made with x264 take copied pictures, not " + Quoted(FileNameOf(mPath));
+            return false;
+        }
+        mCopying = true;
+        mSample.reset(av_packet_alloc());
+        if (!mSample) {
+            theError = Failure("prepare", AVERROR(ENOMEM));
+            return false;
+        }
+    }
+    if (!StartVideoEncoder(theError)) return false;
+    AVCodecContext* theEncoder = mVideo.get();
+    mPictureFormat = theEncoder->pix_fmt;
+    mPictureWidth = theEncoder->width;
+    mPictureHeight = theEncoder->height;
+    mVideoStream = avformat_new_stream(mFormat.get(), nullptr);
+    if (!mVideoStream) {
+        theError = Failure("prepare", AVERROR(ENOMEM));
+        return false;
+    }
+    mVideoStream->time_base = theEncoder->time_base;
+    mVideoStream->avg_frame_rate = theEncoder->framerate;
+    int theResult = avcodec_parameters_from_context(mVideoStream->codecpar, theEncoder);
+    if (theResult < 0) {
+        theError = Failure("prepare", theResult);
+        return false;
+    }
+    if (mCopying) {
+        // One sample description for all the pictures, copied and encoded: the movie's colour
+        // tags, though the encoder repeats the clips' own, and every parameter set in one record.
+        AVCodecParameters* theTrack = mVideoStream->codecpar;
+        theTrack->color_primaries = mTrackColours.primaries;
+        theTrack->color_trc = mTrackColours.transfer;
+        theTrack->color_space = mTrackColours.matrix;
+        theTrack->color_range = mTrackColours.range;
+        std::vector<uint8_t> theRecord;
+        if (!AvcConfigWithEncoder(mMatch, theEncoder, theRecord, theError)) return false;
+        av_freep(&theTrack->extradata);
+        theTrack->extradata_size = 0;
+        theTrack->extradata = static_cast<uint8_t*>(av_mallocz(theRecord.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!theTrack->extradata) {
+            theError = Failure("prepare", AVERROR(ENOMEM));
+            return false;
+        }
+        std::memcpy(theTrack->extradata, theRecord.data(), theRecord.size());
+        theTrack->extradata_size = int(theRecord.size());
+        mEncoderHeaders.assign(theEncoder->extradata, theEncoder->extradata + theEncoder->extradata_size);
+        mReorderDelay = std::max(mMatch.reorderDepth, theEncoder->has_b_frames);
+    }
+    return true;
+}
+
+bool ContainerOutput::StartVideoEncoder(std::string& theError)
+{
+    const AVCodec* theCodec = mVideoCodec;
+    const OutputFormat& theFormat = *mOutputFormat;
+    const MovieSettings& theSettings = mSettings;
     mVideo.reset(avcodec_alloc_context3(theCodec));
     if (!mVideo) {
         theError = Failure("prepare", AVERROR(ENOMEM));
@@ -242,6 +331,7 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
                                                                           : AVCOL_TRC_SMPTE170M;
     theEncoder->colorspace = theSubsampled ? ColorSpaceForHeight(theEncoder->height) : AVCOL_SPC_RGB;
     theEncoder->color_range = theSubsampled ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
+    mTrackColours = {theEncoder->color_primaries, theEncoder->color_trc, theEncoder->colorspace, theEncoder->color_range};
     if (mFormat->oformat->flags & AVFMT_GLOBALHEADER) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
     AVDictionary* theOptions = nullptr;
@@ -253,6 +343,16 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         av_dict_set(&theOptions, "preset", theSettings.preset.empty() ? "veryfast" : theSettings.preset.c_str(), 0);
         av_dict_set(&theOptions, "crf", theSettings.crf >= 0 ? std::to_string(theSettings.crf).c_str() : "18", 0);
         // A macroblock tree over so short a look-ahead gains little and costs pictures.
+        if (mCopying) {
+            // B-frames as the copied clips have them, and headers they can sit beside.
+            std::string theParams = "sliced-threads=1:rc-lookahead=3:mbtree=0";
+            if (!MatchEncoderToCopies(theSettings.copySources, theEncoder, &theOptions, theParams, mMatch, theError)) {
+                av_dict_free(&theOptions);
+                return false;
+            }
+            av_dict_set(&theOptions, "x264-params", theParams.c_str(), 0);
+            break;
+        }
         av_dict_set(&theOptions, "x264-params", "sliced-threads=1:rc-lookahead=3:bframes=1:mbtree=0", 0);
         break;
     case AV_CODEC_ID_MPEG4:
@@ -275,21 +375,6 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     av_dict_free(&theOptions);
     if (theResult < 0) {
         theError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
-        return false;
-    }
-    mPictureFormat = theEncoder->pix_fmt;
-    mPictureWidth = theEncoder->width;
-    mPictureHeight = theEncoder->height;
-    mVideoStream = avformat_new_stream(mFormat.get(), nullptr);
-    if (!mVideoStream) {
-        theError = Failure("prepare", AVERROR(ENOMEM));
-        return false;
-    }
-    mVideoStream->time_base = theEncoder->time_base;
-    mVideoStream->avg_frame_rate = theRate;
-    theResult = avcodec_parameters_from_context(mVideoStream->codecpar, theEncoder);
-    if (theResult < 0) {
-        theError = Failure("prepare", theResult);
         return false;
     }
     return true;
@@ -364,6 +449,10 @@ bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, co
             theError = Failure("encode", theResult);
             return false;
         }
+        if (theStream == mVideoStream) {
+            if (!WriteVideoPacket(mPacket.get(), true, theError)) return false;
+            continue;
+        }
         av_packet_rescale_ts(mPacket.get(), theEncoder->time_base, theStream->time_base);
         mPacket->stream_index = theStream->index;
         theResult = av_interleaved_write_frame(mFormat.get(), mPacket.get());
@@ -372,6 +461,47 @@ bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, co
             return false;
         }
     }
+}
+
+// thePacket's times are frame numbers. Among copied pictures x264's own decode times mean
+// nothing: a packet's DTS is its place in decode order, less the deepest reordering of any
+// part, so that DTS always increases and no picture is shown before it is decoded.
+bool ContainerOutput::WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& theError)
+{
+    if (mCopying) {
+        if (theEncoded) {
+            // x264 writes start codes and repeats its headers; the track's record holds them.
+            std::vector<uint8_t> theSample = h264::SampleFromAnnexB(thePacket->data, size_t(thePacket->size));
+            int theResult = av_new_packet(mSample.get(), int(theSample.size()));
+            if (theResult >= 0) theResult = av_packet_copy_props(mSample.get(), thePacket);
+            av_packet_unref(thePacket);
+            if (theResult < 0) {
+                theError = Failure("write", theResult);
+                return false;
+            }
+            std::memcpy(mSample->data, theSample.data(), theSample.size());
+            thePacket = mSample.get();
+        }
+        thePacket->dts = mVideoPackets++ - mReorderDelay;
+        thePacket->duration = 1;
+    }
+    av_packet_rescale_ts(thePacket, mVideo->time_base, mVideoStream->time_base);
+    thePacket->stream_index = mVideoStream->index;
+    int theResult = av_interleaved_write_frame(mFormat.get(), thePacket);
+    av_packet_unref(thePacket);
+    if (theResult < 0) {
+        theError = Failure("write", theResult);
+        return false;
+    }
+    return true;
+}
+
+// The run's last pictures out of the encoder, so that a copied stretch can follow.
+bool ContainerOutput::EndVideoRun(std::string& theError)
+{
+    if (mRunEnded) return true;
+    mRunEnded = true;
+    return Encode(mVideo.get(), mVideoStream, nullptr, theError);
 }
 
 FramePtr ContainerOutput::NewPicture(std::string& theError)
@@ -411,7 +541,36 @@ bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theE
     }
     if (!mScaler.FromArgb(theSource, theFrame.get(), theError)) return false;
     theFrame->pts = mVideoPts++;
-    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}}, theError);
+    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, theError);
+}
+
+bool ContainerOutput::WritePicture(const AVFrame* thePicture, std::string& theError)
+{
+    if (thePicture->format != mPictureFormat || thePicture->width != mPictureWidth || thePicture->height != mPictureHeight) {
+        const char* theName = av_get_pix_fmt_name(AVPixelFormat(thePicture->format));
+        theError = "Cannot write a " + std::to_string(thePicture->width) + "x" + std::to_string(thePicture->height) + " " +
+                   (theName ? theName : "unknown") + " picture into " + Quoted(FileNameOf(mPath));
+        return false;
+    }
+    FramePtr theFrame = NewPicture(theError);
+    if (!theFrame) return false;
+    int theResult = av_frame_copy(theFrame.get(), thePicture);
+    if (theResult < 0) {
+        theError = Failure("encode", theResult);
+        return false;
+    }
+    theFrame->pts = mVideoPts++;
+    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, theError);
+}
+
+bool ContainerOutput::WriteCopiedPacket(PacketPtr thePacket, std::string& theError)
+{
+    if (!mCopying) {
+        theError = "Only H.264 .mp4 movies take copied pictures";
+        return false;
+    }
+    mVideoPts = std::max<int64_t>(mVideoPts, thePacket->pts + 1);
+    return mWorker.Post(EncodeWorker::Job{nullptr, {}, std::move(thePacket)}, theError);
 }
 
 bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theError)
@@ -448,12 +607,26 @@ bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theEr
     theFrame->colorspace = mVideo->colorspace;
     theFrame->color_range = AVCOL_RANGE_MPEG;
     theFrame->pts = mVideoPts++;
-    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}}, theError);
+    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, theError);
 }
 
 bool ContainerOutput::EncodeJob(EncodeWorker::Job& theJob, std::string& theError)
 {
-    if (theJob.picture) return Encode(mVideo.get(), mVideoStream, theJob.picture.get(), theError);
+    if (theJob.packet) return EndVideoRun(theError) && WriteVideoPacket(theJob.packet.get(), false, theError);
+    if (theJob.picture) {
+        if (mRunEnded) {
+            // A fresh encoder starts on an IDR picture, and must give the headers the track has.
+            if (!StartVideoEncoder(theError)) return false;
+            if (!std::equal(mEncoderHeaders.begin(), mEncoderHeaders.end(), mVideo->extradata,
+                            mVideo->extradata + mVideo->extradata_size) ||
+                mVideo->extradata_size != int(mEncoderHeaders.size())) {
+                theError = "The H.264 encoder changed its parameter sets within " + Quoted(FileNameOf(mPath));
+                return false;
+            }
+            mRunEnded = false;
+        }
+        return Encode(mVideo.get(), mVideoStream, theJob.picture.get(), theError);
+    }
     return EncodeAudio(theJob.sound, theError);
 }
 
@@ -482,7 +655,7 @@ bool ContainerOutput::EncodeAudioChunk(int theCount, std::string& theError)
 bool ContainerOutput::WriteAudio(const AudioBlock& theAudio, std::string& theError)
 {
     if (!mAudio) return true;
-    return mWorker.Post(EncodeWorker::Job{nullptr, theAudio}, theError);
+    return mWorker.Post(EncodeWorker::Job{nullptr, theAudio, nullptr}, theError);
 }
 
 bool ContainerOutput::EncodeAudio(const AudioBlock& theAudio, std::string& theError)
@@ -513,7 +686,7 @@ bool ContainerOutput::Finish(std::string& theError)
         if (theRest > 0 && !EncodeAudioChunk(theRest, theError)) return false;
         if (!Encode(mAudio.get(), mAudioStream, nullptr, theError)) return false;
     }
-    if (!Encode(mVideo.get(), mVideoStream, nullptr, theError)) return false;
+    if (!EndVideoRun(theError)) return false;
     int theResult = av_write_trailer(mFormat.get());
     if (theResult >= 0) {
         avio_flush(mIo.get());

@@ -49,7 +49,7 @@ FramePtr EncodeWorker::TakePicture()
 bool EncodeWorker::Post(Job theJob, std::string& theError)
 {
     std::unique_lock<std::mutex> theGuard(mLock);
-    const bool thePicture = theJob.picture != nullptr;
+    const bool thePicture = theJob.picture || theJob.packet;
     mChanged.wait(theGuard, [&] { return !mFailure.empty() || !thePicture || mWaitingPictures < mMaxPictures; });
     if (!mFailure.empty()) {
         theError = mFailure;
@@ -84,7 +84,7 @@ void EncodeWorker::Run()
             if (mStopping) return;
             theJob = std::move(mJobs.front());
             mJobs.pop_front();
-            if (theJob.picture) --mWaitingPictures;
+            if (theJob.picture || theJob.packet) --mWaitingPictures;
             mBusy = true;
         }
         mChanged.notify_all();

@@ -24,11 +24,12 @@ public:
     struct Job {
         FramePtr picture; // null for a sound job
         AudioBlock sound;
+        PacketPtr packet; // a picture copied as it is, in place of one encoded
     };
     // Runs on the worker thread for every job.
     using Handler = std::function<bool(Job& theJob, std::string& theError)>;
 
-    // At most thePictures picture jobs wait while one is encoded.
+    // At most thePictures picture jobs (encoded or copied) wait while one is encoded.
     EncodeWorker(Handler theHandler, size_t thePictures);
     ~EncodeWorker();
     EncodeWorker(const EncodeWorker&) = delete;

@@ -26,6 +26,22 @@ public:
     }
     // Exactly the sound of the frame just written, already clipped.
     virtual bool WriteAudio(const AudioBlock& theAudio, std::string& theError) = 0;
+    // A decoded picture of the movie's size and pixel format, encoded.
+    virtual bool WritePicture(const AVFrame* thePicture, std::string& theError)
+    {
+        (void)thePicture;
+        theError = "Pictures are written only from GWorlds";
+        return false;
+    }
+    // A picture copied from a clip as it is, its PTS the frame number in the movie. Only an
+    // output that CopiesPackets takes it.
+    virtual bool WriteCopiedPacket(PacketPtr thePacket, std::string& theError)
+    {
+        (void)thePacket;
+        theError = "Only H.264 .mp4 movies take copied pictures";
+        return false;
+    }
+    virtual bool CopiesPackets() const { return false; }
     virtual bool Finish(std::string& theError) = 0;
     virtual bool CarriesAudio() const = 0;
     virtual std::string Description() const = 0;

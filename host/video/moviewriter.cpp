@@ -1,8 +1,11 @@
 #include "MovieWriter.h"
 
+#include "clippackets.h"
 #include "frameoutput.h"
+#include "h264syntax.h"
 #include "pendingfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -33,15 +36,15 @@ struct MovieWriter::Impl {
         output.reset(); // discards what was written
         return false;
     }
-    // The sound of the frame just written, and the count.
-    bool WriteAudio(const AudioBlock* theAudio, std::string& theError)
+    // The sound of the frame just written, which then counts as written.
+    bool WriteSound(const AudioBlock* theAudio, std::string& theError)
     {
         if (output->CarriesAudio()) {
             if (theAudio) audio = *theAudio;
             else audio.samples.clear();
-            if (!FitAudioLength(audio, AudioSamplesInFrame(framesWritten, settings.rate), theError)) return Fail(theError);
+            if (!FitAudioLength(audio, AudioSamplesInFrame(framesWritten, settings.rate), theError)) return false;
             ClipAudio(audio);
-            if (!output->WriteAudio(audio, theError)) return Fail(theError);
+            if (!output->WriteAudio(audio, theError)) return false;
         }
         ++framesWritten;
         return true;
@@ -127,6 +130,10 @@ std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, con
         theImpl->output = theFormat->muxer ? OpenContainerOutput(thePath, *theFormat, theSettings, theError)
                                            : OpenPngSequence(thePath, theSettings, theError);
         if (!theImpl->output) return nullptr;
+        if (!theSettings.copySources.empty() && !theImpl->output->CopiesPackets()) {
+            theError = "Only H.264 .mp4 movies take copied pictures, not " + Quoted(FileNameOf(thePath));
+            return nullptr;
+        }
         theImpl->description = theImpl->output->Description();
         theImpl->carriesAudio = theImpl->output->CarriesAudio();
         return std::unique_ptr<MovieWriter>(new MovieWriter(std::move(theImpl)));
@@ -157,8 +164,9 @@ bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::
             theError = "Cannot write an empty frame";
             return false;
         }
-        if (!theImpl.output->WriteVideo(thePicture, theError)) return theImpl.Fail(theError);
-        return theImpl.WriteAudio(theAudio, theError);
+        if (!theImpl.output->WriteVideo(thePicture, theError) || !theImpl.WriteSound(theAudio, theError))
+            return theImpl.Fail(theError);
+        return true;
     } catch (const std::bad_alloc&) {
         theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
         return theImpl.Fail(theError);
@@ -170,12 +178,81 @@ bool MovieWriter::AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* t
     Impl& theImpl = *mImpl;
     if (theImpl.Refuse(theError)) return false;
     try {
-        if (!theImpl.output->WriteDecoded(thePicture, theError)) return theImpl.Fail(theError);
-        return theImpl.WriteAudio(theAudio, theError);
+        if (!theImpl.output->WriteDecoded(thePicture, theError) || !theImpl.WriteSound(theAudio, theError))
+            return theImpl.Fail(theError);
+        return true;
     } catch (const std::bad_alloc&) {
         theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
         return theImpl.Fail(theError);
     }
+}
+
+bool MovieWriter::AddPicture(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept
+{
+    Impl& theImpl = *mImpl;
+    if (theImpl.Refuse(theError)) return false;
+    try {
+        if (!theImpl.output->WritePicture(thePicture, theError) || !theImpl.WriteSound(theAudio, theError))
+            return theImpl.Fail(theError);
+        return true;
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
+        return theImpl.Fail(theError);
+    }
+}
+
+bool MovieWriter::AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,
+                                   std::string& theError) noexcept
+{
+    Impl& theImpl = *mImpl;
+    if (theImpl.Refuse(theError)) return false;
+    try {
+        const std::string theName = Quoted(FileNameOf(theClip.path));
+        bool theKnown = false;
+        for (const ClipCopyFacts& theSource : theImpl.settings.copySources) theKnown = theKnown || theSource.path == theClip.path;
+        if (!theImpl.output->CopiesPackets() || !theKnown) {
+            theError = "Cannot copy the pictures of " + theName + " into " + theImpl.description;
+            return theImpl.Fail(theError);
+        }
+        if (theFirst >= theEnd || !theClip.CanEndAt(theEnd)) {
+            theError = "Cannot copy frames " + std::to_string(theFirst) + " to " + std::to_string(theEnd) + " of " + theName +
+                       ": no clean split at their end";
+            return theImpl.Fail(theError);
+        }
+        ClipPackets thePackets;
+        if (!thePackets.Open(theClip, theFirst, theError)) return theImpl.Fail(theError);
+        const SInt32 theMovieFirst = theImpl.framesWritten;
+        std::vector<int> theTypes;
+        for (SInt32 i = theFirst; i < theEnd; ++i) {
+            PacketPtr thePacket(av_packet_alloc());
+            SInt32 theFrame = 0;
+            if (!thePacket) throw std::bad_alloc();
+            if (!thePackets.Next(thePacket.get(), theFrame, theError)) return theImpl.Fail(theError);
+            if (theFrame < theFirst || theFrame >= theEnd) {
+                theError = theName + " changed while the movie was made";
+                return theImpl.Fail(theError);
+            }
+            // The container's keyframe flags are not trusted: an IDR picture is one.
+            const bool theIdr = h264::NalTypesOf(thePacket->data, size_t(thePacket->size), 4, theTypes) &&
+                                std::find(theTypes.begin(), theTypes.end(), h264::cIdrSlice) != theTypes.end();
+            thePacket->flags = theIdr ? AV_PKT_FLAG_KEY : 0;
+            thePacket->pts = theMovieFirst + (theFrame - theFirst);
+            thePacket->dts = AV_NOPTS_VALUE;
+            thePacket->pos = -1;
+            av_packet_free_side_data(thePacket.get());
+            if (!theImpl.output->WriteCopiedPacket(std::move(thePacket), theError)) return theImpl.Fail(theError);
+            if (!theImpl.WriteSound(theSound ? theSound(theImpl.framesWritten) : nullptr, theError)) return theImpl.Fail(theError);
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        theError = "Out of memory copying frame " + std::to_string(theImpl.framesWritten);
+        return theImpl.Fail(theError);
+    }
+}
+
+bool MovieWriter::CopiesPackets() const noexcept
+{
+    return mImpl->output && mImpl->output->CopiesPackets();
 }
 
 bool MovieWriter::Finish(std::string& theError) noexcept

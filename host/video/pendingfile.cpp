@@ -96,8 +96,26 @@ bool PendingFile::Create(const std::string& theFinalPath, std::string& theError)
     Discard();
     mode_t theMode = 0;
     if (!CheckReplaceable(theFinalPath, theMode, theError)) return false;
+    // The file replaced keeps its permissions; a new one gets what the umask leaves.
     if (theMode == 0) theMode = NewFileMode();
     mFinalPath = FollowLinks(theFinalPath);
+    return Open(theMode, theError);
+}
+
+bool PendingFile::CreateInstalled(const std::string& theFinalPath, mode_t theMode, std::string& theError)
+{
+    Discard();
+    struct stat theStatus;
+    if (lstat(theFinalPath.c_str(), &theStatus) == 0 && !S_ISREG(theStatus.st_mode) && !S_ISLNK(theStatus.st_mode)) {
+        theError = "Cannot write " + Quoted(theFinalPath) + ": it is " + KindOfFile(theStatus.st_mode);
+        return false;
+    }
+    mFinalPath = theFinalPath;
+    return Open(theMode, theError);
+}
+
+bool PendingFile::Open(mode_t theMode, std::string& theError)
+{
     std::string theFolder = FolderOf(mFinalPath);
     mDescriptor = open(theFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (mDescriptor < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
@@ -116,8 +134,11 @@ bool PendingFile::Create(const std::string& theFinalPath, std::string& theError)
         mTemporaryPath = theName.data();
         mCleanup.Remember(mTemporaryPath);
     }
-    // The file replaced keeps its permissions; a new one gets what the umask leaves.
-    fchmod(mDescriptor, theMode);
+    if (fchmod(mDescriptor, theMode) != 0) {
+        theError = "Cannot set the permissions of " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+        Discard();
+        return false;
+    }
     return true;
 }
 
@@ -158,7 +179,33 @@ bool PendingFile::Commit(std::string& theError)
     mCleanup.Forget();
     close(mDescriptor);
     mDescriptor = -1;
+    // The rename lives in the folder: until the folder is synced, a crash may undo it.
+    const int theFolder = open(FolderOf(mFinalPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (theFolder < 0) return theFailure("write");
+    const bool theSynced = fsync(theFolder) == 0 || errno == EINVAL;
+    const int theCode = errno;
+    close(theFolder);
+    if (!theSynced) {
+        errno = theCode;
+        return theFailure("write");
+    }
     return true;
+}
+
+bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t theMode, std::string& theError)
+{
+    PendingFile theFile;
+    if (!theFile.CreateInstalled(thePath, theMode, theError)) return false;
+    for (size_t theDone = 0; theDone < theBytes.size();) {
+        const ssize_t theWritten = write(theFile.Descriptor(), theBytes.data() + theDone, theBytes.size() - theDone);
+        if (theWritten < 0 && errno == EINTR) continue;
+        if (theWritten <= 0) {
+            theError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(theWritten < 0 ? errno : ENOSPC);
+            return false;
+        }
+        theDone += size_t(theWritten);
+    }
+    return theFile.Commit(theError);
 }
 
 } // namespace video

@@ -6,8 +6,9 @@
 // removed on failure or on an ending signal.
 //
 // Only a regular file or nothing is replaced: a folder, device, FIFO or socket under the name is
-// refused, and so is a file the user may not write. A symbolic link stays: its target is
-// replaced, keeping that file's permissions.
+// refused. An output the user names: a file the user may not write is refused, and a symbolic
+// link stays, its target replaced keeping that file's permissions. An installed file: the name
+// itself is replaced, a link there too (never what it points at), with the mode given.
 #pragma once
 
 #include "signalcleanup.h"
@@ -25,19 +26,27 @@ public:
     ~PendingFile(); // discards the data unless committed
 
     bool Create(const std::string& theFinalPath, std::string& theError);
+    // An installed file of theMode at theFinalPath.
+    bool CreateInstalled(const std::string& theFinalPath, mode_t theMode, std::string& theError);
     int Descriptor() const { return mDescriptor; }
 
-    // Makes the data durable and puts them under the final name, replacing any file there.
+    // Makes the data and the name durable and puts the data under the final name, replacing any
+    // file there.
     bool Commit(std::string& theError);
 
 private:
     void Discard();
+    bool Open(mode_t theMode, std::string& theError);
 
     std::string mFinalPath; // the link's target when the name is a symbolic link
     std::string mTemporaryPath; // empty for an unnamed file
     SignalCleanup mCleanup;
     int mDescriptor = -1;
 };
+
+// theBytes as the installed file thePath, of theMode, in one step: the name shows the older
+// file or the whole new one, never a part.
+bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t theMode, std::string& theError);
 
 // The folder of thePath ("." when it names none).
 std::string FolderOf(const std::string& thePath);

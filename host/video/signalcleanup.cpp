@@ -93,8 +93,10 @@ void RemovePendingOutputsOnSignals()
 {
     for (int theSignal : cSignals) {
         struct sigaction theOld;
-        // A signal the program was started to ignore (nohup) stays ignored.
+        // A signal the program was started to ignore (nohup) stays ignored, and one a library
+        // already turns into an event of its own (SDL's quit) stays with it.
         if (sigaction(theSignal, nullptr, &theOld) != 0 || theOld.sa_handler == SIG_IGN) continue;
+        if (theOld.sa_handler != SIG_DFL && theOld.sa_handler != EndingSignalHandler) continue;
         struct sigaction theAction;
         std::memset(&theAction, 0, sizeof theAction);
         theAction.sa_handler = EndingSignalHandler;

@@ -7,7 +7,8 @@
 
 namespace video {
 
-// Installs the handlers; the program calls it once, before it writes anything.
+// Installs the handlers; the program calls it once, before it writes anything. A signal that
+// is ignored or already handled is left as it is.
 void RemovePendingOutputsOnSignals();
 
 // A hidden file or folder (with the files in it) to remove on a signal while registered.

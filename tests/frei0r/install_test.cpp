@@ -1,6 +1,7 @@
 // glintweave install and uninstall run as a user would run them, on folders of the test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -152,10 +153,85 @@ TEST_F(InstallCommand, WithoutTheRightsSaysSoInOneLineAndWritesNothing)
         const std::string theFolder = theCommand == std::string("install")
                                           ? theStage.string()
                                           : theStage.string() + "/usr/local/lib/frei0r-1";
-        EXPECT_EQ(theRun.err, "glintweave: " + std::string(theCommand) + ": no permission to write in " + theFolder +
+        EXPECT_EQ(theRun.err, "glintweave " + std::string(theCommand) + ": no permission to write in " + theFolder +
                                   ": run 'sudo glintweave " + theCommand + " --system', or use --user\n");
     }
     EXPECT_TRUE(fs::exists(theStage / "usr/local/share/kdenlive/transitions/glintweave.xml"));
+}
+
+// Links at the destination's names are replaced, never written through: what they point at
+// keeps its bytes and its mode.
+TEST_F(InstallCommand, ALinkInTheWayIsReplacedNotFollowed)
+{
+    const fs::path theMixers = folder / "home/.frei0r-1/lib";
+    fs::create_directories(theMixers);
+    for (const char* theName : {"glintweave.so.part", "glintweave.so"}) {
+        SCOPED_TRACE(theName);
+        const fs::path theSecret = folder / (std::string(theName) + ".secret");
+        std::ofstream(theSecret) << "private";
+        fs::permissions(theSecret, fs::perms(0600));
+        fs::remove(theMixers / "glintweave.so");
+        fs::create_symlink(theSecret, theMixers / theName);
+        const Outcome theRun = Glintweave("install --user");
+        ASSERT_EQ(theRun.status, 0) << theRun.err;
+        EXPECT_EQ(ReadText(theSecret), "private");
+        EXPECT_EQ(fs::status(theSecret).permissions(), fs::perms(0600));
+        EXPECT_FALSE(fs::is_symlink(theMixers / "glintweave.so"));
+        EXPECT_EQ(ReadText(theMixers / "glintweave.so"), ReadText(GLINT_MIXER_PATH));
+        EXPECT_EQ(fs::status(theMixers / "glintweave.so").permissions(), fs::perms(0644));
+        fs::remove(theMixers / theName);
+    }
+}
+
+// Uninstall takes away what install wrote, an earlier version too, and nothing else.
+TEST_F(InstallCommand, UninstallLeavesFilesThatAreNotOurs)
+{
+    const fs::path theDescriptions = folder / "home/.local/share/kdenlive/transitions";
+    const fs::path theMixer = folder / "home/.frei0r-1/lib/glintweave.so";
+    const struct {
+        const char* content;
+        bool removed;
+    } cCases[] = {
+        {"<transition tag=\"dissolve\" id=\"glintweave.xml\">someone else's</transition>", false},
+        {"<transition tag=\"frei0r.glintweave\" id=\"frei0r.glintweave\"><!-- an earlier one --></transition>", true},
+    };
+    for (const auto& theCase : cCases) {
+        SCOPED_TRACE(theCase.content);
+        ASSERT_EQ(Glintweave("install").status, 0);
+        std::ofstream(theDescriptions / "glintweave.xml") << theCase.content;
+        const Outcome theRun = Glintweave("uninstall");
+        ASSERT_EQ(theRun.status, 0) << theRun.err;
+        EXPECT_EQ(fs::exists(theDescriptions / "glintweave.xml"), !theCase.removed);
+        EXPECT_FALSE(fs::exists(theMixer));
+        EXPECT_FALSE(fs::exists(theDescriptions / "glintweave_automatic.xml"));
+        const std::string theLine = theCase.removed
+                                        ? "removed     " + (theDescriptions / "glintweave.xml").string() + "\n"
+                                        : "left alone  " + (theDescriptions / "glintweave.xml").string() +
+                                              ": not Glintweave's\n";
+        EXPECT_NE(theRun.out.find(theLine), std::string::npos) << theRun.out;
+        EXPECT_EQ(std::count(theRun.out.begin(), theRun.out.end(), '\n'), 3) << theRun.out;
+        fs::remove(theDescriptions / "glintweave.xml");
+    }
+    // A link to our own mixer is someone's set-up, not our file.
+    ASSERT_EQ(Glintweave("install").status, 0);
+    fs::remove(theMixer);
+    fs::create_symlink(GLINT_MIXER_PATH, theMixer);
+    EXPECT_EQ(Glintweave("uninstall").status, 0);
+    EXPECT_TRUE(fs::is_symlink(theMixer));
+}
+
+// Under sudo, root with the user's HOME: folders made there would be root's, so it refuses.
+TEST_F(InstallCommand, RootRefusesAnotherUsersHome)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "only root can write another user's folders";
+    ASSERT_EQ(chown((folder / "home").c_str(), 65534, 65534), 0);
+    const Outcome theRun = Glintweave("install", "SUDO_USER=nobody");
+    EXPECT_EQ(theRun.status, 1);
+    EXPECT_EQ(theRun.err, "glintweave: install: HOME is another user's folder, and folders made there as root would "
+                          "be root's: run it without sudo, or use --system\n");
+    EXPECT_TRUE(fs::is_empty(folder / "home"));
+    // Taking files away makes no folders: uninstall goes ahead.
+    EXPECT_EQ(Glintweave("uninstall", "SUDO_USER=nobody").status, 0);
 }
 
 TEST_F(InstallCommand, RejectsWhatItCannotDo)
@@ -164,17 +240,17 @@ TEST_F(InstallCommand, RejectsWhatItCannotDo)
         const char* arguments;
         const char* error;
     } cCases[] = {
-        {"install --user --system", "glintweave: install: --user and --system exclude each other\n"},
-        {"uninstall --everyone", "glintweave: uninstall: unknown option '--everyone'\n"},
+        {"install --user --system", "glintweave install: --user and --system exclude each other\n"},
+        {"uninstall --everyone", "glintweave uninstall: unknown option '--everyone' (see glintweave uninstall --help)\n"},
     };
     for (const auto& theCase : cCases) {
         const Outcome theRun = Glintweave(theCase.arguments);
-        EXPECT_EQ(theRun.status, 1) << theCase.arguments;
+        EXPECT_EQ(theRun.status, 2) << theCase.arguments; // a usage error
         EXPECT_EQ(theRun.err, theCase.error);
     }
     const Outcome theRun = Glintweave("install", "HOME=");
     EXPECT_EQ(theRun.status, 1);
-    EXPECT_EQ(theRun.err, "glintweave: install: HOME is not set to a folder, so there is no user folder to use "
+    EXPECT_EQ(theRun.err, "glintweave install: HOME is not set to a folder, so there is no user folder to use "
                           "(try --system)\n");
     EXPECT_TRUE(fs::is_empty(folder / "home"));
 }

@@ -17,7 +17,7 @@ if [ -z "${GLINT_GUI_INSIDE_X:-}" ]; then
   exec env GLINT_GUI_INSIDE_X=1 xvfb-run -a -s "-screen 0 1600x1000x24" "$0" "$@"
 fi
 
-work=$(mktemp -d /tmp/glint-kdenlive-gui.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/glint-kdenlive-gui.XXXXXX")
 pid=
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 # A home of its own: a fresh Kdenlive with the window filling the screen, and no FREI0R_PATH.

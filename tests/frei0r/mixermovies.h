@@ -34,6 +34,9 @@ protected:
         std::string theTemplate = (std::filesystem::temp_directory_path() / "glintmelt.XXXXXX").string();
         if (!mkdtemp(theTemplate.data())) return;
         lgFolder = theTemplate;
+        // melt's Qt parts make a runtime folder in the temporary folder unless given one.
+        std::filesystem::create_directory(lgFolder / "runtime");
+        std::filesystem::permissions(lgFolder / "runtime", std::filesystem::perms::owner_all);
     }
 
     static void TearDownTestSuite()
@@ -44,7 +47,8 @@ protected:
     // Runs a command in the test's folder and gives its exit code; its output goes to the log.
     static int Status(const std::string& theCommand)
     {
-        const std::string theLine = "cd '" + lgFolder.string() + "' && " + theCommand + " >>log.txt 2>&1";
+        const std::string theLine = "cd '" + lgFolder.string() + "' && export XDG_RUNTIME_DIR='" +
+                                    (lgFolder / "runtime").string() + "' && " + theCommand + " >>log.txt 2>&1";
         const int theStatus = std::system(theLine.c_str());
         return WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
     }

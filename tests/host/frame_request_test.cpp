@@ -93,6 +93,7 @@ TEST(AudioLevels, TableOfVolumesFrameCountsAndPositions)
     VolumeClips theClips;
     HostSession theSession(LoadedBundle().Main(), theClips);
     HYPluginParams& theParams = theSession.Params();
+    std::string theError;
     // Volume 100 at frame 8 of 10 is 9: 1 - 0.9 is a little less than 0.1 in double precision.
     const struct {
         SInt32 which, count, index;
@@ -105,7 +106,7 @@ TEST(AudioLevels, TableOfVolumesFrameCountsAndPositions)
         theClips.volumeA = theClips.volumeB = theCase.volume;
         ASSERT_EQ(theSession.Call(theCase.which, kPlugGetInfo), kPluginOK);
         ASSERT_EQ(theSession.Call(theCase.which, kPlugInitialize), kPluginOK);
-        theSession.SetOutputSize(8, 8);
+        ASSERT_TRUE(theSession.SetOutputSize(8, 8, theError)) << theError;
         theParams.frameCount = theCase.count;
         theParams.startFrame = 200 - theCase.count;
         for (SInt32 theIndex : {0, theCase.index}) {
@@ -124,7 +125,7 @@ TEST(AudioLevels, TableOfVolumesFrameCountsAndPositions)
         for (SInt32 theCount : {1, 2, 3, 7, 10, 11, 30, 66, 88, 120}) {
             ASSERT_EQ(theSession.Call(theWhich, kPlugGetInfo), kPluginOK);
             ASSERT_EQ(theSession.Call(theWhich, kPlugInitialize), kPluginOK);
-            theSession.SetOutputSize(8, 8);
+            ASSERT_TRUE(theSession.SetOutputSize(8, 8, theError)) << theError;
             theParams.frameCount = theCount;
             theParams.startFrame = 200 - theCount;
             std::vector<SInt32> theIndices;

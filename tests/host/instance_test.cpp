@@ -57,7 +57,8 @@ TEST_F(PluginTest, PlaceholderRunsOnACopyWithItsOwnWorkspace)
 {
     ASSERT_EQ(Call(3, kPlugGetInfo), kPluginOK);
     HYPluginParams& theParams = session->Params();
-    session->SetOutputSize(32, 24);
+    std::string theError;
+    ASSERT_TRUE(session->SetOutputSize(32, 24, theError)) << theError;
     theParams.frameCount = 10;
     theParams.startFrame = 190;
     theParams.getInfo.bestThumbOffset = 4;

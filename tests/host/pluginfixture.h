@@ -11,19 +11,32 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace testing_support {
 
-// A fresh preferences folder for this test process, set before the plug-in's first start.
+// A fresh preferences folder for this test process, set before the plug-in's first start and
+// removed when the process ends (by the process that made it, not a forked child).
 inline std::filesystem::path PreferencesFolder()
 {
-    static std::filesystem::path lgFolder = [] {
-        char theTemplate[] = "/tmp/glintweave-prefs-XXXXXX";
-        std::filesystem::path theFolder = mkdtemp(theTemplate);
-        setenv("XDG_CONFIG_HOME", theFolder.c_str(), 1);
-        return theFolder;
-    }();
-    return lgFolder;
+    struct Folder {
+        std::filesystem::path path;
+        pid_t maker = getpid();
+        Folder()
+        {
+            std::string theTemplate = (std::filesystem::temp_directory_path() / "glintweave-prefs-XXXXXX").string();
+            if (mkdtemp(theTemplate.data())) path = theTemplate;
+            else ADD_FAILURE() << "cannot make a preferences folder";
+            setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+        }
+        ~Folder()
+        {
+            std::error_code theIgnored;
+            if (getpid() == maker && !path.empty()) std::filesystem::remove_all(path, theIgnored);
+        }
+    };
+    static Folder lgFolder;
+    return lgFolder.path;
 }
 
 inline PluginBundle& LoadedBundle()
@@ -68,7 +81,8 @@ protected:
         session->SetSpeed(float(theFrames - 10) / 110.0f);
         ASSERT_EQ(Call(theWhich, kPlugGetInfo), kPluginOK);
         ASSERT_EQ(Call(theWhich, kPlugInitialize), kPluginOK);
-        session->SetOutputSize(theWidth, theHeight);
+        std::string theError;
+        ASSERT_TRUE(session->SetOutputSize(theWidth, theHeight, theError)) << theError;
         theParams.frameCount = theFrames;
         theParams.startFrame = theWhich == 2 ? 0 : source.ClipALength() - theFrames;
     }

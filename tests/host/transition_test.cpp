@@ -1,11 +1,17 @@
 #include "pluginfixture.h"
 
+#include "MemoryFaults.h"
 #include "TransitionRun.h"
 #include "callpixelfx.h"
 #include "pixeleffect.h"
 #include "testbuffers.h"
 
+#include <array>
 #include <ctime>
+#include <functional>
+#include <future>
+#include <thread>
+#include <utility>
 
 using namespace testing_support;
 
@@ -98,6 +104,116 @@ TEST_F(PluginTest, ThousandTransitionsLeaveNothingBehind)
     EXPECT_GT(session->Calls(HostCallback::NewPtr), theNewBefore);
     EXPECT_EQ(session->Calls(HostCallback::NewPtr) - theNewBefore,
               session->Calls(HostCallback::DisposePtr) - theDisposedBefore);
+}
+
+// Without an output frame the plug-in is never asked for one: the run ends with the reason.
+TEST_F(PluginTest, NoOutputFrameEndsTheRunBeforeThePluginDraws)
+{
+    struct Case {
+        SInt16 width, height;
+        const char* reason;
+    };
+    for (const Case& theCase : {Case{48, -1536, "no output frame of 48x-1536 pixels"},
+                                Case{0, 36, "no output frame of 0x36 pixels"}}) {
+        SCOPED_TRACE(theCase.reason);
+        Restart();
+        long theFrames = 0;
+        std::string theError;
+        EXPECT_FALSE(RunTransition(*session, TransitionPlan{3, 0.0f, theCase.width, theCase.height, false},
+                                   [&](SInt32, GWorldPtr) { return ++theFrames > 0; }, theError));
+        EXPECT_EQ(theError.rfind(theCase.reason, 0), 0u) << theError;
+        EXPECT_EQ(theFrames, 0);
+        EXPECT_EQ(session->Calls(HostCallback::GetFrame), 0);
+    }
+    std::string theError;
+    SetAllocationFailureAfter(0);
+    const bool theMade = session->SetOutputSize(48, 36, theError);
+    SetAllocationFailureAfter(-1);
+    EXPECT_FALSE(theMade);
+    EXPECT_EQ(theError, "no output frame of 48x36 pixels: out of memory");
+    EXPECT_EQ(session->Params().frame, nullptr);
+}
+
+namespace {
+
+// Clips whose first frame waits at a gate: a call stays open while another thread's runs.
+class GatedClips : public TestPatternClips {
+public:
+    using TestPatternClips::TestPatternClips;
+    std::function<void()> gate;
+    bool DrawFrame(SInt32 theFrameNumber, GWorldPtr theFrame, std::string& outError) override
+    {
+        if (gate) std::exchange(gate, nullptr)();
+        return TestPatternClips::DrawFrame(theFrameNumber, theFrame, outError);
+    }
+};
+
+// An Out of 10 frames begun, frame 0 next.
+void BeginOut(HostSession& theSession, TestPatternClips& theClips)
+{
+    theSession.SetSpeed(0.0f);
+    ASSERT_EQ(theSession.Call(1, kPlugGetInfo), kPluginOK);
+    ASSERT_EQ(theSession.Call(1, kPlugInitialize), kPluginOK);
+    std::string theError;
+    ASSERT_TRUE(theSession.SetOutputSize(32, 24, theError)) << theError;
+    theSession.Params().frameCount = 10;
+    theSession.Params().startFrame = theClips.ClipALength() - 10;
+    theSession.Params().renderFrame = 0;
+}
+
+std::array<long, 3> CallbackCounts(const HostSession& theSession)
+{
+    return {theSession.Calls(HostCallback::NewPtr), theSession.Calls(HostCallback::DisposePtr),
+            theSession.Calls(HostCallback::Blit)};
+}
+
+std::array<long, 3> Since(const std::array<long, 3>& theNow, const std::array<long, 3>& theBefore)
+{
+    return {theNow[0] - theBefore[0], theNow[1] - theBefore[1], theNow[2] - theBefore[2]};
+}
+
+} // namespace
+
+// Play renders on a thread of its own: two sessions whose frame calls overlap on two threads
+// (A begins, B begins, A ends, B ends) each count only their own callbacks.
+TEST(HostSessions, OverlappingCallsOnTwoThreadsCountTheirOwnCallbacks)
+{
+    HYPluginMainProc theMain = LoadedBundle().Main();
+    GatedClips theLoneClips{200, 200};
+    HostSession theLone(theMain, theLoneClips);
+    BeginOut(theLone, theLoneClips);
+    const std::array<long, 3> theLoneBefore = CallbackCounts(theLone);
+    ASSERT_EQ(theLone.Call(1, kPlugDoFrame), kPluginOK);
+    const std::array<long, 3> theAlone = Since(CallbackCounts(theLone), theLoneBefore);
+    ASSERT_EQ(theLone.Call(1, kPlugTerminate), kPluginOK);
+
+    GatedClips theClipsA{200, 200}, theClipsB{200, 200};
+    HostSession theA(theMain, theClipsA), theB(theMain, theClipsB);
+    BeginOut(theA, theClipsA);
+    BeginOut(theB, theClipsB);
+    const std::array<long, 3> theBeforeA = CallbackCounts(theA), theBeforeB = CallbackCounts(theB);
+    std::promise<void> theAInside, theBInside, theADone;
+    theClipsA.gate = [&] {
+        theAInside.set_value();
+        theBInside.get_future().wait();
+    };
+    theClipsB.gate = [&] {
+        theBInside.set_value();
+        theADone.get_future().wait();
+    };
+    SInt32 theResultB = kPluginOK;
+    std::thread theOther([&] {
+        theAInside.get_future().wait();
+        theResultB = theB.Call(1, kPlugDoFrame);
+    });
+    const SInt32 theResultA = theA.Call(1, kPlugDoFrame);
+    theADone.set_value();
+    theOther.join();
+    EXPECT_EQ(theResultA, kPluginOK);
+    EXPECT_EQ(theResultB, kPluginOK);
+    EXPECT_EQ(Since(CallbackCounts(theA), theBeforeA), theAlone);
+    EXPECT_EQ(Since(CallbackCounts(theB), theBeforeB), theAlone);
+    for (HostSession* theSession : {&theA, &theB}) EXPECT_EQ(theSession->Call(1, kPlugTerminate), kPluginOK);
 }
 
 namespace {

@@ -21,7 +21,7 @@ if [ -z "${GLINT_E2E_INSIDE_X:-}" ]; then
   exec env GLINT_E2E_INSIDE_X=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-work=$(mktemp -d /tmp/glint-play-e2e.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/glint-play-e2e.XXXXXX")
 pid=
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; [ -n "${GLINT_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -146,7 +146,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$glintweave" play --transition cro
   "$work/b.mp4" >"$work/none.out" 2>&1 || status=$?
 said=$(cat "$work/none.out")
 [ "$status" = 1 ] &&
-  [ "$said" = "glintweave: play: cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
+  [ "$said" = "glintweave play: cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
   fail "play without a display ended with $status and said: $said"
 echo "ok: without a display: $said"
 echo "PASS: screenshots in $artifacts"

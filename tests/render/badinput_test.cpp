@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -25,7 +26,8 @@ int RunProgram(const TemporaryFolder& theFolder, const std::string& theArguments
                const std::string& thePrefix = "")
 {
     PreferencesFolder();
-    const std::string theErrorFile = "/tmp/glintweave-stderr-" + std::to_string(getpid());
+    const std::string theErrorFile =
+        (std::filesystem::temp_directory_path() / ("glintweave-stderr-" + std::to_string(getpid()))).string();
     const std::string theCommand = "cd " + theFolder.Path() + " && " + thePrefix + std::string(GLINT_PROGRAM_PATH) +
                                    " " + theArguments + " >/dev/null 2>" + theErrorFile;
     const int theStatus = std::system(theCommand.c_str());
@@ -310,6 +312,60 @@ TEST(RenderBadInput, AnEndingSignalLeavesTheEarlierSequenceAndNothingElse)
     }
 }
 
+// What a run keeps in the temporary folder (its own settings, the demo's too) goes with it when
+// a signal ends it.
+TEST(RenderBadInput, AnEndingSignalLeavesNothingInTheTemporaryFolder)
+{
+    TemporaryFolder theFolder;
+    video::SyntheticClip theLong = SmallClip();
+    theLong.width = 640;
+    theLong.height = 480;
+    theLong.frameCount = 200;
+    theLong.toneHertz = 0;
+    MakeClip(theFolder, "long.mp4", theLong);
+    std::filesystem::create_directory(theFolder.PathOf("tmp"));
+    PreferencesFolder();
+    std::vector<std::string> theEnvironment{"TMPDIR=" + theFolder.PathOf("tmp")};
+    for (char** theVariable = environ; *theVariable; ++theVariable)
+        if (std::strncmp(*theVariable, "TMPDIR=", 7) != 0) theEnvironment.push_back(*theVariable);
+    std::vector<char*> theEnvp;
+    for (std::string& theVariable : theEnvironment) theEnvp.push_back(theVariable.data());
+    theEnvp.push_back(nullptr);
+
+    const std::vector<std::string> theRuns[] = {
+        {"render", "-y", "--transition", "out", "--speed", "0", "--fill", "red", theFolder.PathOf("long.mp4"), "-o",
+         theFolder.PathOf("out.mkv")},
+        {"demo", "-o", theFolder.PathOf("demo")},
+    };
+    for (const std::vector<std::string>& theRun : theRuns) {
+        SCOPED_TRACE(theRun[0]);
+        std::vector<std::string> theStrings{GLINT_PROGRAM_PATH};
+        theStrings.insert(theStrings.end(), theRun.begin(), theRun.end());
+        std::vector<char*> theArgv;
+        for (std::string& theString : theStrings) theArgv.push_back(theString.data());
+        theArgv.push_back(nullptr);
+        posix_spawn_file_actions_t theActions;
+        posix_spawn_file_actions_init(&theActions);
+        posix_spawn_file_actions_addopen(&theActions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&theActions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t theChild = 0;
+        ASSERT_EQ(posix_spawn(&theChild, GLINT_PROGRAM_PATH, &theActions, nullptr, theArgv.data(), theEnvp.data()), 0);
+        posix_spawn_file_actions_destroy(&theActions);
+        bool theStarted = false;
+        for (int theWait = 0; theWait < 2000 && !theStarted; ++theWait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            theStarted = !std::filesystem::is_empty(theFolder.PathOf("tmp"));
+        }
+        EXPECT_TRUE(theStarted);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        kill(theChild, SIGINT);
+        int theStatus = 0;
+        ASSERT_EQ(waitpid(theChild, &theStatus, 0), theChild);
+        EXPECT_TRUE(WIFSIGNALED(theStatus) && WTERMSIG(theStatus) == SIGINT) << theStatus;
+        EXPECT_TRUE(std::filesystem::is_empty(theFolder.PathOf("tmp")));
+    }
+}
+
 TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
 {
     TemporaryFolder theFolder;
@@ -323,6 +379,12 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
         std::ofstream theCorrupt(theFolder.PathOf("corrupt.mp4"), std::ios::binary);
         theCorrupt << "this is no movie at all, only some words that look nothing like one";
     }
+    // Pixels ever so wide: the width they show at is larger than any a movie can have.
+    const std::string theWide = theFolder.PathOf("wide.y4m");
+    ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i testsrc=s=64x48:rate=10 -frames:v 20 -pix_fmt yuv420p "
+                           "-vf setsar=r=2147483647/1:max=2147483647 '" + theWide + "'")
+                              .c_str()),
+              0);
     const std::string theOut = theFolder.PathOf("out.mp4");
     const std::vector<std::string> theBefore = theFolder.Entries();
 
@@ -343,28 +405,53 @@ TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
         {"render --transition in --speed 2 " + theClip + " -o " + theOut, "--speed"},
         {"render --transition in --size 10 " + theClip + " -o " + theOut, "--size"},
         {"render --transition in " + theClip, "-o"},
+        {"render --transition out --speed 0 " + theWide + " -o " + theOut, "larger than 8192 pixels"},
     };
     for (const Case& theCase : theCases) {
         SCOPED_TRACE(theCase.arguments);
         std::string theErrors;
         EXPECT_NE(RunProgram(theFolder, theCase.arguments, theErrors), 0);
         EXPECT_EQ(std::count(theErrors.begin(), theErrors.end(), '\n'), 1) << theErrors;
-        EXPECT_EQ(theErrors.rfind("glintweave: ", 0), 0u) << theErrors;
+        EXPECT_EQ(theErrors.rfind("glintweave render: ", 0), 0u) << theErrors;
         EXPECT_NE(theErrors.find(theCase.message), std::string::npos) << theErrors;
         EXPECT_EQ(theFolder.Entries(), theBefore);
     }
 }
 
-TEST(RenderBadInput, AMissingBundleLeavesNoMovie)
+// A bundle that cannot be reached is named in one line, however the path fails; the folder
+// below one its user may not read needs an ordinary user, as root reads every folder.
+TEST(RenderBadInput, ABundleThatCannotBeReachedLeavesNoMovie)
 {
     TemporaryFolder theFolder;
     const std::string theClip = MakeClip(theFolder, "a.mp4");
-    std::string theErrors;
-    EXPECT_NE(RunProgram(theFolder,
-                         "render --bundle " + theFolder.PathOf("none.bundle") + " --transition out " + theClip +
-                             " -o " + theFolder.PathOf("out.mp4"),
-                         theErrors),
-              0);
-    EXPECT_FALSE(theErrors.empty());
+    std::filesystem::create_directories(theFolder.PathOf("closed/inner"));
+    ASSERT_EQ(chmod(theFolder.Path().c_str(), 0777), 0);
+    ASSERT_EQ(chmod(theFolder.PathOf("closed").c_str(), 0700), 0);
+    std::string thePrefix;
+    if (geteuid() == 0) {
+        std::filesystem::create_directory(theFolder.PathOf(".config"));
+        ASSERT_EQ(chmod(theFolder.PathOf(".config").c_str(), 0777), 0);
+        thePrefix = "XDG_CONFIG_HOME=" + theFolder.PathOf(".config") + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        if (std::system((thePrefix + "test -x '" GLINT_PROGRAM_PATH "'").c_str()) != 0)
+            GTEST_SKIP() << "nobody cannot run " GLINT_PROGRAM_PATH " from this build folder";
+    }
+    const struct {
+        std::string bundle;
+        std::string message;
+    } theCases[] = {
+        {theFolder.PathOf("none.bundle"), "no plug-in bundle at " + theFolder.PathOf("none.bundle")},
+        {"/tmp/" + std::string(300, 'x') + ".bundle", "File name too long"},
+        {theFolder.PathOf("closed/inner/x.bundle"), "Permission denied"},
+    };
+    for (const auto& theCase : theCases) {
+        for (const std::string& theCommand : {"render --transition out " + theClip + " -o " + theFolder.PathOf("out.mp4"),
+                                             std::string("info")}) {
+            SCOPED_TRACE(theCase.bundle + " " + theCommand);
+            std::string theErrors;
+            EXPECT_EQ(RunProgram(theFolder, theCommand + " --bundle " + theCase.bundle, theErrors, thePrefix), 1);
+            EXPECT_EQ(std::count(theErrors.begin(), theErrors.end(), '\n'), 1) << theErrors;
+            EXPECT_NE(theErrors.find(theCase.message), std::string::npos) << theErrors;
+        }
+    }
     EXPECT_FALSE(std::filesystem::exists(theFolder.PathOf("out.mp4")));
 }

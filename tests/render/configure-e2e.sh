@@ -22,7 +22,7 @@ if [ -z "${GLINT_E2E_INSIDE_X:-}" ]; then
   exec env GLINT_E2E_INSIDE_X=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
-work=$(mktemp -d /tmp/glint-configure-e2e.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/glint-configure-e2e.XXXXXX")
 pid=
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; [ -n "${GLINT_E2E_KEEP:-}" ] || rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -215,7 +215,7 @@ XDG_CONFIG_HOME="$work/not-a-folder/config" start_configure out "$a"
 xdotool key --window "$wid" Return
 finish_configure 1
 case "$said" in
-  "glintweave: configure: the settings were not saved: the settings folder $work/not-a-folder/config cannot be made"*) ;;
+  "glintweave configure: the settings were not saved: the settings folder $work/not-a-folder/config cannot be made"*) ;;
   *) fail "OK without a settings folder said: $said" ;;
 esac
 echo "ok: without a settings folder: $said"
@@ -227,12 +227,12 @@ status=0
 DISPLAY=":$dead" timeout 30 "$glintweave" configure --transition out "$a" >"$work/dead.out" 2>&1 || status=$?
 said=$(cat "$work/dead.out")
 [ "$status" = 1 ] || fail "configure on a dead display ended with $status (124 is a hang): $said"
-[ "$said" = "glintweave: configure: cannot open the dialog: the X display ':$dead' cannot be opened" ] ||
+[ "$said" = "glintweave configure: cannot open the dialog: the X display ':$dead' cannot be opened" ] ||
   fail "configure on a dead display said: $said"
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY timeout 30 "$glintweave" configure --transition out "$a" >"$work/none.out" 2>&1 || status=$?
 said=$(cat "$work/none.out")
-[ "$status" = 1 ] && [ "$said" = "glintweave: configure: cannot open the dialog: no display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
+[ "$status" = 1 ] && [ "$said" = "glintweave configure: cannot open the dialog: no display (DISPLAY and WAYLAND_DISPLAY are not set)" ] ||
   fail "configure without a display ended with $status and said: $said"
 echo "ok: a dead display and no display each give one line and status 1"
 echo "PASS: screenshots in $artifacts"

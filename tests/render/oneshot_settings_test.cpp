@@ -139,3 +139,22 @@ TEST_F(OneRenderSettingsTest, AProtectedSavedRecordStillTakesTheFlags)
     EXPECT_NEAR(theEnd[2], 0, 2);
     EXPECT_EQ(FileBytes(theSettingsFile), theSaved);
 }
+
+// A relative TMPDIR: the render's settings folder is still found, so the flags hold, and
+// nothing is left in it.
+TEST_F(OneRenderSettingsTest, ARelativeTemporaryFolderStillTakesTheFlags)
+{
+    testing_support::PreferencesFolder();
+    std::filesystem::create_directory(folder.PathOf("tmp"));
+    std::string theErrors;
+    ASSERT_EQ(RunCommand("cd '" + folder.Path() + "' && TMPDIR=tmp '" GLINT_PROGRAM_PATH "' render -y --transition out "
+                         "--frames 10 --fill '#FF8000' a.mp4 -o out.mkv",
+                         nullptr, &theErrors),
+              0)
+        << theErrors;
+    const std::array<int, 3> theEnd = PixelAt(FfmpegFrame(folder.PathOf("out.mkv"), 50), 80, 60);
+    EXPECT_NEAR(theEnd[0], 255, 2);
+    EXPECT_NEAR(theEnd[1], 128, 2);
+    EXPECT_NEAR(theEnd[2], 0, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.PathOf("tmp")));
+}

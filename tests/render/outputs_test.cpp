@@ -76,7 +76,7 @@ TEST(RenderOutputs, AnExistingOutputIsReplacedOnlyWithY)
         const std::string theRender = "render --transition out --speed 0 '" + theClip + "' -o '" + theFolder.PathOf(theName) + "'";
         std::string theErrors;
         EXPECT_EQ(RunGlintweave(theRender, nullptr, &theErrors), 1);
-        EXPECT_EQ(theErrors, "glintweave: '" + theFolder.PathOf(theName) + "' exists; give -y to replace it\n");
+        EXPECT_EQ(theErrors, "glintweave render: '" + theFolder.PathOf(theName) + "' exists; give -y to replace it\n");
         EXPECT_EQ(FileBytes(theExisting), "an earlier movie");
         ASSERT_EQ(RunGlintweave(theRender + " -y", nullptr, &theErrors), 0) << theErrors;
         EXPECT_EQ(FfprobeFrameCount(theExisting), theName == "out.mp4" ? 16 : 1);

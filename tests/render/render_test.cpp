@@ -1,6 +1,7 @@
 #include "pluginfixture.h"
 #include "videotestsupport.h"
 
+#include "ConfigureMovie.h"
 #include "DemoMovies.h"
 #include "RenderMovie.h"
 #include "TransitionRun.h"
@@ -197,4 +198,25 @@ TEST(Render, DemoMakesClipsMoviesAndAContactSheet)
     std::sort(theEntries.begin(), theEntries.end());
     EXPECT_EQ(theEntries, (std::vector<std::string>{"clip-a.mp4", "clip-b.mp4", "contact-sheet.png", "cross.mp4",
                                                     "in.mp4", "out.mp4"}));
+}
+
+// The dialog's proxy frames keep a clip's shape within 320 pixels a side, however tall or wide
+// the clip: a tall one once made a height no frame can have.
+TEST(ConfigureOnClips, AVeryTallOrWideClipGivesProxyFramesOfItsShape)
+{
+    TemporaryFolder theFolder;
+    for (const char* theSize : {"100x20000", "20000x100", "1080x1920"}) {
+        SCOPED_TRACE(theSize);
+        const std::string theClip = theFolder.PathOf(std::string(theSize) + ".mkv");
+        ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i color=c=red:s=" + std::string(theSize) +
+                               ":rate=10 -frames:v 12 -c:v ffv1 '" + theClip + "'")
+                                  .c_str()),
+                  0);
+        ConfigureJob theJob;
+        theJob.which = 1;
+        theJob.speed = 0.0f;
+        theJob.clipA = theClip;
+        std::string theError;
+        EXPECT_TRUE(ConfigureTransition(LoadedBundle().Main(), theJob, nullptr, theError)) << theError;
+    }
 }

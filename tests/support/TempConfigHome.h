@@ -12,8 +12,8 @@ class TempConfigHome {
 public:
     TempConfigHome()
     {
-        char theTemplate[] = "/tmp/glint-config-XXXXXX";
-        const char* theMade = mkdtemp(theTemplate);
+        std::string theTemplate = (std::filesystem::temp_directory_path() / "glint-config-XXXXXX").string();
+        const char* theMade = mkdtemp(theTemplate.data());
         if (!theMade) ADD_FAILURE() << "cannot make a temporary folder";
         mRoot = theMade ? theMade : "/nonexistent";
         mConfig = mRoot + "/config";

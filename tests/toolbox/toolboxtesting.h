@@ -41,8 +41,8 @@ class TempBundle {
 public:
     explicit TempBundle(const std::string& theIdentifier)
     {
-        char theTemplate[] = "/tmp/glint-bundle-XXXXXX";
-        mPath = mkdtemp(theTemplate);
+        std::string theTemplate = (std::filesystem::temp_directory_path() / "glint-bundle-XXXXXX").string();
+        mPath = mkdtemp(theTemplate.data());
         std::filesystem::create_directories(mPath + "/Contents/Resources");
         if (!theIdentifier.empty()) Write("Contents/Info.json", "{\"CFBundleIdentifier\": \"" + theIdentifier + "\"}");
     }

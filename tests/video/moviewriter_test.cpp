@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -273,3 +274,61 @@ TEST(MovieWriter, ASequenceThatCannotBeCompletedLeavesTheEarlierOne)
 }
 
 } // namespace
+
+double MeanDifference(const std::vector<UInt8>& theOne, const std::vector<UInt8>& theOther)
+{
+    double theSum = 0;
+    for (size_t k = 0; k < theOne.size() && k < theOther.size(); ++k) theSum += std::abs(int(theOne[k]) - int(theOther[k]));
+    return theSum / double(std::max<size_t>(theOne.size(), 1));
+}
+
+// Decoded pictures go straight to the encoder: the same pictures as drawn from the clip, exact
+// in a raw movie, nearest their own in a compressed one; a picture sequence takes only GWorlds.
+TEST(MovieWriter, TakesDecodedPictures)
+{
+    TemporaryFolder theFolder;
+    const std::string theSourcePath = theFolder.PathOf("source.y4m");
+    const std::string theCommand = "ffmpeg -v error -nostdin -f lavfi -i testsrc2=s=128x96:r=10:d=3 -pix_fmt yuv420p '" +
+                                   theSourcePath + "'";
+    ASSERT_EQ(std::system(theCommand.c_str()), 0) << theCommand;
+    auto theSource = OpenClip(theSourcePath);
+    ASSERT_TRUE(theSource);
+    struct Case {
+        const char* name;
+        bool takes;
+        bool exact;
+    };
+    for (const Case& theCase : {Case{"raw.y4m", true, true}, Case{"h264.mp4", true, false}, Case{"shot_%02d.png", false, false}}) {
+        SCOPED_TRACE(theCase.name);
+        const std::string thePath = theFolder.PathOf(theCase.name);
+        auto theWriter = CreateWriter(thePath, SettingsOf(128, 96, {10, 1}));
+        ASSERT_TRUE(theWriter);
+        std::string theError;
+        const AVFrame* thePicture = theSource->DecodedFrame(0, theError);
+        ASSERT_TRUE(thePicture) << theError;
+        if (!theCase.takes) {
+            EXPECT_FALSE(theWriter->AddPicture(thePicture, nullptr, theError));
+            EXPECT_EQ(theError, "Pictures are written only from GWorlds");
+            continue;
+        }
+        for (SInt32 i = 0; i < 20; ++i) {
+            thePicture = theSource->DecodedFrame(i, theError);
+            ASSERT_TRUE(thePicture && theWriter->AddPicture(thePicture, nullptr, theError)) << theError;
+        }
+        ASSERT_TRUE(theWriter->Finish(theError)) << theError;
+        auto theMovie = OpenClip(thePath);
+        ASSERT_TRUE(theMovie);
+        ASSERT_EQ(theMovie->Info().frameCount, 20);
+        for (SInt32 i = 0; i < 20; ++i) {
+            const std::vector<UInt8> theWritten = FramePixels(*theMovie, i);
+            const double theOwn = MeanDifference(theWritten, FramePixels(*theSource, i));
+            if (theCase.exact) {
+                EXPECT_EQ(theOwn, 0.0) << "frame " << i;
+            }
+            for (SInt32 theOther : {i - 1, i + 1}) {
+                if (theOther < 0) continue;
+                EXPECT_LT(theOwn, MeanDifference(theWritten, FramePixels(*theSource, theOther))) << "frame " << i;
+            }
+        }
+    }
+}

@@ -1,0 +1,63 @@
+#include "clippackets.h"
+
+namespace video {
+
+bool ClipPackets::ReadNumbered(AVPacket* outPacket, SInt32& outFrame)
+{
+    if (!mInput.ReadPacket(outPacket)) return false;
+    if (outPacket->pts == AV_NOPTS_VALUE || outPacket->pts < mClip->origin) {
+        av_packet_unref(outPacket);
+        return false;
+    }
+    outFrame = SInt32(mClip->FrameOf(outPacket->pts));
+    return true;
+}
+
+bool ClipPackets::Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::string& theError)
+{
+    mClip = &theClip;
+    const std::string theChanged = Quoted(FileNameOf(theClip.path)) + " changed while the movie was made";
+    if (!theClip.CanStartAt(theFirst)) {
+        theError = "Cannot copy " + Quoted(FileNameOf(theClip.path)) + " from frame " + std::to_string(theFirst) +
+                   ": no clean split there";
+        return false;
+    }
+    if (!mInput.Open(theClip.path, AVMEDIA_TYPE_VIDEO, theError)) return false;
+    mFirst.reset(av_packet_alloc());
+    if (!mFirst) {
+        theError = "Out of memory reading " + Quoted(FileNameOf(theClip.path));
+        return false;
+    }
+    // Before the split in decode order come only pictures shown before it: a seek that lands
+    // at or before it finds it by its time, one that lands past it starts from the top.
+    const int64_t theTime = theClip.origin + av_rescale_q(theFirst, AVRational{theClip.rateDen, theClip.rateNum},
+                                                          AVRational{theClip.timeBaseNum, theClip.timeBaseDen});
+    bool theFromTop = theFirst == 0 || !mInput.Seek(theTime);
+    for (;;) {
+        SInt32 theFrame = 0;
+        if (!ReadNumbered(mFirst.get(), theFrame)) {
+            theError = theChanged;
+            return false;
+        }
+        if (theFrame == theFirst) return true;
+        if (theFrame > theFirst && !theFromTop) {
+            if (!mInput.Rewind(theError)) return false;
+            theFromTop = true;
+        }
+        av_packet_unref(mFirst.get());
+    }
+}
+
+bool ClipPackets::Next(AVPacket* outPacket, SInt32& outFrame, std::string& theError)
+{
+    if (mFirst && mFirst->data) {
+        av_packet_move_ref(outPacket, mFirst.get());
+        outFrame = SInt32(mClip->FrameOf(outPacket->pts));
+        return true;
+    }
+    if (ReadNumbered(outPacket, outFrame)) return true;
+    theError = Quoted(FileNameOf(mClip->path)) + " changed while the movie was made";
+    return false;
+}
+
+} // namespace video
