@@ -227,7 +227,7 @@ TEST_F(InstallCommand, RootRefusesAnotherUsersHome)
     ASSERT_EQ(chown((folder / "home").c_str(), 65534, 65534), 0);
     const Outcome theRun = Glintweave("install", "SUDO_USER=nobody");
     EXPECT_EQ(theRun.status, 1);
-    EXPECT_EQ(theRun.err, "glintweave: install: HOME is another user's folder, and folders made there as root would "
+    EXPECT_EQ(theRun.err, "glintweave install: HOME is another user's folder, and folders made there as root would "
                           "be root's: run it without sudo, or use --system\n");
     EXPECT_TRUE(fs::is_empty(folder / "home"));
     // Taking files away makes no folders: uninstall goes ahead.
