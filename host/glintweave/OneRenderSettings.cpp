@@ -154,6 +154,17 @@ bool ParseRegion(const std::string& theText, std::array<double, 4>& outRegion)
     return true;
 }
 
+std::array<double, 4> SavedRegion()
+{
+    const std::string theFolder = GlintPreferencesPath();
+    Record theRecord;
+    if (!theFolder.empty()) theRecord = ReadRecord(theFolder + "/" + cFileName);
+    if (!IsUsable(theRecord)) theRecord = DefaultRecord();
+    std::array<double, 4> theRegion{};
+    for (size_t i = 0; i < 4; ++i) theRegion[i] = Get<double>(theRecord, cStartRelAt + 8 * i);
+    return theRegion;
+}
+
 bool OneRenderSettings::Apply(const SettingsChanges& theChanges, std::string& outError)
 {
     if (!mFolder.Make("glintweave-settings", outError)) {

@@ -19,6 +19,10 @@ struct SettingsChanges {
 // "LEFT,RIGHT,TOP,BOTTOM", each from 0 to 1, left below right and top below bottom.
 bool ParseRegion(const std::string& theText, std::array<double, 4>& outRegion);
 
+// The region the user's settings hold (the whole frame when there are none): what a render uses
+// without --region.
+std::array<double, 4> SavedRegion();
+
 class OneRenderSettings {
 public:
     OneRenderSettings() = default;
