@@ -1,0 +1,98 @@
+// glintweave luma on the command line: the file MLT reads, and bad input refused in one line
+// with nothing left under the output name.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+class LumaCommand : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string theTemplate = (std::filesystem::temp_directory_path() / "glintlumacmd.XXXXXX").string();
+        ASSERT_NE(mkdtemp(theTemplate.data()), nullptr);
+        mFolder = theTemplate;
+    }
+    void TearDown() override { std::filesystem::remove_all(mFolder); }
+
+    // Exit status, and what it printed on stderr.
+    int Luma(const std::string& theArguments, std::string& outErrors)
+    {
+        const std::string theLine = "cd '" + mFolder.string() + "' && XDG_CONFIG_HOME='" + mFolder.string() +
+                                    "' '" GLINT_PROGRAM "' luma " + theArguments + " >/dev/null 2>errors.txt";
+        const int theStatus = std::system(theLine.c_str());
+        std::ifstream theFile(mFolder / "errors.txt");
+        outErrors.assign(std::istreambuf_iterator<char>(theFile), {});
+        std::filesystem::remove(mFolder / "errors.txt");
+        return WIFEXITED(theStatus) ? WEXITSTATUS(theStatus) : -1;
+    }
+
+    std::string Read(const std::string& theName)
+    {
+        std::ifstream theFile(mFolder / theName, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(theFile), {});
+    }
+
+    std::filesystem::path mFolder;
+};
+
+TEST_F(LumaCommand, WritesABinarySixteenBitPgmOfTheFrameSize)
+{
+    std::string theErrors;
+    ASSERT_EQ(Luma("--size 322x186 --duration 1 --rate 25 -o map.pgm", theErrors), 0) << theErrors;
+    const std::string theMap = Read("map.pgm");
+    const std::string theHeader = "P5\n322 186\n65535\n";
+    ASSERT_EQ(theMap.substr(0, theHeader.size()), theHeader);
+    EXPECT_EQ(theMap.size(), theHeader.size() + 2u * 322 * 186);
+}
+
+TEST_F(LumaCommand, BadInputIsOneLineAndWritesNothing)
+{
+    const char* const theCases[] = {
+        "--size 0x100 --frames 10 -o map.pgm",
+        "--size -4x100 --frames 10 -o map.pgm",
+        "--size 16386x100 --frames 10 -o map.pgm",
+        "--size 320 --frames 10 -o map.pgm",
+        "--size 320x240 --frames 0 -o map.pgm",
+        "--size 320x240 --frames 40000 -o map.pgm",
+        "--size 320x240 --duration 0.01 --rate 25 -o map.pgm", // no whole frame
+        "--size 320x240 --duration 1 -o map.pgm",
+        "--size 320x240 --frames 10 --duration 1 --rate 25 -o map.pgm",
+        "--size 320x240 --frames 10 --transition wipe -o map.pgm",
+        "--size 320x240 --frames 10 --region 0.5,0.2,0,1 -o map.pgm",
+        "--size 320x240 --frames 10 -o map.png",
+        "--size 320x240 --frames 10 -o map.PGM",
+        "--size 320x240 --frames 10",
+        "--size 320x240 --frames 10 -o folder.pgm -y",
+        "--size 320x240 --frames 10 -o missing/map.pgm",
+    };
+    std::filesystem::create_directory(mFolder / "folder.pgm");
+    for (const char* theCase : theCases) {
+        std::string theErrors;
+        EXPECT_NE(Luma(theCase, theErrors), 0) << theCase;
+        EXPECT_EQ(theErrors.find('\n'), theErrors.size() - 1) << theCase << ": " << theErrors;
+    }
+    std::filesystem::remove(mFolder / "folder.pgm");
+    for (const auto& theEntry : std::filesystem::directory_iterator(mFolder))
+        ADD_FAILURE() << "left behind: " << theEntry.path().filename();
+}
+
+TEST_F(LumaCommand, AnExistingFileIsReplacedOnlyWithY)
+{
+    std::ofstream(mFolder / "map.pgm") << "mine";
+    std::string theErrors;
+    EXPECT_NE(Luma("--size 64x48 --frames 10 -o map.pgm", theErrors), 0);
+    EXPECT_NE(theErrors.find("-y"), std::string::npos) << theErrors;
+    EXPECT_EQ(Read("map.pgm"), "mine");
+    ASSERT_EQ(Luma("--size 64x48 --frames 10 -o map.pgm -y", theErrors), 0) << theErrors;
+    EXPECT_EQ(Read("map.pgm").size(), std::string("P5\n64 48\n65535\n").size() + 2u * 64 * 48);
+}
+
+} // namespace
