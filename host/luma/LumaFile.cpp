@@ -5,14 +5,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-bool WriteAll(int theDescriptor, const void* theData, size_t theSize)
+constexpr char cMark[] = "P5\n# Glintweave ";
+
+bool WriteAll(int theDescriptor, const char* theBytes, size_t theSize)
 {
-    const char* theBytes = static_cast<const char*>(theData);
     while (theSize > 0) {
         const ssize_t theWritten = write(theDescriptor, theBytes, theSize);
         if (theWritten < 0 && errno == EINTR) continue;
@@ -25,27 +27,46 @@ bool WriteAll(int theDescriptor, const void* theData, size_t theSize)
 
 } // namespace
 
+bool MakeLumaFile(const LumaRequest& theRequest, const std::function<bool(const char*, size_t)>& theWrite)
+{
+    // maxval is not used for scaling: the levels span 0 to 65535 whatever it says.
+    const char* const theNames[] = {"", "out", "in", "cross"};
+    char theHeader[128];
+    const int theLength =
+        std::snprintf(theHeader, sizeof theHeader, "%s%s, %d frames\n%d %d\n65535\n", cMark,
+                      theNames[theRequest.which >= 1 && theRequest.which <= 3 ? theRequest.which : 0],
+                      int(theRequest.frames), int(theRequest.width), int(theRequest.height));
+    if (!theWrite(theHeader, size_t(theLength))) return false;
+    std::vector<char> theBytes(2 * size_t(theRequest.width));
+    return MakeLumaMap(theRequest, [&](const UInt16* theLevels) {
+        for (SInt32 c = 0; c < theRequest.width; ++c) {
+            theBytes[2 * c] = char(theLevels[c] >> 8);
+            theBytes[2 * c + 1] = char(theLevels[c] & 0xFF);
+        }
+        return theWrite(theBytes.data(), theBytes.size());
+    });
+}
+
 bool WriteLumaFile(const LumaRequest& theRequest, const std::string& thePath, std::string& outError)
 {
     video::PendingFile theFile;
     if (!theFile.Create(thePath, outError)) return false;
-    errno = 0;
-    // maxval is not used for scaling: the levels span 0 to 65535 whatever it says.
-    char theHeader[64];
-    const int theLength = std::snprintf(theHeader, sizeof theHeader, "P5\n%d %d\n65535\n", int(theRequest.width),
-                                        int(theRequest.height));
-    bool theWritten = WriteAll(theFile.Descriptor(), theHeader, size_t(theLength));
-    std::vector<unsigned char> theBytes(2 * size_t(theRequest.width));
-    theWritten = theWritten && MakeLumaMap(theRequest, [&](const UInt16* theLevels) {
-        for (SInt32 c = 0; c < theRequest.width; ++c) {
-            theBytes[2 * c] = static_cast<unsigned char>(theLevels[c] >> 8);
-            theBytes[2 * c + 1] = static_cast<unsigned char>(theLevels[c]);
-        }
-        return WriteAll(theFile.Descriptor(), theBytes.data(), theBytes.size());
+    int theProblem = 0;
+    const bool theWritten = MakeLumaFile(theRequest, [&](const char* theBytes, size_t theSize) {
+        if (WriteAll(theFile.Descriptor(), theBytes, theSize)) return true;
+        theProblem = errno;
+        return false;
     });
     if (!theWritten) {
-        outError = "cannot write " + thePath + ": " + (errno ? std::strerror(errno) : "out of memory");
+        outError = "cannot write " + thePath + ": " + (theProblem ? std::strerror(theProblem) : "out of memory");
         return false;
     }
     return theFile.Commit(outError);
+}
+
+bool IsGlintweaveLumaFile(const std::string& thePath)
+{
+    std::ifstream theFile(thePath, std::ios::binary);
+    char theStart[sizeof cMark - 1] = {};
+    return theFile.read(theStart, sizeof theStart) && std::memcmp(theStart, cMark, sizeof theStart) == 0;
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,14 +61,23 @@ protected:
                 ReadText(folder / "err.txt")};
     }
 
-    std::string Report(const std::string& theMixerFolder, const std::string& theDescriptionFolder,
-                       const std::string& theAction)
+    // The lines for every file: the mixer, the descriptions, then each map for Shotcut and for
+    // Kdenlive, whose folders go by the projects' frame sizes.
+    std::string Report(const std::string& theMixerFolder, const std::string& theDataFolder, const std::string& theAction)
     {
-        std::string theReport;
-        for (const std::string& thePath : {theMixerFolder + "/glintweave.so", theDescriptionFolder + "/glintweave.xml",
-                                           theDescriptionFolder + "/glintweave_automatic.xml"}) {
-            theReport += theAction + std::string(12 - theAction.size(), ' ') + thePath + "\n";
+        std::vector<std::string> thePaths = {theMixerFolder + "/glintweave.so",
+                                             theDataFolder + "/kdenlive/transitions/glintweave.xml",
+                                             theDataFolder + "/kdenlive/transitions/glintweave_automatic.xml"};
+        for (const auto& [theSize, theKdenlive] :
+             {std::pair{"1920x1080", "HD"}, {"3840x2160", "HD"}, {"1280x720", "HD"}, {"1080x1920", "HD"},
+              {"1080x1080", "HD"}, {"720x576", "PAL"}, {"720x480", "NTSC"}}) {
+            const std::string theName = std::string("/Glintweave ") + theSize + ".pgm";
+            thePaths.push_back(theDataFolder + "/Meltytech/Shotcut/transitions" + theName);
+            thePaths.push_back(theDataFolder + "/kdenlive/lumas/" + theKdenlive + theName);
         }
+        std::string theReport;
+        for (const std::string& thePath : thePaths)
+            theReport += theAction + std::string(12 - theAction.size(), ' ') + thePath + "\n";
         return theReport;
     }
 };
@@ -75,11 +85,12 @@ protected:
 TEST_F(InstallCommand, InstallsReplacesAndRemovesForOneUser)
 {
     const std::string theMixers = (folder / "home/.frei0r-1/lib").string();
-    const std::string theDescriptions = (folder / "home/.local/share/kdenlive/transitions").string();
+    const std::string theData = (folder / "home/.local/share").string();
+    const std::string theDescriptions = theData + "/kdenlive/transitions";
 
     Outcome theRun = Glintweave("install");
     ASSERT_EQ(theRun.status, 0) << theRun.err;
-    EXPECT_EQ(theRun.out, Report(theMixers, theDescriptions, "installed"));
+    EXPECT_EQ(theRun.out, Report(theMixers, theData, "installed"));
     EXPECT_EQ(ReadText(theMixers + "/glintweave.so"), ReadText(GLINT_MIXER_PATH));
     const char* theSourceDir = std::getenv("GLINT_SOURCE_DIR");
     ASSERT_TRUE(theSourceDir) << "run it through ctest, which names the source folder";
@@ -88,7 +99,7 @@ TEST_F(InstallCommand, InstallsReplacesAndRemovesForOneUser)
         EXPECT_EQ(ReadText(theDescriptions + "/" + theName), ReadText(theSources / theName)) << theName;
     EXPECT_EQ(fs::status(theMixers + "/glintweave.so").permissions(), fs::perms(0644));
 
-    EXPECT_EQ(Glintweave("install --user").out, Report(theMixers, theDescriptions, "up to date"));
+    EXPECT_EQ(Glintweave("install --user").out, Report(theMixers, theData, "up to date"));
 
     // An older mixer is replaced; nothing is left beside it.
     std::ofstream(theMixers + "/glintweave.so") << "older";
@@ -99,12 +110,12 @@ TEST_F(InstallCommand, InstallsReplacesAndRemovesForOneUser)
 
     theRun = Glintweave("uninstall");
     ASSERT_EQ(theRun.status, 0) << theRun.err;
-    EXPECT_EQ(theRun.out, Report(theMixers, theDescriptions, "removed"));
+    EXPECT_EQ(theRun.out, Report(theMixers, theData, "removed"));
     EXPECT_FALSE(fs::exists(theMixers + "/glintweave.so"));
     EXPECT_FALSE(fs::exists(theDescriptions + "/glintweave.xml"));
     theRun = Glintweave("uninstall --user");
     EXPECT_EQ(theRun.status, 0);
-    EXPECT_EQ(theRun.out, Report(theMixers, theDescriptions, "not there"));
+    EXPECT_EQ(theRun.out, Report(theMixers, theData, "not there"));
 }
 
 TEST_F(InstallCommand, FollowsXdgDataHomeAndDestdir)
@@ -112,16 +123,39 @@ TEST_F(InstallCommand, FollowsXdgDataHomeAndDestdir)
     const std::string theData = (folder / "data").string();
     Outcome theRun = Glintweave("install", "XDG_DATA_HOME='" + theData + "'");
     EXPECT_EQ(theRun.out,
-              Report((folder / "home/.frei0r-1/lib").string(), theData + "/kdenlive/transitions", "installed"));
+              Report((folder / "home/.frei0r-1/lib").string(), theData, "installed"));
 
     const std::string theStage = (folder / "stage").string();
     theRun = Glintweave("install --system", "DESTDIR='" + theStage + "'");
     ASSERT_EQ(theRun.status, 0) << theRun.err;
     EXPECT_EQ(theRun.out,
-              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share/kdenlive/transitions", "installed"));
+              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "installed"));
     theRun = Glintweave("uninstall --system", "DESTDIR='" + theStage + "'");
     EXPECT_EQ(theRun.out,
-              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share/kdenlive/transitions", "removed"));
+              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "removed"));
+}
+
+TEST_F(InstallCommand, MapsAreTheWholeFramesCrossAndAUsersOwnMapIsLeftAlone)
+{
+    const fs::path theLumas = folder / "home/.local/share/kdenlive/lumas";
+    fs::create_directories(theLumas / "PAL");
+    std::ofstream(theLumas / "PAL/Glintweave 720x576.pgm") << "P5\n720 576\n255\nmine";
+    const std::string theLine = "left alone  " + (theLumas / "PAL/Glintweave 720x576.pgm").string() +
+                                " (not a map of Glintweave's)\n";
+    for (const char* theCommand : {"install", "uninstall"}) {
+        const Outcome theRun = Glintweave(theCommand);
+        EXPECT_EQ(theRun.status, 0) << theRun.err;
+        EXPECT_NE(theRun.out.find(theLine), std::string::npos) << theRun.out;
+        EXPECT_EQ(ReadText(theLumas / "PAL/Glintweave 720x576.pgm"), "P5\n720 576\n255\nmine");
+        if (std::string(theCommand) == "install") {
+            // 32000 frames: the most moments the engine gives a pixel.
+            const std::string theHeader = "P5\n# Glintweave cross, 32000 frames\n1080 1920\n65535\n";
+            const std::string theMap = ReadText(theLumas / "HD/Glintweave 1080x1920.pgm");
+            EXPECT_EQ(theMap.substr(0, theHeader.size()), theHeader);
+            EXPECT_EQ(theMap.size(), theHeader.size() + 2u * 1080 * 1920);
+        }
+    }
+    EXPECT_FALSE(fs::exists(theLumas / "HD/Glintweave 1080x1920.pgm"));
 }
 
 TEST_F(InstallCommand, WithoutTheRightsSaysSoInOneLineAndWritesNothing)

@@ -48,7 +48,7 @@ TEST_F(LumaCommand, WritesABinarySixteenBitPgmOfTheFrameSize)
     std::string theErrors;
     ASSERT_EQ(Luma("--size 322x186 --duration 1 --rate 25 -o map.pgm", theErrors), 0) << theErrors;
     const std::string theMap = Read("map.pgm");
-    const std::string theHeader = "P5\n322 186\n65535\n";
+    const std::string theHeader = "P5\n# Glintweave cross, 25 frames\n322 186\n65535\n";
     ASSERT_EQ(theMap.substr(0, theHeader.size()), theHeader);
     EXPECT_EQ(theMap.size(), theHeader.size() + 2u * 322 * 186);
 }
@@ -92,7 +92,7 @@ TEST_F(LumaCommand, AnExistingFileIsReplacedOnlyWithY)
     EXPECT_NE(theErrors.find("-y"), std::string::npos) << theErrors;
     EXPECT_EQ(Read("map.pgm"), "mine");
     ASSERT_EQ(Luma("--size 64x48 --frames 10 -o map.pgm -y", theErrors), 0) << theErrors;
-    EXPECT_EQ(Read("map.pgm").size(), std::string("P5\n64 48\n65535\n").size() + 2u * 64 * 48);
+    EXPECT_EQ(Read("map.pgm").size(), std::string("P5\n# Glintweave cross, 10 frames\n64 48\n65535\n").size() + 2u * 64 * 48);
 }
 
 } // namespace
