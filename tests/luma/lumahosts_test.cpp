@@ -17,7 +17,9 @@
 
 namespace {
 
-enum class Host { Melt, Shotcut, Kdenlive, Ffmpeg };
+// KdenliveInstalled plays the map that 'glintweave install' put in Kdenlive's folder for the
+// size, made for 32000 frames: a length that divides 32000 gets the render's own order.
+enum class Host { Melt, Shotcut, Kdenlive, KdenliveInstalled, Ffmpeg };
 
 struct Row {
     Host host;
@@ -28,7 +30,7 @@ struct Row {
 
 void PrintTo(const Row& theRow, std::ostream* theStream)
 {
-    const char* theNames[] = {"melt", "shotcut", "kdenlive", "ffmpeg"};
+    const char* theNames[] = {"melt", "shotcut", "kdenlive", "kdenlive-installed", "ffmpeg"};
     *theStream << theNames[int(theRow.host)] << " " << theRow.transition << " " << theRow.width << "x"
                << theRow.height << " " << theRow.frames << " frames" << (theRow.region ? " in a region" : "");
 }
@@ -124,9 +126,15 @@ TEST_P(LumaHosts, EveryTransitionFrameShowsTheRendersNewPixels)
         std::filesystem::create_directories(mFolder / "home/.local/share/Meltytech/Shotcut/transitions");
         theMap = (mFolder / "home/.local/share/Meltytech/Shotcut/transitions" / theMap).string();
     }
-    ASSERT_TRUE(Run("'" + theProgram + "' luma --size " + theSize + " --frames " + std::to_string(N) +
-                    " --transition " + theTransition + theRegion + " -o '" + theMap + "'"))
-        << Log();
+    if (theRow.host == Host::KdenliveInstalled) {
+        ASSERT_TRUE(Run("'" + theProgram + "' install")) << Log();
+        const char* theFolder = theRow.width != 720 ? "HD" : theRow.height == 576 ? "PAL" : "NTSC";
+        theMap = (mFolder / "home/.local/share/kdenlive/lumas" / theFolder / theMap).string();
+    } else {
+        ASSERT_TRUE(Run("'" + theProgram + "' luma --size " + theSize + " --frames " + std::to_string(N) +
+                        " --transition " + theTransition + theRegion + " -o '" + theMap + "'"))
+            << Log();
+    }
 
     const std::string theClips = theTransition == "cross" ? "a.mkv b.mkv"
                                  : theTransition == "out" ? "--fill '#E0E0E0' a.mkv"
@@ -147,6 +155,7 @@ TEST_P(LumaHosts, EveryTransitionFrameShowsTheRendersNewPixels)
         theRendered = RunHost(MeltProjectCommand("project.mlt"));
         break;
     case Host::Kdenlive:
+    case Host::KdenliveInstalled:
         Write("project.kdenlive", KdenliveProject(theShot));
         theRendered = RunHost(MeltProjectCommand("project.kdenlive"));
         break;
@@ -183,6 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{Host::Shotcut, 1920, 1080, 10, "cross", nullptr},
                     Row{Host::Kdenlive, 720, 480, 10, "cross", nullptr},
                     Row{Host::Kdenlive, 322, 186, 25, "out", "0.25,0.75,0.125,0.875"},
+                    Row{Host::KdenliveInstalled, 720, 576, 25, "cross", nullptr},
                     Row{Host::Ffmpeg, 322, 186, 25, "cross", nullptr},
                     Row{Host::Ffmpeg, 160, 120, 1, "in", "0.5,1,0,1"},
                     Row{Host::Ffmpeg, 720, 576, 10, "out", nullptr}));

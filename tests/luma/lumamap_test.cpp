@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <vector>
@@ -123,5 +125,54 @@ INSTANTIATE_TEST_SUITE_P(Transitions, LumaAgainstEngine,
                                          Transition{64, 48, 2, 1, cWhole}, Transition{322, 186, 25, 3, cMiddle},
                                          Transition{322, 186, 25, 2, cMiddle}, Transition{322, 186, 25, 1, cMiddle},
                                          Transition{130, 70, 66, 1, cWhole}, Transition{40, 30, 250, 2, cWhole}));
+
+} // namespace
+
+namespace {
+
+// The frame of theFrames on which a luma wipe first shows a pixel of theLevel new, or theFrames.
+SInt32 WipeFrame(UInt16 theLevel, SInt32 theFrames)
+{
+    // trunc(65536 f / theFrames) >= theLevel from f = ceil(theLevel x theFrames / 65536)
+    const SInt64 theFrame = (SInt64(theLevel) * theFrames + 65535) / 65536;
+    return SInt32(std::min<SInt64>(theFrame, theFrames));
+}
+
+std::vector<UInt16> WholeCross(SInt32 theWidth, SInt32 theHeight, SInt32 theFrames)
+{
+    std::vector<UInt16> theMap;
+    const LumaRequest theRequest{theWidth, theHeight, theFrames, 3, {0.0, 1.0, 0.0, 1.0}};
+    EXPECT_TRUE(MakeLumaMap(theRequest, [&](const UInt16* theRow) {
+        theMap.insert(theMap.end(), theRow, theRow + theWidth);
+        return true;
+    }));
+    return theMap;
+}
+
+// The installed maps are made for 32000 frames. Played over a length that divides 32000 they
+// are the render's own order at that length; over any other, a pixel switches at most a frame
+// away from the render's moment.
+TEST(LumaAtAnotherLength, AMapFor32000FramesKeepsTheRendersOrder)
+{
+    const std::vector<UInt16> theLong = WholeCross(322, 186, 32000);
+    const struct {
+        SInt32 frames;
+        bool exact;
+    } theCases[] = {{1, true},   {2, true},    {25, true},  {50, true}, {64, true},
+                    {250, true}, {1000, true}, {30, false}, {66, false}, {5000, false}};
+    for (const auto& theCase : theCases) {
+        const std::vector<UInt16> theExact = WholeCross(322, 186, theCase.frames);
+        size_t theOff = 0;
+        for (size_t i = 0; i < theLong.size(); ++i) {
+            const SInt32 theWipe = WipeFrame(theLong[i], theCase.frames);
+            const SInt32 theRender = WipeFrame(theExact[i], theCase.frames);
+            ASSERT_LE(std::abs(theWipe - theRender), 1) << "pixel " << i << " at " << theCase.frames << " frames";
+            theOff += theWipe != theRender;
+        }
+        if (theCase.exact) {
+            EXPECT_EQ(theOff, 0u) << theCase.frames << " frames";
+        }
+    }
+}
 
 } // namespace
