@@ -1,9 +1,14 @@
 // glintweave luma on the command line: the file MLT reads, and bad input refused in one line
 // with nothing left under the output name.
+#include "Files.h"
+#include "MacMemory.h"
+#include "Resources.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -40,6 +45,30 @@ protected:
         return std::string(std::istreambuf_iterator<char>(theFile), {});
     }
 
+    // Saves theRegion (left, right, top, bottom) in the settings file as the dialog's OK does.
+    void SaveRegion(const double (&theRegion)[4])
+    {
+        ASSERT_EQ(std::system(("XDG_CONFIG_HOME='" + mFolder.string() + "' '" GLINT_PROGRAM "' info >/dev/null").c_str()),
+                  0);
+        FSSpec theSpec;
+        ASSERT_EQ(FSPathMakeFSSpec((mFolder / "Tamsel-Prefs").c_str(), &theSpec), noErr);
+        const SInt16 theFile = FSpOpenResFile(&theSpec, fsRdWrPerm);
+        ASSERT_NE(theFile, -1);
+        Handle theOld = Get1Resource(FOUR_CHAR_CODE("Pref"), 1);
+        ASSERT_NE(theOld, nullptr);
+        Handle theRecord = NewHandle(GetHandleSize(theOld));
+        ASSERT_NE(theRecord, nullptr);
+        std::memcpy(*theRecord, *theOld, size_t(GetHandleSize(theOld)));
+        RemoveResource(theOld);
+        DisposeHandle(theOld);
+        // The region follows the record's size and version words.
+        std::memcpy(*theRecord + 8, theRegion, sizeof theRegion);
+        AddResource(theRecord, FOUR_CHAR_CODE("Pref"), 1, PSTR("Config Settings"));
+        UpdateResFile(theFile);
+        CloseResFile(theFile);
+        ASSERT_EQ(ResError(), noErr);
+    }
+
     std::filesystem::path mFolder;
 };
 
@@ -51,6 +80,24 @@ TEST_F(LumaCommand, WritesABinarySixteenBitPgmOfTheFrameSize)
     const std::string theHeader = "P5\n# Glintweave cross, 25 frames\n322 186\n65535\n";
     ASSERT_EQ(theMap.substr(0, theHeader.size()), theHeader);
     EXPECT_EQ(theMap.size(), theHeader.size() + 2u * 322 * 186);
+}
+
+TEST_F(LumaCommand, TheSavedRegionHoldsUnlessRegionIsGiven)
+{
+    std::string theErrors;
+    ASSERT_EQ(Luma("--size 64x48 --frames 10 -o whole.pgm", theErrors), 0) << theErrors;
+    SaveRegion({0.5, 1.0, 0.0, 1.0});
+    ASSERT_EQ(Luma("--size 64x48 --frames 10 -o saved.pgm", theErrors), 0) << theErrors;
+    ASSERT_EQ(Luma("--size 64x48 --frames 10 --region 0.5,1,0,1 -o right.pgm", theErrors), 0) << theErrors;
+    ASSERT_EQ(Luma("--size 64x48 --frames 10 --region 0,1,0,1 -o given.pgm", theErrors), 0) << theErrors;
+    EXPECT_EQ(Read("saved.pgm"), Read("right.pgm"));
+    EXPECT_EQ(Read("given.pgm"), Read("whole.pgm"));
+    // A Cross shows clip B at once outside the region: level 0 in the left half of every row.
+    const std::string theSaved = Read("saved.pgm"), theWhole = Read("whole.pgm");
+    const size_t theStart = theSaved.size() - 2u * 64 * 48;
+    ASSERT_EQ(theSaved.size(), theWhole.size());
+    EXPECT_EQ(theSaved.substr(theStart, 64), std::string(64, '\0'));
+    EXPECT_NE(theWhole.substr(theStart, 64), std::string(64, '\0'));
 }
 
 TEST_F(LumaCommand, BadInputIsOneLineAndWritesNothing)
