@@ -48,8 +48,8 @@ protected:
     // Saves theRegion (left, right, top, bottom) in the settings file as the dialog's OK does.
     void SaveRegion(const double (&theRegion)[4])
     {
-        ASSERT_EQ(std::system(("XDG_CONFIG_HOME='" + mFolder.string() + "' '" GLINT_PROGRAM "' info >/dev/null").c_str()),
-                  0);
+        const std::string theInfo = "XDG_CONFIG_HOME='" + mFolder.string() + "' '" GLINT_PROGRAM "' info >/dev/null";
+        ASSERT_EQ(std::system(theInfo.c_str()), 0);
         FSSpec theSpec;
         ASSERT_EQ(FSPathMakeFSSpec((mFolder / "Tamsel-Prefs").c_str(), &theSpec), noErr);
         const SInt16 theFile = FSpOpenResFile(&theSpec, fsRdWrPerm);
@@ -139,7 +139,8 @@ TEST_F(LumaCommand, AnExistingFileIsReplacedOnlyWithY)
     EXPECT_NE(theErrors.find("-y"), std::string::npos) << theErrors;
     EXPECT_EQ(Read("map.pgm"), "mine");
     ASSERT_EQ(Luma("--size 64x48 --frames 10 -o map.pgm -y", theErrors), 0) << theErrors;
-    EXPECT_EQ(Read("map.pgm").size(), std::string("P5\n# Glintweave cross, 10 frames\n64 48\n65535\n").size() + 2u * 64 * 48);
+    const std::string theHeader = "P5\n# Glintweave cross, 10 frames\n64 48\n65535\n";
+    EXPECT_EQ(Read("map.pgm").size(), theHeader.size() + 2u * 64 * 48);
 }
 
 } // namespace

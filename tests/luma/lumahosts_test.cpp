@@ -55,9 +55,10 @@ protected:
     // Runs a command in the folder, with a home of its own; true when it exits with 0.
     bool Run(const std::string& theCommand)
     {
- const std::string theLine = "cd '" + mFolder.string() + "' && env -u XDG_DATA_HOME HOME='" +
+        const std::string theLine = "cd '" + mFolder.string() + "' && env -u XDG_DATA_HOME HOME='" +
                                     (mFolder / "home").string() + "' XDG_CONFIG_HOME='" +
-                                    (mFolder / "home/.config").string() + "' timeout 120 " + theCommand + " >>log.txt 2>&1 </dev/null";
+                                    (mFolder / "home/.config").string() + "' timeout 120 " + theCommand +
+                                    " >>log.txt 2>&1 </dev/null";
         const int theStatus = std::system(theLine.c_str());
         return WIFEXITED(theStatus) && WEXITSTATUS(theStatus) == 0;
     }

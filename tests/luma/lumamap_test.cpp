@@ -94,8 +94,9 @@ TEST_P(LumaAgainstEngine, EveryFrameSwitchesTheSamePixels)
         // As the frame handler hands them over: Out and In work on their clip in the frame,
         // Cross takes the outgoing clip there and the incoming one as the source.
         GWorldPtr theClip = theCase.which == 2 ? theNew : theOld;
-        CopyBits(GetPortBitMapForCopyBits(theClip), GetPortBitMapForCopyBits(theFrame), &(*GetGWorldPixMap(theClip))->bounds,
-                 &(*GetGWorldPixMap(theFrame))->bounds, srcCopy, nullptr);
+        const Rect theBounds = (*GetGWorldPixMap(theClip))->bounds;
+        CopyBits(GetPortBitMapForCopyBits(theClip), GetPortBitMapForCopyBits(theFrame), &theBounds, &theBounds, srcCopy,
+                 nullptr);
         DoEffect(&theConfig, theNew, theFrame, f, theCase.frames, theCase.which);
         // trunc(65536 x progress), the level a luma wipe has reached on this frame
         const SInt64 theReached = SInt64(65536) * f / theCase.frames;
