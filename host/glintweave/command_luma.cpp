@@ -27,8 +27,8 @@ const char* const cUsage =
     "  --size WxH                 the frame size, 2x2 to 16384x16384\n"
     "  --frames N                 the transition's length, 1 to 32768 frames\n"
     "  --duration S --rate R      or its length in seconds at a frame rate (25, 30000/1001, ntsc)\n"
-    "  --transition cross|in|out  default cross; for in and out the other track is a clip of the\n"
-    "                             fill colour, above the clip for out and below it for in\n"
+    "  --transition cross|in|out  default cross; for in and out the other clip is one of the fill\n"
+    "                             colour: the new clip for out, the old one for in\n"
     "  --region L,R,T,B           the part of the frame that dissolves, instead of the saved one\n"
     "  -o MAP.pgm                 the map; its name must end in .pgm\n"
     "  -y                         replace MAP.pgm if it exists\n";
