@@ -57,11 +57,11 @@ bool ParseColour(const std::string& theText, Colour8& outColour)
     return true;
 }
 
-bool ParseFrameSize(const std::string& theText, SInt32& outWidth, SInt32& outHeight)
+bool ParseFrameSize(const std::string& theText, SInt32& outWidth, SInt32& outHeight, SInt32 theLargest)
 {
     int theWidth = 0, theHeight = 0;
     if (av_parse_video_size(&theWidth, &theHeight, theText.c_str()) < 0) return false;
-    if (theWidth < 2 || theHeight < 2 || theWidth > 8192 || theHeight > 8192) return false;
+    if (theWidth < 2 || theHeight < 2 || theWidth > theLargest || theHeight > theLargest) return false;
     outWidth = theWidth;
     outHeight = theHeight;
     return true;

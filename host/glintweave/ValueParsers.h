@@ -14,7 +14,7 @@ struct Colour8 {
 // "#RRGGBB", "#RGB", "0xRRGGBB" or a CSS colour name, in any case; false for anything else,
 // "random" and transparent colours too: a render must come out the same every time.
 bool ParseColour(const std::string& theText, Colour8& outColour);
-// "WIDTHxHEIGHT" or a name such as hd1080, each side from 2 to 8192.
-bool ParseFrameSize(const std::string& theText, SInt32& outWidth, SInt32& outHeight);
+// "WIDTHxHEIGHT" or a name such as hd1080, each side from 2 to theLargest.
+bool ParseFrameSize(const std::string& theText, SInt32& outWidth, SInt32& outHeight, SInt32 theLargest = 8192);
 // Seconds ("1.5") or [HH:]MM:SS[.m] ("1:30.5"), from 0 to a day.
 bool ParseSeconds(const std::string& theText, double& outSeconds);

@@ -14,6 +14,8 @@ Command RenderCommand();
 Command PlayCommand();
 Command DemoCommand();
 Command ConfigureCommand();
+// The transition's random order as a greyscale map for other editors' luma wipes.
+Command LumaCommand();
 // Native builds only, beside the frei0r mixer.
 Command InstallCommand(bool theRemoving);
 

@@ -15,6 +15,7 @@ std::vector<Command> AllCommands()
     theCommands.push_back(PlayCommand());
     theCommands.push_back(DemoCommand());
     theCommands.push_back(ConfigureCommand());
+    theCommands.push_back(LumaCommand());
 #endif
 #ifdef GLINT_WITH_MIXER
     theCommands.push_back(InstallCommand(false));

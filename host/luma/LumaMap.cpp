@@ -16,7 +16,7 @@ constexpr SInt32 cStripRows = 64;
 // The frame on which a pixel of threshold theThreshold first shows new inside the region: Cross
 // and In show the new picture once the frame number has reached the threshold, Out once it has
 // passed it.
-SInt32 FirstNewFrame(SInt16 theWhich, UInt16 theThreshold)
+SInt32 FirstNewFrame(SInt32 theWhich, UInt16 theThreshold)
 {
     return theWhich == 1 ? SInt32(theThreshold) + 1 : SInt32(theThreshold);
 }

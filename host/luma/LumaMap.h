@@ -17,7 +17,7 @@ struct LumaRequest {
     SInt32 width;
     SInt32 height;
     SInt32 frames;  // the transition's length, 1 to cLongestLumaFrames
-    SInt16 which;   // 1 Out, 2 In, 3 Cross
+    SInt32 which;   // 1 Out, 2 In, 3 Cross
     relRect region; // as the saved settings hold it
 };
 
