@@ -2,6 +2,7 @@
 // Kdenlive look for them, for one user or for everyone.
 #include "commands.h"
 
+#include "LumaFile.h"
 #include "pendingfile.h"
 #include "signalcleanup.h"
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +30,19 @@ struct InstalledFile {
     fs::path destination;
     // Text that every version of the file holds, and no file of anyone else's is likely to.
     const char* marker;
+    std::optional<LumaRequest> map = {}; // made here instead of copied from source
 };
+
+// The maps' sizes, and the Kdenlive folder that lists each (by the project's frame size).
+struct MapSize {
+    SInt32 width, height;
+    const char* kdenliveFolder;
+};
+constexpr MapSize cMapSizes[] = {{1920, 1080, "HD"}, {3840, 2160, "HD"}, {1280, 720, "HD"}, {1080, 1920, "HD"},
+                                 {1080, 1080, "HD"}, {720, 576, "PAL"},  {720, 480, "NTSC"}};
+// The engine gives a pixel one of at most 32000 moments: at this length every pixel has its own
+// in the finest order there is, which a luma wipe of any length spreads evenly over itself.
+constexpr SInt32 cMapFrames = 32000;
 
 // The build puts the mixer and the description files beside this program.
 fs::path ProgramFolder()
@@ -40,12 +54,13 @@ fs::path ProgramFolder()
 
 bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string& outError)
 {
-    fs::path theMixerFolder, theDescriptionFolder;
+    fs::path theMixerFolder, theDescriptionFolder, theDataFolder;
     if (theSystem) {
         const char* theStage = std::getenv("DESTDIR");
         const fs::path theRoot = theStage && *theStage ? fs::path(theStage) : fs::path("/");
         theMixerFolder = theRoot / "usr/local/lib/frei0r-1";
         theDescriptionFolder = theRoot / "usr/local/share/kdenlive/transitions";
+        theDataFolder = theRoot / "usr/local/share";
     } else {
         const char* theHome = std::getenv("HOME");
         if (!theHome || *theHome != '/') {
@@ -57,12 +72,21 @@ bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string
         const char* theData = std::getenv("XDG_DATA_HOME");
         const fs::path theDataHome = theData && *theData == '/' ? fs::path(theData) : fs::path(theHome) / ".local/share";
         theDescriptionFolder = theDataHome / "kdenlive/transitions";
+        theDataFolder = theDataHome;
     }
     const fs::path theBuild = ProgramFolder();
     outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName, "Glintweave Developers"});
     for (const char* theName : cDescriptionNames)
         outFiles.push_back(
             {theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName, "tag=\"frei0r.glintweave\""});
+    for (const MapSize& theSize : cMapSizes) {
+        const std::string theName =
+            "Glintweave " + std::to_string(theSize.width) + "x" + std::to_string(theSize.height) + ".pgm";
+        const LumaRequest theMap{theSize.width, theSize.height, cMapFrames, 3, {0.0, 1.0, 0.0, 1.0}};
+        for (const fs::path& theFolder : {theDataFolder / "Meltytech/Shotcut/transitions",
+                                          theDataFolder / "kdenlive/lumas" / theSize.kdenliveFolder})
+            outFiles.push_back({{}, theFolder / theName, cLumaFileMark, theMap});
+    }
     return true;
 }
 
@@ -160,13 +184,29 @@ bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
     std::vector<std::string> theContents;
     for (const InstalledFile& theFile : theFiles) {
         theContents.emplace_back();
-        if (!ReadFile(theFile.source, theContents.back())) {
+        if (!theFile.map && !ReadFile(theFile.source, theContents.back())) {
             outError = theFile.source.string() + " is missing: build it first (scripts/build-target.sh native)";
             return false;
         }
     }
     for (size_t i = 0; i < theFiles.size(); ++i) {
         const fs::path& theDestination = theFiles[i].destination;
+        if (theFiles[i].map) {
+            // A map under our name that we did not write is the user's own.
+            std::error_code theMissing;
+            if (fs::symlink_status(theDestination, theMissing).type() != fs::file_type::not_found &&
+                !IsOurs(theFiles[i], "")) {
+                std::printf("%-10s  %s: not Glintweave's\n", "left alone", theDestination.c_str());
+                continue;
+            }
+            if (!MakeLumaFile(*theFiles[i].map, [&](const char* theBytes, size_t theSize) {
+                    theContents[i].append(theBytes, theSize);
+                    return true;
+                })) {
+                outError = "out of memory for " + theDestination.string();
+                return false;
+            }
+        }
         std::string theInstalled;
         if (ReadRegularFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
             Report("up to date", theDestination);
@@ -176,6 +216,7 @@ bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
         const bool theReplacing = fs::symlink_status(theDestination, theMissing).type() != fs::file_type::not_found;
         if (!CopyInPlace(theContents[i], theDestination, outError)) return false;
         Report(theReplacing ? "replaced" : "installed", theDestination);
+        theContents[i] = {};
     }
     return true;
 }
@@ -189,7 +230,7 @@ bool Uninstall(const std::vector<InstalledFile>& theFiles, std::string& outError
             continue;
         }
         std::string theInstalled;
-        ReadFile(theFile.source, theInstalled);
+        if (!theFile.map) ReadFile(theFile.source, theInstalled);
         if (!IsOurs(theFile, theInstalled)) {
             std::printf("%-10s  %s: not Glintweave's\n", "left alone", theFile.destination.c_str());
             continue;
@@ -218,17 +259,20 @@ Command InstallCommand(bool theRemoving)
     theCommand.description =
         "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
         "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
-        "FREI0R_PATH; uninstall takes them away (a file of another's under their names stays).\n"
-        "Restart Kdenlive afterwards.";
+        "FREI0R_PATH, and Glintweave's Cross as luma maps (\"Glintweave 1920x1080.pgm\", ...) where\n"
+        "Shotcut's Transition panel and Kdenlive's Luma composition list them; uninstall takes them\n"
+        "away. A file of another's under their names stays, installing or not. Restart Kdenlive and\n"
+        "Shotcut afterwards.";
     theCommand.options = {
         FlagOption("--user",
-                   "for you alone (the default): ~/.frei0r-1/lib/ and\n"
-                   "~/.local/share/kdenlive/transitions/ ($XDG_DATA_HOME/kdenlive/\n"
-                   "transitions/ when XDG_DATA_HOME is set)",
+                   "for you alone (the default): ~/.frei0r-1/lib/,\n"
+                   "~/.local/share/kdenlive/transitions/ and lumas/, and\n"
+                   "~/.local/share/Meltytech/Shotcut/transitions/ ($XDG_DATA_HOME\n"
+                   "instead of ~/.local/share when XDG_DATA_HOME is set)",
                    theValues->user),
         FlagOption("--system",
-                   "for every user, as root: /usr/local/lib/frei0r-1/ and\n"
-                   "/usr/local/share/kdenlive/transitions/ (below $DESTDIR when\n"
+                   "for every user, as root: /usr/local/lib/frei0r-1/ and the\n"
+                   "same folders below /usr/local/share/ (below $DESTDIR when\n"
                    "it is set, for packaging)",
                    theValues->system)};
     theCommand.check = [theValues](const Arguments&, std::string& outError) {

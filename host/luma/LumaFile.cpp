@@ -5,13 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-constexpr char cMark[] = "P5\n# Glintweave ";
 
 bool WriteAll(int theDescriptor, const char* theBytes, size_t theSize)
 {
@@ -33,7 +30,7 @@ bool MakeLumaFile(const LumaRequest& theRequest, const std::function<bool(const 
     const char* const theNames[] = {"", "out", "in", "cross"};
     char theHeader[128];
     const int theLength =
-        std::snprintf(theHeader, sizeof theHeader, "%s%s, %d frames\n%d %d\n65535\n", cMark,
+        std::snprintf(theHeader, sizeof theHeader, "%s%s, %d frames\n%d %d\n65535\n", cLumaFileMark,
                       theNames[theRequest.which >= 1 && theRequest.which <= 3 ? theRequest.which : 0],
                       int(theRequest.frames), int(theRequest.width), int(theRequest.height));
     if (!theWrite(theHeader, size_t(theLength))) return false;
@@ -62,11 +59,4 @@ bool WriteLumaFile(const LumaRequest& theRequest, const std::string& thePath, st
         return false;
     }
     return theFile.Commit(outError);
-}
-
-bool IsGlintweaveLumaFile(const std::string& thePath)
-{
-    std::ifstream theFile(thePath, std::ios::binary);
-    char theStart[sizeof cMark - 1] = {};
-    return theFile.read(theStart, sizeof theStart) && std::memcmp(theStart, cMark, sizeof theStart) == 0;
 }

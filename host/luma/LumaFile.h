@@ -7,11 +7,11 @@
 #include <functional>
 #include <string>
 
+// How every map of ours starts.
+constexpr char cLumaFileMark[] = "P5\n# Glintweave ";
+
 // Hands the file's bytes, header first, to theWrite; false when theWrite fails or without memory.
 bool MakeLumaFile(const LumaRequest& theRequest, const std::function<bool(const char*, size_t)>& theWrite);
 
 // Writes the map to thePath, which appears only when complete; false with one line in outError.
 bool WriteLumaFile(const LumaRequest& theRequest, const std::string& thePath, std::string& outError);
-
-// True when thePath is a map that Glintweave wrote.
-bool IsGlintweaveLumaFile(const std::string& thePath);
