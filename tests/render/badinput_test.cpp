@@ -264,34 +264,54 @@ TEST(RenderBadInput, ASequenceReplacesAllOfTheEarlierOneOrNone)
     EXPECT_EQ(ReadFile(theFolder.PathOf("f_000.png")).substr(1, 3), "PNG");
 }
 
-// An interrupted render leaves the earlier sequence as it was and nothing of its own.
-TEST(RenderBadInput, AnEndingSignalLeavesTheEarlierSequenceAndNothingElse)
+namespace {
+
+// A clip long enough to be interrupted while it renders.
+void MakeLongClip(TemporaryFolder& theFolder)
 {
-    TemporaryFolder theFolder;
     video::SyntheticClip theLong = SmallClip();
     theLong.width = 640;
     theLong.height = 480;
     theLong.frameCount = 200;
     theLong.toneHertz = 0;
     MakeClip(theFolder, "long.mp4", theLong);
+}
+
+// The program started with theArguments, its output thrown away; 0 when it could not start.
+pid_t SpawnQuietly(std::vector<std::string> theArguments, char** theEnvironment)
+{
+    theArguments.insert(theArguments.begin(), GLINT_PROGRAM_PATH);
+    std::vector<char*> theArgv;
+    for (std::string& theArgument : theArguments) theArgv.push_back(theArgument.data());
+    theArgv.push_back(nullptr);
+    posix_spawn_file_actions_t theActions;
+    posix_spawn_file_actions_init(&theActions);
+    posix_spawn_file_actions_addopen(&theActions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&theActions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t theChild = 0;
+    if (posix_spawn(&theChild, GLINT_PROGRAM_PATH, &theActions, nullptr, theArgv.data(), theEnvironment) != 0)
+        theChild = 0;
+    posix_spawn_file_actions_destroy(&theActions);
+    return theChild;
+}
+
+} // namespace
+
+// An interrupted render leaves the earlier sequence as it was and nothing of its own.
+TEST(RenderBadInput, AnEndingSignalLeavesTheEarlierSequenceAndNothingElse)
+{
+    TemporaryFolder theFolder;
+    MakeLongClip(theFolder);
     WriteOldSequence(theFolder, 3);
     const std::vector<std::string> theBefore = theFolder.Entries();
     PreferencesFolder();
     for (int theSignal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(theSignal);
         const std::string theOutput = theFolder.PathOf("f_%03d.png");
-        std::vector<std::string> theStrings{GLINT_PROGRAM_PATH, "render", "-y", "--transition", "out", "--speed", "0",
-                                            theFolder.PathOf("long.mp4"), "-o", theOutput};
-        std::vector<char*> theArgv;
-        for (std::string& theString : theStrings) theArgv.push_back(theString.data());
-        theArgv.push_back(nullptr);
-        posix_spawn_file_actions_t theActions;
-        posix_spawn_file_actions_init(&theActions);
-        posix_spawn_file_actions_addopen(&theActions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&theActions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t theChild = 0;
-        ASSERT_EQ(posix_spawn(&theChild, GLINT_PROGRAM_PATH, &theActions, nullptr, theArgv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&theActions);
+        const pid_t theChild = SpawnQuietly({"render", "-y", "--transition", "out", "--speed", "0",
+                                             theFolder.PathOf("long.mp4"), "-o", theOutput},
+                                            environ);
+        ASSERT_GT(theChild, 0);
         // Wait until pictures are being made, in the hidden folder beside the sequence.
         bool theStarted = false;
         for (int theWait = 0; theWait < 2000 && !theStarted; ++theWait) {
@@ -317,12 +337,7 @@ TEST(RenderBadInput, AnEndingSignalLeavesTheEarlierSequenceAndNothingElse)
 TEST(RenderBadInput, AnEndingSignalLeavesNothingInTheTemporaryFolder)
 {
     TemporaryFolder theFolder;
-    video::SyntheticClip theLong = SmallClip();
-    theLong.width = 640;
-    theLong.height = 480;
-    theLong.frameCount = 200;
-    theLong.toneHertz = 0;
-    MakeClip(theFolder, "long.mp4", theLong);
+    MakeLongClip(theFolder);
     std::filesystem::create_directory(theFolder.PathOf("tmp"));
     PreferencesFolder();
     std::vector<std::string> theEnvironment{"TMPDIR=" + theFolder.PathOf("tmp")};
@@ -339,18 +354,8 @@ TEST(RenderBadInput, AnEndingSignalLeavesNothingInTheTemporaryFolder)
     };
     for (const std::vector<std::string>& theRun : theRuns) {
         SCOPED_TRACE(theRun[0]);
-        std::vector<std::string> theStrings{GLINT_PROGRAM_PATH};
-        theStrings.insert(theStrings.end(), theRun.begin(), theRun.end());
-        std::vector<char*> theArgv;
-        for (std::string& theString : theStrings) theArgv.push_back(theString.data());
-        theArgv.push_back(nullptr);
-        posix_spawn_file_actions_t theActions;
-        posix_spawn_file_actions_init(&theActions);
-        posix_spawn_file_actions_addopen(&theActions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&theActions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t theChild = 0;
-        ASSERT_EQ(posix_spawn(&theChild, GLINT_PROGRAM_PATH, &theActions, nullptr, theArgv.data(), theEnvp.data()), 0);
-        posix_spawn_file_actions_destroy(&theActions);
+        const pid_t theChild = SpawnQuietly(theRun, theEnvp.data());
+        ASSERT_GT(theChild, 0);
         bool theStarted = false;
         for (int theWait = 0; theWait < 2000 && !theStarted; ++theWait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
