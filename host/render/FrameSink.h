@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AudioFrames.h"
+#include "MovieWriter.h"
 #include "QuickDraw.h"
 
 #include <string>
@@ -22,6 +23,18 @@ public:
         (void)theFrame;
         (void)theAudio;
         outError = "this sink takes only drawn frames";
+        return false;
+    }
+    // Frames [theFirst, theEnd) of a clip, its packets copied as they are (see
+    // MovieWriter::AddCopiedPackets), for the sinks of the outputs whose plan copies them.
+    virtual bool AddCopiedPackets(const video::ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd,
+                                  const video::MovieWriter::SoundOfFrame& theSound, std::string& outError)
+    {
+        (void)theClip;
+        (void)theFirst;
+        (void)theEnd;
+        (void)theSound;
+        outError = "this sink takes no copied pictures";
         return false;
     }
     virtual SInt32 FramesWritten() const = 0;

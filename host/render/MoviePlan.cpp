@@ -1,5 +1,6 @@
 #include "MoviePlan.h"
 
+#include "ClipCopy.h"
 #include "SegmentReasons.h"
 #include "avsupport.h"
 #include "outputformats.h"
@@ -9,7 +10,7 @@
 namespace {
 
 void AddSegment(MoviePlan& ioPlan, const RenderJob& theJob, MovieSegment::Source theSource, size_t theClip,
-                SInt32 theFirst, SInt32 theEnd, SInt32& ioMovieFrame)
+                SInt32 theFirst, SInt32 theEnd, const std::string& theWhy, SInt32& ioMovieFrame)
 {
     if (theFirst >= theEnd) return;
     MovieSegment theSegment;
@@ -20,17 +21,74 @@ void AddSegment(MoviePlan& ioPlan, const RenderJob& theJob, MovieSegment::Source
     theSegment.end = theEnd;
     theSegment.movieFirst = ioMovieFrame;
     theSegment.movieEnd = ioMovieFrame + (theEnd - theFirst);
+    theSegment.why = theWhy;
     if (theSource == MovieSegment::Source::RenderTransition) {
         if (theJob.which == 3) theSegment.clipB = theClip + 1;
         if (theJob.which == 1) ++theSegment.movieEnd;
         theSegment.why = "the transition changes every picture";
-    } else {
-        theSegment.why = WhyClipNotCopied(theJob, ioPlan.render, theClip);
+    } else if (theSource == MovieSegment::Source::PassDecoded) {
         theSegment.whyDrawn = WhyClipDrawn(theJob, ioPlan.render, theClip);
         theSegment.drawn = !theSegment.whyDrawn.empty();
     }
     ioMovieFrame = theSegment.movieEnd;
     ioPlan.segments.push_back(theSegment);
+}
+
+// Examines the clips that may be copied, one at a time, and gives the movie those that can;
+// outCopyOf holds each clip's place among them (-1: not copied) and outWhyNot the reason.
+void ChooseCopiedClips(const RenderJob& theJob, MoviePlan& ioPlan, std::vector<int>& outCopyOf,
+                       std::vector<std::string>& outWhyNot)
+{
+    const size_t theCount = theJob.clips.size();
+    outCopyOf.assign(theCount, -1);
+    outWhyNot.assign(theCount, ioPlan.smartWhyNot);
+    if (!ioPlan.smartWhyNot.empty()) return;
+    video::MovieSettings& theSettings = ioPlan.render.settings;
+    for (size_t i = 0; i < theCount; ++i) {
+        std::string& theWhy = outWhyNot[i];
+        theWhy = WhyClipNotCopied(theJob, ioPlan.render, i);
+        if (ioPlan.render.stills[i]) continue; // a still is drawn anyway: nothing to say
+        video::ClipCopyFacts theFacts;
+        std::string thePhrase;
+        // A copied picture cannot be converted: one the movie would show otherwise is encoded.
+        const std::string theChange = WhyClipDrawn(theJob, ioPlan.render, i);
+        if (theWhy.empty() && !theChange.empty()) theWhy = WhyClipChanged(i, theChange);
+        if (theWhy.empty() && (!video::ExamineClipForCopy(theJob.clips[i], theSettings, theFacts, thePhrase) ||
+                               !video::FitsWithCopiedClips(theFacts, theSettings.copySources, thePhrase)))
+            theWhy = WhyClipFailsExamination(i, thePhrase);
+        if (!theWhy.empty()) {
+            std::fprintf(stderr, "glintweave: note: %s: every frame of it is encoded\n", theWhy.c_str());
+            continue;
+        }
+        outCopyOf[i] = int(theSettings.copySources.size());
+        theSettings.copySources.push_back(std::move(theFacts));
+    }
+}
+
+// Frames [theFirst, theEnd) of clip theClip that no transition touches: copied between the
+// clean splits within them where the clip is copied, encoded around those.
+void AddUntouched(MoviePlan& ioPlan, const RenderJob& theJob, size_t theClip, int theCopyOf,
+                  const std::string& theWhyNot, SInt32 theFirst, SInt32 theEnd, SInt32& ioMovieFrame)
+{
+    using Source = MovieSegment::Source;
+    if (theCopyOf < 0) {
+        AddSegment(ioPlan, theJob, Source::PassDecoded, theClip, theFirst, theEnd, theWhyNot, ioMovieFrame);
+        return;
+    }
+    const video::ClipCopyFacts& theFacts = ioPlan.render.settings.copySources[size_t(theCopyOf)];
+    const SInt32 theStart = theFacts.StartAtOrAfter(theFirst);
+    const SInt32 theStop = theFacts.EndAtOrBefore(theEnd);
+    if (theStart >= theStop) {
+        AddSegment(ioPlan, theJob, Source::PassDecoded, theClip, theFirst, theEnd,
+                   WhyCopyStartsLater(theClip, theStart, theFacts.frameCount), ioMovieFrame);
+        return;
+    }
+    AddSegment(ioPlan, theJob, Source::PassDecoded, theClip, theFirst, theStart,
+               WhyCopyStartsLater(theClip, theStart, theFacts.frameCount), ioMovieFrame);
+    AddSegment(ioPlan, theJob, Source::CopyPackets, theClip, theStart, theStop, WhyClipCopied(), ioMovieFrame);
+    ioPlan.segments.back().copySource = size_t(theCopyOf);
+    AddSegment(ioPlan, theJob, Source::PassDecoded, theClip, theStop, theEnd, WhyCopyEndsEarlier(theClip, theStop),
+               ioMovieFrame);
 }
 
 const char* TransitionName(SInt32 theWhich)
@@ -53,6 +111,9 @@ bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& out
     outPlan.smartWhyNot = WhyMovieNotCopied(theJob, theRender);
     const size_t theCount = theJob.clips.size();
     const SInt32 theLength = theRender.transitionFrames;
+    std::vector<int> theCopyOf;
+    std::vector<std::string> theWhyNot;
+    ChooseCopiedClips(theJob, outPlan, theCopyOf, theWhyNot);
     using Source = MovieSegment::Source;
     SInt32 theMovieFrame = 0;
     for (size_t i = 0; i < theCount; ++i) {
@@ -61,13 +122,13 @@ bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& out
         const SInt32 theFirst = i == 0 ? theRender.firstOfA : theJob.which == 3 ? theLength : 0;
         const SInt32 theEnd = i == 0 ? theRender.endOfA : theRender.lengths[i];
         if (!theTransitionHere) {
-            AddSegment(outPlan, theJob, Source::PassDecoded, i, theFirst, theEnd, theMovieFrame);
+            AddUntouched(outPlan, theJob, i, theCopyOf[i], theWhyNot[i], theFirst, theEnd, theMovieFrame);
         } else if (theJob.which == 2) {
-            AddSegment(outPlan, theJob, Source::RenderTransition, i, theFirst, theFirst + theLength, theMovieFrame);
-            AddSegment(outPlan, theJob, Source::PassDecoded, i, theFirst + theLength, theEnd, theMovieFrame);
+            AddSegment(outPlan, theJob, Source::RenderTransition, i, theFirst, theFirst + theLength, "", theMovieFrame);
+            AddUntouched(outPlan, theJob, i, theCopyOf[i], theWhyNot[i], theFirst + theLength, theEnd, theMovieFrame);
         } else {
-            AddSegment(outPlan, theJob, Source::PassDecoded, i, theFirst, theEnd - theLength, theMovieFrame);
-            AddSegment(outPlan, theJob, Source::RenderTransition, i, theEnd - theLength, theEnd, theMovieFrame);
+            AddUntouched(outPlan, theJob, i, theCopyOf[i], theWhyNot[i], theFirst, theEnd - theLength, theMovieFrame);
+            AddSegment(outPlan, theJob, Source::RenderTransition, i, theEnd - theLength, theEnd, "", theMovieFrame);
         }
     }
     return true;

@@ -17,6 +17,7 @@ struct MovieSegment {
     Source source = Source::PassDecoded;
     size_t clip = 0;
     size_t clipB = 0;       // a Cross's incoming clip, whose frames [0, end - first) it takes
+    size_t copySource = 0;  // CopyPackets: the clip's facts in render.settings.copySources
     // The clip's frames [first, end), numbered at the movie's rate.
     SInt32 first = 0;
     SInt32 end = 0;
@@ -38,7 +39,9 @@ struct MoviePlan {
     std::string smartWhyNot;
 };
 
-// Works out the render (see PlanRender) and lays the segments out in movie order.
+// Works out the render (see PlanRender) and lays the segments out in movie order. Where the
+// output takes copies, each moving clip's packets are read to find its clean splits, and a
+// clip that cannot be copied is named on stderr with the reason.
 bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& outPlan, std::string& outError);
 
 // The plan as a short table for people: one row a segment, then the sound.

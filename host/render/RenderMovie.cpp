@@ -38,6 +38,28 @@ public:
         return true;
     }
 
+    // Copies frames [theFirst, theEnd) of theClip's packets into the sink, with their sound at
+    // full level.
+    bool CopyFrames(video::FrameSource& theClip, const video::ClipCopyFacts& theFacts, SInt32 theFirst, SInt32 theEnd,
+                    std::string& outError)
+    {
+        const SInt32 theOffset = theFirst - mSink.FramesWritten();
+        video::AudioBlock theAudio;
+        std::string theSoundError;
+        const auto theSoundOf = [&](SInt32 theMovieFrame) -> const video::AudioBlock* {
+            if (mObserver.progress) mObserver.progress(theMovieFrame, mPlan.totalFrames);
+            if (!mSink.CarriesAudio() || !theSoundError.empty()) return nullptr;
+            return theClip.GetFrameAudio(theMovieFrame + theOffset, theAudio, theSoundError) ? &theAudio : nullptr;
+        };
+        if (!mSink.AddCopiedPackets(theFacts, theFirst, theEnd, theSoundOf, outError)) return false;
+        if (!theSoundError.empty()) {
+            outError = theSoundError;
+            return false;
+        }
+        if (mObserver.progress) mObserver.progress(mSink.FramesWritten(), mPlan.totalFrames);
+        return true;
+    }
+
     // Draws frames [theFirst, theEnd) of theClips into a frame of the movie's size and hands them
     // to the sink, with their sound at full level.
     bool DrawFrames(MovieClips& theClips, SInt32 theFirst, SInt32 theEnd, std::string& outError)
@@ -132,6 +154,11 @@ public:
     {
         return mWriter.AddDecodedFrame(theFrame, theAudio, outError);
     }
+    bool AddCopiedPackets(const video::ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd,
+                          const video::MovieWriter::SoundOfFrame& theSound, std::string& outError) override
+    {
+        return mWriter.AddCopiedPackets(theClip, theFirst, theEnd, theSound, outError);
+    }
     SInt32 FramesWritten() const override { return mWriter.FramesWritten(); }
 
 private:
@@ -178,8 +205,11 @@ bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const Frame
         const SInt32 theFrames = theSegment.movieEnd - theSegment.movieFirst;
         switch (theSegment.source) {
         case MovieSegment::Source::CopyPackets:
-            outError = "copying packets is not available";
-            return false;
+            if (!theRender.CopyFrames(*theA, thePlan.settings.copySources[theSegment.copySource], theSegment.first,
+                                      theSegment.end, outError))
+                return false;
+            theCounts.copied += theFrames;
+            break;
         case MovieSegment::Source::PassDecoded:
             if (!theSegment.drawn) {
                 if (!theRender.PassDecodedFrames(*theA, theSegment.first, theSegment.end, outError)) return false;

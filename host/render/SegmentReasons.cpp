@@ -1,5 +1,6 @@
 #include "SegmentReasons.h"
 
+#include "ClipCopy.h"
 #include "avsupport.h"
 #include "framescaler.h"
 #include "outputformats.h"
@@ -69,6 +70,8 @@ std::string WhyMovieNotCopied(const RenderJob& theJob, const RenderPlan& thePlan
     if (theJob.reencode) return "--reencode: every frame is encoded";
     if (theJob.proxy) return "--proxy: every frame is made smaller";
     if (theJob.width > 0) return "--size " + SizeText(thePlan.settings.width, thePlan.settings.height) + ": every frame is scaled";
+    std::string theWhyNot;
+    if (!video::MovieTakesCopies(theJob.output, theWhyNot)) return "the output " + theWhyNot;
     return "";
 }
 
@@ -87,7 +90,34 @@ std::string WhyClipNotCopied(const RenderJob& theJob, const RenderPlan& thePlan,
     if (SInt64(theInfo.ownRate.num) * theMovie.rate.den != SInt64(theMovie.rate.num) * theInfo.ownRate.den)
         return ClipText(theIndex) + " runs at " + RateText(theInfo.ownRate) + " fps, the movie at " +
                RateText(theMovie.rate);
-    return "copying packets is not available yet";
+    return "";
+}
+
+std::string WhyClipFailsExamination(size_t theIndex, const std::string& theWhyNot)
+{
+    return ClipText(theIndex) + " " + theWhyNot;
+}
+
+std::string WhyClipChanged(size_t theIndex, const std::string& theWhyDrawn)
+{
+    return ClipText(theIndex) + " is changed on its way: " + theWhyDrawn;
+}
+
+std::string WhyClipCopied()
+{
+    return "no transition touches them, and they lie between clean splits";
+}
+
+std::string WhyCopyStartsLater(size_t theIndex, SInt32 theStart, SInt32 theFrameCount)
+{
+    if (theStart >= theFrameCount) return ClipText(theIndex) + " has no clean split to start a copy from here on";
+    return "a copy starts on a clean split; " + ClipText(theIndex) + "'s next is frame " + std::to_string(theStart);
+}
+
+std::string WhyCopyEndsEarlier(size_t theIndex, SInt32 theEnd)
+{
+    return "a copy ends on a clean split; " + ClipText(theIndex) + "'s last before the transition is frame " +
+           std::to_string(theEnd);
 }
 
 std::string WhyClipDrawn(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex)

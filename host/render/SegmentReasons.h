@@ -10,8 +10,21 @@
 // empty when it depends on the clip.
 std::string WhyMovieNotCopied(const RenderJob& theJob, const RenderPlan& thePlan);
 
-// Why clip theIndex cannot be copied into the movie.
+// Why clip theIndex cannot be copied into the movie, as far as its facts without reading its
+// packets tell; empty when only ExamineClipForCopy can say.
 std::string WhyClipNotCopied(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex);
+
+// ExamineClipForCopy's or FitsWithCopiedClips's phrase, about clip theIndex.
+std::string WhyClipFailsExamination(size_t theIndex, const std::string& theWhyNot);
+
+// Why clip theIndex's pictures cannot be copied when they are drawn for theWhyDrawn.
+std::string WhyClipChanged(size_t theIndex, const std::string& theWhyDrawn);
+
+// Why a stretch is copied, and why the frames of a copied clip around it are encoded: before
+// its first clean split theStart (frameCount when none), after its last, theEnd.
+std::string WhyClipCopied();
+std::string WhyCopyStartsLater(size_t theIndex, SInt32 theStart, SInt32 theFrameCount);
+std::string WhyCopyEndsEarlier(size_t theIndex, SInt32 theEnd);
 
 // Why clip theIndex's frames are drawn on their way to the output; empty when they go as
 // decoded.
