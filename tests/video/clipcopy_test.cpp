@@ -2,6 +2,7 @@
 // checked with FFmpeg's own tools on clips made by its command line and x264.
 #include "ClipCopy.h"
 #include "MovieWriter.h"
+#include "ffmpegtools.h"
 #include "videotestsupport.h"
 
 #include <gtest/gtest.h>
@@ -13,46 +14,6 @@
 using namespace videotest;
 
 namespace {
-
-std::string Output(const std::string& theCommand)
-{
-    std::string thePrinted;
-    FILE* thePipe = popen(theCommand.c_str(), "r");
-    if (!thePipe) return "(cannot run " + theCommand + ")";
-    char theBuffer[4096];
-    size_t theCount;
-    while ((theCount = fread(theBuffer, 1, sizeof theBuffer, thePipe)) > 0) thePrinted.append(theBuffer, theCount);
-    pclose(thePipe);
-    return thePrinted;
-}
-
-// A 3-second 320x240 25 fps clip of FFmpeg's test pattern (theSource picks which one).
-std::string MakeClip(const TemporaryFolder& theFolder, const std::string& theName, const std::string& theSource,
-                     const std::string& theOptions)
-{
-    const std::string thePath = theFolder.PathOf(theName);
-    const std::string theCommand = "ffmpeg -v error -nostdin -y -f lavfi -i " + theSource + "=s=320x240:r=25:d=3 " +
-                                   theOptions + " '" + thePath + "' 2>&1";
-    EXPECT_EQ(Output(theCommand), "") << theCommand;
-    return thePath;
-}
-
-// Each picture's MD5 in display order, as FFmpeg decodes the file (from theSeconds on, at
-// most theCount of them, when given).
-std::vector<std::string> PictureHashes(const std::string& thePath, double theSeconds = -1, int theCount = 0)
-{
-    std::string theCommand = "ffmpeg -v error -nostdin ";
-    if (theSeconds >= 0) theCommand += "-ss " + std::to_string(theSeconds) + " ";
-    theCommand += "-i '" + thePath + "' -map 0:v ";
-    if (theCount > 0) theCommand += "-frames:v " + std::to_string(theCount) + " ";
-    std::istringstream theLines(Output(theCommand + "-f framemd5 - 2>/dev/null"));
-    std::vector<std::string> theHashes;
-    for (std::string theLine; std::getline(theLines, theLine);) {
-        if (theLine.empty() || theLine[0] == '#') continue;
-        theHashes.push_back(theLine.substr(theLine.rfind(',') + 1));
-    }
-    return theHashes;
-}
 
 video::MovieSettings SmallMovie()
 {
@@ -70,19 +31,6 @@ video::ClipCopyFacts Examined(const std::string& thePath)
     std::string theWhyNot;
     EXPECT_TRUE(video::ExamineClipForCopy(thePath, SmallMovie(), theFacts, theWhyNot)) << theWhyNot;
     return theFacts;
-}
-
-// Decode and presentation times of the movie's pictures, in file order.
-std::vector<std::pair<long long, long long>> PacketTimes(const std::string& thePath)
-{
-    std::istringstream theLines(Output("ffprobe -v error -select_streams v -show_entries packet=dts,pts -of csv=p=0 '" +
-                                       thePath + "'"));
-    std::vector<std::pair<long long, long long>> theTimes;
-    for (std::string theLine; std::getline(theLines, theLine);) {
-        long long theDts = 0, thePts = 0;
-        if (std::sscanf(theLine.c_str(), "%lld,%lld", &thePts, &theDts) == 2) theTimes.emplace_back(theDts, thePts);
-    }
-    return theTimes;
 }
 
 double MeanDifference(const std::vector<UInt8>& theOne, const std::vector<UInt8>& theOther)
@@ -108,7 +56,7 @@ struct CopyCase {
 TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
 {
     TemporaryFolder theFolder;
-    const std::string theA = MakeClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
+    const std::string theA = MakePatternClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
     const std::vector<std::string> theAHashes = PictureHashes(theA);
     ASSERT_EQ(theAHashes.size(), 75u);
     const SInt32 theCross = 12;
@@ -119,7 +67,7 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
           CopyCase{"B: other parameter sets of their own ids, one B-frame", "-g 30 -bf 1 -x264-params sps-id=2", 50, true, ""},
           CopyCase{"B: other parameter sets of the same ids", "-g 40 -bf 2 -profile:v main", 50, false, "SPS of id 0"}}) {
         SCOPED_TRACE(theCase.name);
-        const std::string theB = MakeClip(theFolder, "b.mp4", "testsrc", std::string("-pix_fmt yuv420p -c:v libx264 ") + theCase.clipB);
+        const std::string theB = MakePatternClip(theFolder, "b.mp4", "testsrc", std::string("-pix_fmt yuv420p -c:v libx264 ") + theCase.clipB);
         const std::vector<std::string> theBHashes = PictureHashes(theB);
         ASSERT_EQ(theBHashes.size(), 75u);
 
@@ -194,11 +142,7 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
                   "tv,smpte170m,smpte170m,smpte170m\n");
 
         // The sound track is there and ends with the pictures.
-        double thePictureLength = 0, theSoundLength = 0;
-        ASSERT_EQ(std::sscanf(Output("ffprobe -v error -select_streams v -show_entries stream=duration -of csv=p=0 '" +
-                                     theOutput + "'").c_str(), "%lf", &thePictureLength), 1);
-        ASSERT_EQ(std::sscanf(Output("ffprobe -v error -select_streams a -show_entries stream=duration -of csv=p=0 '" +
-                                     theOutput + "'").c_str(), "%lf", &theSoundLength), 1);
+        const double thePictureLength = StreamSeconds(theOutput, 'v'), theSoundLength = StreamSeconds(theOutput, 'a');
         EXPECT_NEAR(thePictureLength, (theCase.cut + 77) / 25.0, 0.001);
         EXPECT_NEAR(theSoundLength, thePictureLength, 0.03);
 
@@ -221,7 +165,7 @@ struct RefusedCase {
 TEST(CopiedPictures, ClipsThatCannotBeCopiedAreNamedWithTheReason)
 {
     TemporaryFolder theFolder;
-    MakeClip(theFolder, "whole.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
+    MakePatternClip(theFolder, "whole.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
     for (const RefusedCase& theCase :
          {RefusedCase{"open GOPs", "-c:v libx264 -g 25 -x264-params open-gop=1", nullptr, "open GOP"},
           RefusedCase{"HEVC", "-c:v libx265 -x265-params log-level=error", nullptr, "is hevc, not H.264"},
@@ -246,7 +190,7 @@ TEST(CopiedPictures, ClipsThatCannotBeCopiedAreNamedWithTheReason)
                       "changes the meaning of a parameter set id"}}) {
         SCOPED_TRACE(theCase.name);
         std::string thePath = theFolder.PathOf("refused.mp4");
-        if (theCase.options) MakeClip(theFolder, "refused.mp4", "testsrc2", theCase.options);
+        if (theCase.options) MakePatternClip(theFolder, "refused.mp4", "testsrc2", theCase.options);
         else ASSERT_EQ(Output("cd '" + theFolder.Path() + "' && (" + theCase.script + ") 2>&1"), "");
         video::ClipCopyFacts theFacts;
         std::string theWhyNot;
@@ -274,7 +218,7 @@ TEST(CopiedPictures, OnlyMp4MoviesTakeCopies)
 TEST(CopiedPictures, ACopyFromNoCleanSplitFailsAndLeavesNothing)
 {
     TemporaryFolder theFolder;
-    const std::string theClip = MakeClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
+    const std::string theClip = MakePatternClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2");
     video::MovieSettings theMovie = SmallMovie();
     theMovie.copySources.push_back(Examined(theClip));
     const std::string theOutput = theFolder.PathOf("movie.mp4");

@@ -1,0 +1,196 @@
+// Smart render end to end: glintweave copies what it can of H.264 clips into an .mp4, encodes
+// the rest, says in one line which clip it cannot copy, and FFmpeg's tools and melt read the
+// movie as they read a fully encoded one.
+#include "ffmpegtools.h"
+#include "programrun.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+using namespace rendertest;
+using namespace videotest;
+
+namespace {
+
+// One row of render --plan.
+struct PlanRow {
+    int movieFirst = 0, movieLast = 0;
+    std::string what;
+    int clipFirst = 0;
+};
+
+std::vector<PlanRow> PlanOf(const std::string& theArguments)
+{
+    std::string thePrinted, theErrors;
+    EXPECT_EQ(RunGlintweave("render --plan " + theArguments, &thePrinted, &theErrors), 0) << theErrors;
+    std::vector<PlanRow> theRows;
+    std::istringstream theLines(thePrinted);
+    for (std::string theLine; std::getline(theLines, theLine);) {
+        // Columns are two spaces apart.
+        std::vector<std::string> theColumns;
+        for (size_t theAt = 0; theAt < theLine.size();) {
+            const size_t theGap = theLine.find("  ", theAt);
+            theColumns.push_back(theLine.substr(theAt, theGap - theAt));
+            theAt = theLine.find_first_not_of(' ', theGap);
+        }
+        PlanRow theRow;
+        if (theColumns.size() < 4 || std::sscanf(theColumns[0].c_str(), "%d-%d", &theRow.movieFirst, &theRow.movieLast) != 2 ||
+            std::sscanf(theColumns[2].c_str(), "%d", &theRow.clipFirst) != 1)
+            continue;
+        theRow.what = theColumns[1];
+        theRows.push_back(theRow);
+    }
+    return theRows;
+}
+
+// PSNR of frames [theFirst, theFirst + theCount) of theMovie against the same of theReference.
+double PsnrOf(const std::string& theMovie, const std::string& theReference, int theFirst, int theCount)
+{
+    const std::string theTrim = "trim=start_frame=" + std::to_string(theFirst) +
+                                ":end_frame=" + std::to_string(theFirst + theCount) + ",setpts=PTS-STARTPTS,format=yuv420p";
+    std::string theErrors;
+    EXPECT_EQ(RunCommand("ffmpeg -nostdin -i '" + theMovie + "' -i '" + theReference + "' -lavfi '[0:v]" + theTrim +
+                             "[m];[1:v]" + theTrim + "[r];[m][r]psnr' -f null -",
+                         nullptr, &theErrors),
+              0);
+    const size_t theAt = theErrors.find("average:");
+    if (theAt == std::string::npos) {
+        ADD_FAILURE() << theErrors;
+        return 0;
+    }
+    return std::stod(theErrors.substr(theAt + 8));
+}
+
+std::vector<std::string> NotesIn(const std::string& theErrors)
+{
+    std::vector<std::string> theNotes;
+    std::istringstream theLines(theErrors);
+    for (std::string theLine; std::getline(theLines, theLine);)
+        if (theLine.find("note:") != std::string::npos) theNotes.push_back(theLine);
+    return theNotes;
+}
+
+struct SmartCase {
+    const char* name;
+    const char* clipB;   // how clip B is made from FFmpeg's testsrc, 4 s with sound
+    const char* options; // for every render of the case
+    bool copiesA, copiesB;
+    const char* note;    // the one line said, or "" for none
+};
+
+} // namespace
+
+TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
+{
+    TemporaryFolder theFolder;
+    // A keyframe a second, two B-frames; 100 frames.
+    const std::string theA = MakePatternClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2 -c:a aac", 4, true);
+    const std::vector<std::string> theAHashes = PictureHashes(theA);
+    ASSERT_EQ(theAHashes.size(), 100u);
+    const std::string theSameKind = "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -c:a aac";
+    const std::string theHevc = "-pix_fmt yuv420p -c:v libx265 -x265-params log-level=error -c:a aac";
+    const SmartCase theCases[] = {
+        {"Cross between keyframes", theSameKind.c_str(), "--frames 12", true, true, ""},
+        {"Cross at a keyframe", theSameKind.c_str(), "--frames 12 --at 3", true, true, ""},
+        {"B: parameter sets of other ids, one B-frame", "-pix_fmt yuv420p -c:v libx264 -g 30 -bf 1 -x264-params sps-id=2 -c:a aac",
+         "--frames 12", true, true, ""},
+        {"B: other parameter sets of the same ids", "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -profile:v main -c:a aac",
+         "--frames 12", true, false,
+         "glintweave: note: clip 2 has another SPS of id 0 than the clips copied before it: every frame of it is encoded"},
+        {"B: open GOPs", "-pix_fmt yuv420p -c:v libx264 -g 25 -x264-params open-gop=1 -c:a aac", "--frames 12", true, false,
+         "glintweave: note: clip 2 has keyframes that are not IDR pictures (open GOPs, or a wrong index): every frame of it is encoded"},
+        {"B: HEVC", theHevc.c_str(), "--frames 12", true, false,
+         "glintweave: note: clip 2 is hevc, not H.264: every frame of it is encoded"},
+        {"B: other size", "-vf scale=352:288,setsar=1 -pix_fmt yuv420p -c:v libx264 -c:a aac", "--frames 12", true, false,
+         "glintweave: note: clip 2 is 352x288, the movie 320x240: every frame of it is encoded"},
+        {"B: other frame rate", "-r 30 -pix_fmt yuv420p -c:v libx264 -c:a aac", "--frames 12", true, false,
+         "glintweave: note: clip 2 runs at 30 fps, the movie at 25: every frame of it is encoded"},
+        {"--size", theSameKind.c_str(), "--frames 12 --size 640x480", false, false, ""},
+        {"--proxy", theSameKind.c_str(), "--frames 12 --proxy", false, false, ""},
+        {"--reencode", theSameKind.c_str(), "--frames 12 --reencode", false, false, ""},
+    };
+    int theCase = 0;
+    for (const SmartCase& theRow : theCases) {
+        SCOPED_TRACE(theRow.name);
+        const std::string theTag = std::to_string(++theCase);
+        const std::string theB = MakePatternClip(theFolder, "b" + theTag + ".mp4", "testsrc", theRow.clipB, 4, true);
+        const std::vector<std::string> theBHashes = PictureHashes(theB);
+        const std::string theSmart = theFolder.PathOf("smart" + theTag + ".mp4"), theFull = theFolder.PathOf("full" + theTag + ".mp4"),
+                          theLossless = theFolder.PathOf("lossless" + theTag + ".mkv");
+        const std::string theJob = "--transition cross " + std::string(theRow.options) + " '" + theA + "' '" + theB + "' -o ";
+        std::string theErrors;
+        ASSERT_EQ(RunGlintweave("render --stats " + theJob + "'" + theSmart + "'", nullptr, &theErrors), 0) << theErrors;
+        const std::vector<std::string> theNotes = NotesIn(theErrors);
+        if (*theRow.note) {
+            ASSERT_EQ(theNotes.size(), 1u) << theErrors;
+            EXPECT_EQ(theNotes[0].rfind(theRow.note, 0), 0u) << theNotes[0];
+        } else {
+            EXPECT_EQ(theNotes, std::vector<std::string>{}) << theErrors;
+        }
+        int theCopied = -1;
+        const size_t theStats = theErrors.find("frames copied ");
+        ASSERT_NE(theStats, std::string::npos) << theErrors;
+        theCopied = std::atoi(theErrors.c_str() + theStats + 14);
+        std::string theFullErrors;
+        const std::string theFullRender = std::string(theRow.options).find("--reencode") == std::string::npos ? "render --reencode " : "render ";
+        ASSERT_EQ(RunGlintweave(theFullRender + theJob + "'" + theFull + "'", nullptr, &theFullErrors), 0) << theFullErrors;
+        ASSERT_EQ(RunGlintweave("render " + theJob + "'" + theLossless + "'", nullptr, &theFullErrors), 0) << theFullErrors;
+
+        EXPECT_EQ(Output("ffmpeg -v error -nostdin -i '" + theSmart + "' -f null - 2>&1 | head -n 5"), "");
+        const int theFrames = FfprobeFrameCount(theFull);
+        EXPECT_EQ(FfprobeFrameCount(theSmart), theFrames);
+
+        // The copied stretches the plan shows, picture for picture as in their clips.
+        const std::vector<std::string> theHashes = PictureHashes(theSmart);
+        ASSERT_EQ(int(theHashes.size()), theFrames);
+        bool theCopiesA = false, theCopiesB = false;
+        int theTransitionFirst = -1, theTransitionCount = 0, theCopiedInPlan = 0;
+        for (const PlanRow& thePart : PlanOf(theJob + "'" + theSmart + "'")) {
+            const int theCount = thePart.movieLast - thePart.movieFirst + 1;
+            if (thePart.what.rfind("Cross", 0) == 0) {
+                theTransitionFirst = thePart.movieFirst;
+                theTransitionCount = theCount;
+            }
+            if (thePart.what.rfind("copied from clip", 0) != 0) continue;
+            const bool theFromA = thePart.what == "copied from clip 1";
+            (theFromA ? theCopiesA : theCopiesB) = true;
+            theCopiedInPlan += theCount;
+            const std::vector<std::string>& theSource = theFromA ? theAHashes : theBHashes;
+            for (int i = 0; i < theCount; ++i) {
+                ASSERT_LT(size_t(thePart.clipFirst + i), theSource.size());
+                EXPECT_EQ(theHashes[size_t(thePart.movieFirst + i)], theSource[size_t(thePart.clipFirst + i)])
+                    << thePart.what << ", movie frame " << thePart.movieFirst + i;
+            }
+        }
+        EXPECT_EQ(theCopiesA, theRow.copiesA);
+        EXPECT_EQ(theCopiesB, theRow.copiesB);
+        EXPECT_EQ(theCopied, theCopiedInPlan) << "--stats against --plan";
+
+        const auto theTimes = PacketTimes(theSmart);
+        for (size_t i = 0; i < theTimes.size(); ++i) {
+            EXPECT_GE(theTimes[i].second, theTimes[i].first) << "packet " << i;
+            if (i > 0) {
+                EXPECT_GT(theTimes[i].first, theTimes[i - 1].first) << "packet " << i;
+            }
+        }
+        EXPECT_NEAR(StreamSeconds(theSmart, 'a'), StreamSeconds(theSmart, 'v'), 1 / 25.0);
+
+        // The transition as good as a full render's, against a lossless one.
+        ASSERT_GT(theTransitionCount, 0);
+        EXPECT_GE(PsnrOf(theSmart, theLossless, theTransitionFirst, theTransitionCount),
+                  PsnrOf(theFull, theLossless, theTransitionFirst, theTransitionCount) - 1.0);
+
+        // MLT, as Kdenlive and Shotcut would read it, plays every frame.
+        if (theCopied > 0) {
+            std::string theMeltErrors;
+            EXPECT_EQ(RunCommand("cd '" + theFolder.Path() + "' && HOME='" + theFolder.Path() + "' timeout 60 melt -silent -quiet '" +
+                                     theSmart + "' -consumer avformat:melt.nut vcodec=rawvideo pix_fmt=yuv420p an=1 real_time=-1",
+                                 nullptr, &theMeltErrors),
+                      0)
+                << theMeltErrors;
+            EXPECT_EQ(FfprobeFrameCount(theFolder.PathOf("melt.nut")), theFrames);
+        }
+    }
+}
