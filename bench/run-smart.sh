@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# A 2-s Cross from a long 1080p25 clip into a 1-minute one (x264, a keyframe every 2 s, AAC
+# sound): smart render (the default), --reencode, and FFmpeg joining the two clips with
+# -c copy (the cost of copying alone) plus encoding their sound, alternating; prints the
+# medians side by side and the ratios.
+#   GLINT_BENCH_LONG_SECONDS (default 600) the long clip, GLINT_BENCH_RUNS (default 3) rounds,
+#   GLINT_BENCH_PROGRAM another glintweave to measure
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+glintweave=${GLINT_BENCH_PROGRAM:-$("$top/scripts/build-target.sh" native)/glintweave}
+runs=${GLINT_BENCH_RUNS:-3}
+long=${GLINT_BENCH_LONG_SECONDS:-600}
+
+work=$(mktemp -d /tmp/glint-smart-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+
+make_clip() { # pattern tone seconds output
+  ffmpeg -v error -y -f lavfi -i "$1=size=1920x1080:rate=25:duration=$3" \
+    -f lavfi -i "sine=frequency=$2:sample_rate=48000:duration=$3" -ac 2 \
+    -vf scale=out_color_matrix=bt709 -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv \
+    -c:v libx264 -preset veryfast -crf 20 -g 50 -pix_fmt yuv420p -c:a aac "$4"
+}
+make_clip testsrc2 440 "$long" "$work/long.mp4"
+make_clip smptehdbars 660 60 "$work/minute.mp4"
+printf "file '%s'\nfile '%s'\n" "$work/long.mp4" "$work/minute.mp4" >"$work/list.txt"
+echo "1920x1080 25 fps clips of $long s and 60 s, a keyframe every 2 s; a Cross of 2 s"
+
+# Prints the wall seconds of one command (a function of this script too).
+measure() {
+  local TIMEFORMAT='%R'
+  { time "$@" >/dev/null 2>"$work/errors.txt"; } 2>"$work/time.txt" || { cat "$work/errors.txt" >&2; exit 1; }
+  cat "$work/time.txt"
+}
+render() { "$glintweave" render -y --transition cross --duration 2 "$work/long.mp4" "$work/minute.mp4" "$@"; }
+concat_copy() { ffmpeg -v error -y -f concat -safe 0 -i "$work/list.txt" -c copy "$work/concat.mp4"; }
+encode_sound() {
+  ffmpeg -v error -y -i "$work/long.mp4" -i "$work/minute.mp4" -filter_complex '[0:a][1:a]concat=n=2:v=0:a=1' \
+    -vn -c:a aac "$work/sound.m4a"
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+render --stats -o "$work/smart.mp4" 2>&1 >/dev/null | grep -e 'frames copied' -e 'note:' | sed 's/^render: /smart render: /'
+smart=() full=() copy=() sound=()
+for ((i = 1; i <= runs; i++)); do
+  sw=$(measure render -o "$work/smart.mp4"); smart+=("$sw")
+  fw=$(measure render --reencode -o "$work/full.mp4"); full+=("$fw")
+  cw=$(measure concat_copy); copy+=("$cw")
+  aw=$(measure encode_sound); sound+=("$aw")
+  echo "round $i: smart $sw s, --reencode $fw s, concat -c copy $cw s, sound encode $aw s"
+done
+sm=$(median "${smart[@]}") fm=$(median "${full[@]}") cm=$(median "${copy[@]}") am=$(median "${sound[@]}")
+echo "median wall seconds: smart $sm, --reencode $fm, concat -c copy $cm, sound encode $am"
+awk -v s="$sm" -v f="$fm" -v c="$cm" -v a="$am" 'BEGIN {
+  printf "ratio smart / --reencode: %.3f (target <= 0.05)\n", s / f
+  printf "ratio smart / (concat -c copy + sound encode): %.2f (target <= 3)\n", s / (c + a) }'
