@@ -66,24 +66,21 @@ public:
 
     // Appends one frame as a decoder gave it: a YUV picture, not turned, of the movie's colour
     // matrix (ColorSpaceForHeight) and the movie's shape, at any size and in any format, which
-    // are converted straight to the encoder's. Only for the formats whose encoders work in
+    // are converted straight to the encoder's (a picture of the movie's size and the encoder's
+    // format goes as it is, never through ARGB). Only for the formats whose encoders work in
     // YUV: .mp4, .mov and .y4m; for the others it fails, as any failed frame does.
     bool AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
 
     // Appends frames [theFirst, theEnd) of a clip among the settings' copySources, its packets
     // copied as they are: theFirst must be one of its starts and theEnd one of its ends. The
-    // frames around them are encoded (AddFrame, AddPicture), x264 starting afresh on an IDR
+    // frames around them are encoded (AddFrame, AddDecodedFrame), x264 starting afresh on an IDR
     // picture after each copied stretch. theSound gives each frame's sound by its number in
     // the movie (null: silence).
     using SoundOfFrame = std::function<const AudioBlock*(SInt32 theMovieFrame)>;
     bool AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,
                           std::string& theError) noexcept;
 
-    // Appends a decoded picture of the movie's size in the pixel format its encoder takes
-    // (4:2:0 for .mp4 and .y4m; not for pictures), encoded without going through ARGB.
-    bool AddPicture(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
-
-    // True when the writer takes AddCopiedPackets and AddPicture.
+    // True when the writer takes AddCopiedPackets.
     bool CopiesPackets() const noexcept;
 
     // Completes the file and puts it under its name.

@@ -100,7 +100,6 @@ public:
     bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) override;
     bool WriteDecoded(const AVFrame* thePicture, std::string& theError) override;
     bool WriteAudio(const AudioBlock& theAudio, std::string& theError) override;
-    bool WritePicture(const AVFrame* thePicture, std::string& theError) override;
     bool WriteCopiedPacket(PacketPtr thePacket, std::string& theError) override;
     bool Finish(std::string& theError) override;
     bool CarriesAudio() const override { return mAudio != nullptr; }
@@ -540,25 +539,6 @@ bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theE
         theSource.height = theFrame->height;
     }
     if (!mScaler.FromArgb(theSource, theFrame.get(), theError)) return false;
-    theFrame->pts = mVideoPts++;
-    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, theError);
-}
-
-bool ContainerOutput::WritePicture(const AVFrame* thePicture, std::string& theError)
-{
-    if (thePicture->format != mPictureFormat || thePicture->width != mPictureWidth || thePicture->height != mPictureHeight) {
-        const char* theName = av_get_pix_fmt_name(AVPixelFormat(thePicture->format));
-        theError = "Cannot write a " + std::to_string(thePicture->width) + "x" + std::to_string(thePicture->height) + " " +
-                   (theName ? theName : "unknown") + " picture into " + Quoted(FileNameOf(mPath));
-        return false;
-    }
-    FramePtr theFrame = NewPicture(theError);
-    if (!theFrame) return false;
-    int theResult = av_frame_copy(theFrame.get(), thePicture);
-    if (theResult < 0) {
-        theError = Failure("encode", theResult);
-        return false;
-    }
     theFrame->pts = mVideoPts++;
     return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, theError);
 }

@@ -26,13 +26,6 @@ public:
     }
     // Exactly the sound of the frame just written, already clipped.
     virtual bool WriteAudio(const AudioBlock& theAudio, std::string& theError) = 0;
-    // A decoded picture of the movie's size and pixel format, encoded.
-    virtual bool WritePicture(const AVFrame* thePicture, std::string& theError)
-    {
-        (void)thePicture;
-        theError = "Pictures are written only from GWorlds";
-        return false;
-    }
     // A picture copied from a clip as it is, its PTS the frame number in the movie. Only an
     // output that CopiesPackets takes it.
     virtual bool WriteCopiedPacket(PacketPtr thePacket, std::string& theError)

@@ -187,20 +187,6 @@ bool MovieWriter::AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* t
     }
 }
 
-bool MovieWriter::AddPicture(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept
-{
-    Impl& theImpl = *mImpl;
-    if (theImpl.Refuse(theError)) return false;
-    try {
-        if (!theImpl.output->WritePicture(thePicture, theError) || !theImpl.WriteSound(theAudio, theError))
-            return theImpl.Fail(theError);
-        return true;
-    } catch (const std::bad_alloc&) {
-        theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
-        return theImpl.Fail(theError);
-    }
-}
-
 bool MovieWriter::AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,
                                    std::string& theError) noexcept
 {

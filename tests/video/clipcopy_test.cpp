@@ -96,7 +96,7 @@ TEST(CopiedPictures, MovieDecodesCleanlyAndCopiedPicturesMatchTheirClips)
         ASSERT_TRUE(theAPictures && theBPictures);
         const auto theAdd = [&](video::FrameSource& theClip, SInt32 theFrame) {
             const AVFrame* thePicture = theClip.DecodedFrame(theFrame, theError);
-            return thePicture && theWriter->AddPicture(thePicture, nullptr, theError);
+            return thePicture && theWriter->AddDecodedFrame(thePicture, nullptr, theError);
         };
         ASSERT_TRUE(theWriter->AddCopiedPackets(theAFacts, 0, theAEnd, nullptr, theError)) << theError;
         for (SInt32 i = theAEnd; i < theCase.cut; ++i)

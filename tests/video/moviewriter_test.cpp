@@ -307,13 +307,13 @@ TEST(MovieWriter, TakesDecodedPictures)
         const AVFrame* thePicture = theSource->DecodedFrame(0, theError);
         ASSERT_TRUE(thePicture) << theError;
         if (!theCase.takes) {
-            EXPECT_FALSE(theWriter->AddPicture(thePicture, nullptr, theError));
-            EXPECT_EQ(theError, "Pictures are written only from GWorlds");
+            EXPECT_FALSE(theWriter->AddDecodedFrame(thePicture, nullptr, theError));
+            EXPECT_EQ(theError, "This output takes only drawn pictures");
             continue;
         }
         for (SInt32 i = 0; i < 20; ++i) {
             thePicture = theSource->DecodedFrame(i, theError);
-            ASSERT_TRUE(thePicture && theWriter->AddPicture(thePicture, nullptr, theError)) << theError;
+            ASSERT_TRUE(thePicture && theWriter->AddDecodedFrame(thePicture, nullptr, theError)) << theError;
         }
         ASSERT_TRUE(theWriter->Finish(theError)) << theError;
         auto theMovie = OpenClip(thePath);
