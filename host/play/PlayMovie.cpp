@@ -42,6 +42,7 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
     std::thread theRender([&] {
         RenderObserver theObserver;
         theObserver.progress = [&](SInt32, SInt32 theTotal) { theQueue.SetTotalFrames(theTotal); };
+        theObserver.stopped = [&] { return theQueue.HasQuit(); };
         const FrameSinkMaker theMakeSink = [&](const video::MovieSettings& theSettings, std::string&) {
             theQueue.Begin(theSettings);
             return std::make_unique<PlayerSink>(theQueue, theSettings.rate, theSettings.withAudio && theSound);

@@ -103,10 +103,11 @@ std::string RangeText(SInt32 theFirst, SInt32 theEnd)
 
 } // namespace
 
-bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& outPlan, std::string& outError)
+bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& outPlan, std::string& outError,
+               const std::function<bool()>& theStopped)
 {
     outPlan = MoviePlan{};
-    if (!PlanRender(theMain, theJob, outPlan.render, outError)) return false;
+    if (!PlanRender(theMain, theJob, outPlan.render, outError, theStopped)) return false;
     const RenderPlan& theRender = outPlan.render;
     outPlan.smartWhyNot = WhyMovieNotCopied(theJob, theRender);
     const size_t theCount = theJob.clips.size();

@@ -42,7 +42,8 @@ struct MoviePlan {
 // Works out the render (see PlanRender) and lays the segments out in movie order. Where the
 // output takes copies, each moving clip's packets are read to find its clean splits, and a
 // clip that cannot be copied is named on stderr with the reason.
-bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& outPlan, std::string& outError);
+bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& outPlan, std::string& outError,
+               const std::function<bool()>& theStopped = {});
 
 // The plan as a short table for people: one row a segment, then the sound.
 std::string DescribeMoviePlan(const RenderJob& theJob, const MoviePlan& thePlan);

@@ -171,7 +171,7 @@ bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const Frame
                   const RenderObserver& theObserver, std::string& outError, RenderStatistics* outStatistics)
 {
     MoviePlan theMoviePlan;
-    if (!PlanMovie(theMain, theJob, theMoviePlan, outError)) return false;
+    if (!PlanMovie(theMain, theJob, theMoviePlan, outError, theObserver.stopped)) return false;
     const RenderPlan& thePlan = theMoviePlan.render;
     std::unique_ptr<FrameSink> theSink = theMakeSink(thePlan.settings, outError);
     if (!theSink) return false;

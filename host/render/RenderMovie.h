@@ -47,6 +47,9 @@ struct RenderObserver {
     // Every rendered transition frame, before it is written; for Out, theIndex theCount is the
     // end state that the movie ends on.
     std::function<void(SInt32 theIndex, SInt32 theCount, GWorldPtr theFrame)> transitionFrame;
+    // Asked before each clip is opened to plan the movie: true gives up (a player closed while
+    // its clips are still being opened).
+    std::function<bool()> stopped;
 };
 
 // What a finished render did, for people tuning it.

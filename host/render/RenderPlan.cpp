@@ -74,12 +74,16 @@ void FitStillsSize(SInt32& ioWidth, SInt32& ioHeight)
 }
 
 // Opens every clip in turn, conformed to the first moving clip's rate, for its facts.
-bool GatherClips(const RenderJob& theJob, RenderPlan& ioPlan, std::vector<video::ClipInfo>& outInfos,
-                 std::string& outError)
+bool GatherClips(const RenderJob& theJob, const std::function<bool()>& theStopped, RenderPlan& ioPlan,
+                 std::vector<video::ClipInfo>& outInfos, std::string& outError)
 {
     ioPlan.firstMoving = theJob.clips.size();
     video::FrameRate theRate{0, 0};
     for (size_t i = 0; i < theJob.clips.size(); ++i) {
+        if (theStopped && theStopped()) {
+            outError = "stopped";
+            return false;
+        }
         std::unique_ptr<video::FrameSource> theClip = OpenMovieClip(theJob.clips[i], theRate, outError);
         if (!theClip) return false;
         outInfos.push_back(theClip->Info());
@@ -222,7 +226,8 @@ SInt32 SecondsToFrames(double theSeconds, video::FrameRate theRate)
     return SInt32(std::min(std::llround(theSeconds * theRate.num / theRate.den), (long long)(INT32_MAX / 2)));
 }
 
-bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& outPlan, std::string& outError)
+bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& outPlan, std::string& outError,
+                const std::function<bool()>& theStopped)
 {
     outPlan = RenderPlan{};
     if (theJob.clips.empty() || (theJob.which == 3 && theJob.clips.size() < 2)) {
@@ -230,7 +235,7 @@ bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& o
         return false;
     }
     std::vector<video::ClipInfo> theInfos;
-    if (!GatherClips(theJob, outPlan, theInfos, outError)) return false;
+    if (!GatherClips(theJob, theStopped, outPlan, theInfos, outError)) return false;
     ChooseSettings(theJob, theInfos, outPlan);
     if (!CheckEvenSize(theJob, outPlan, theInfos, outError)) return false;
     if (outPlan.settings.width > cLargestSide || outPlan.settings.height > cLargestSide) {

@@ -10,6 +10,7 @@
 #include "MovieWriter.h"
 #include "RenderMovie.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,9 @@ struct RenderPlan {
 // Opens each clip once, in turn, and closes it again. False with one line: a clip that cannot
 // be read, a clip too short for the transitions at its ends (naming it, with the frames it has
 // and needs), --at where there is not one transition.
-bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& outPlan, std::string& outError);
+// theStopped, when set, is asked before each clip: true ends the plan with "stopped".
+bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& outPlan, std::string& outError,
+                const std::function<bool()>& theStopped = {});
 
 // theSeconds in frames of theRate, rounded to the nearest.
 SInt32 SecondsToFrames(double theSeconds, video::FrameRate theRate);

@@ -1,3 +1,4 @@
+#include "RenderPlan.h"
 #include "programrun.h"
 
 #include <gtest/gtest.h>
@@ -191,4 +192,24 @@ TEST(RenderPlan, PassedOnFramesShowTheClipAsDrawnOnesDid)
             EXPECT_LE(DifferenceOf(thePicture, FfmpegFrame(theShown, theFrame * theCase.step)).mean, theCase.mean);
         }
     }
+}
+
+// A player closed while its clips are still being opened ends the plan before the next clip.
+TEST(RenderPlan, StopsBeforeTheNextClipWhenAsked)
+{
+    videotest::TemporaryFolder theFolder;
+    const std::string theClip = theFolder.PathOf("a.mp4");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -c:v libx264 '" +
+                         theClip + "'"),
+              0);
+    RenderJob theJob;
+    theJob.which = 3;
+    // The third is no clip at all: opening it would end the plan with another message.
+    theJob.clips = {theClip, theClip, theFolder.PathOf("missing.mp4")};
+    int theAsked = 0;
+    RenderPlan thePlan;
+    std::string theError;
+    EXPECT_FALSE(PlanRender(nullptr, theJob, thePlan, theError, [&] { return ++theAsked == 3; }));
+    EXPECT_EQ(theError, "stopped");
+    EXPECT_EQ(theAsked, 3);
 }
