@@ -25,12 +25,12 @@ bool PlayQueue::Push(std::unique_ptr<PlayFrame> theFrame)
     return true;
 }
 
-void PlayQueue::Finish(bool theSucceeded, const std::string& theError)
+void PlayQueue::Finish(bool theSucceeded, const std::string& outError)
 {
     std::lock_guard<std::mutex> theLock(mMutex);
     mFinished = true;
     mSucceeded = theSucceeded;
-    mError = theError;
+    mError = outError;
     mChanged.notify_all();
 }
 

@@ -38,7 +38,7 @@ public:
     // Waits for room; false, at once, when the player has quit.
     bool Push(std::unique_ptr<PlayFrame> theFrame);
     // The render has ended, with the reason when it failed.
-    void Finish(bool theSucceeded, const std::string& theError);
+    void Finish(bool theSucceeded, const std::string& outError);
 
     // The player's side. Waits up to theWait for the movie's format; true with it.
     bool WaitForBegin(video::MovieSettings& outSettings, std::chrono::milliseconds theWait);

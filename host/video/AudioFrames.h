@@ -29,7 +29,7 @@ SInt32 AudioSamplesInFrame(SInt64 theFrame, FrameRate theRate);
 
 // Cuts theBlock to theLength stereo samples or extends it by repeating its last sample
 // (silence when empty), so that a frame whose neighbour clip counts one sample more does not click.
-bool FitAudioLength(AudioBlock& theBlock, SInt32 theLength, std::string& theError) noexcept;
+bool FitAudioLength(AudioBlock& theBlock, SInt32 theLength, std::string& outError) noexcept;
 
 // Adds theSource at theLevel (0..256, clamped) to theMix, over theMix's length; a shorter
 // source holds its last sample.
@@ -38,7 +38,7 @@ void AddAudioAtLevel(AudioBlock& theMix, const AudioBlock& theSource, SInt32 the
 // The audio of one output frame, theLength stereo samples long: theA at theLevelA plus theB at
 // theLevelB, limited as LimitAudio does.
 bool MixFrameAudio(const AudioBlock& theA, SInt32 theLevelA, const AudioBlock& theB, SInt32 theLevelB,
-                   SInt32 theLength, AudioBlock& theMix, std::string& theError) noexcept;
+                   SInt32 theLength, AudioBlock& theMix, std::string& outError) noexcept;
 
 // Keeps a sum of sounds within full scale without clipping it: samples up to 0.9 pass as they
 // are, louder ones bend smoothly (a soft knee, no corner in the curve) towards 0.98, which only

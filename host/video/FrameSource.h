@@ -24,11 +24,11 @@ namespace video {
 class FrameSource {
 public:
     // Null, with the reason in theError, when the file cannot be read or holds no picture.
-    static std::unique_ptr<FrameSource> Open(const std::string& thePath, std::string& theError) noexcept;
+    static std::unique_ptr<FrameSource> Open(const std::string& thePath, std::string& outError) noexcept;
     // The clip conformed to a timeline of theRate: its frames are numbered at theRate, each
     // showing the picture presented at its time, and the sound follows that numbering.
     static std::unique_ptr<FrameSource> Open(const std::string& thePath, FrameRate theRate,
-                                             std::string& theError) noexcept;
+                                             std::string& outError) noexcept;
     ~FrameSource();
     FrameSource(const FrameSource&) = delete;
     FrameSource& operator=(const FrameSource&) = delete;
@@ -37,16 +37,16 @@ public:
 
     // Draws frame theFrame scaled to the whole of theDestination, a 32-bit GWorld of any size;
     // fitted, when SetFitting is on.
-    bool DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept;
+    bool DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& outError) noexcept;
 
     // Frame theFrame as the decoder gave it, stored as the file holds it (not turned, scaled or
     // fitted), valid until the next call; null with the reason. Not for stills, which keep only
     // their scaled picture.
-    const AVFrame* DecodedFrame(SInt32 theFrame, std::string& theError) noexcept;
+    const AVFrame* DecodedFrame(SInt32 theFrame, std::string& outError) noexcept;
 
     // The sound during frame theFrame: AudioSamplesInFrame(theFrame, Info().rate) stereo samples
     // at 48 kHz, silence where the clip has none.
-    bool GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::string& theError) noexcept;
+    bool GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::string& outError) noexcept;
 
     // Pictures kept for scrubbing: at most theFrames, and theBytes of pixels (one is kept
     // whatever its size). The default keeps 12 frames within 16 MB: 12 at 720x480, two at 1080p.

@@ -54,7 +54,7 @@ public:
     // Checks the extension, the settings and that the folder takes a new file, before any
     // encoding. Null with the reason in theError.
     static std::unique_ptr<MovieWriter> Create(const std::string& thePath, const MovieSettings& theSettings,
-                                               std::string& theError) noexcept;
+                                               std::string& outError) noexcept;
     ~MovieWriter(); // without a successful Finish, nothing is left behind
     MovieWriter(const MovieWriter&) = delete;
     MovieWriter& operator=(const MovieWriter&) = delete;
@@ -62,14 +62,14 @@ public:
     // Appends one frame. A GWorld of another size than the movie's is scaled. theAudio may be
     // null (silence); a block of the wrong length is cut or extended to the frame's length,
     // AudioSamplesInFrame(frame, rate), so sound never drifts from picture.
-    bool AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::string& theError) noexcept;
+    bool AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::string& outError) noexcept;
 
     // Appends one frame as a decoder gave it: a YUV picture, not turned, of the movie's colour
     // matrix (ColorSpaceForHeight) and the movie's shape, at any size and in any format, which
     // are converted straight to the encoder's (a picture of the movie's size and the encoder's
     // format goes as it is, never through ARGB). Only for the formats whose encoders work in
     // YUV: .mp4, .mov and .y4m; for the others it fails, as any failed frame does.
-    bool AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept;
+    bool AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& outError) noexcept;
 
     // Appends frames [theFirst, theEnd) of a clip among the settings' copySources, its packets
     // copied as they are: theFirst must be one of its starts and theEnd one of its ends. The
@@ -78,13 +78,13 @@ public:
     // the movie (null: silence).
     using SoundOfFrame = std::function<const AudioBlock*(SInt32 theMovieFrame)>;
     bool AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,
-                          std::string& theError) noexcept;
+                          std::string& outError) noexcept;
 
     // True when the writer takes AddCopiedPackets.
     bool CopiesPackets() const noexcept;
 
     // Completes the file and puts it under its name.
-    bool Finish(std::string& theError) noexcept;
+    bool Finish(std::string& outError) noexcept;
 
     bool CarriesAudio() const noexcept;
     SInt32 FramesWritten() const noexcept;
@@ -104,12 +104,12 @@ bool MovieOutputExists(const std::string& thePath) noexcept;
 
 // The checks Create makes before any work (extension, folder, what stands under the name), for
 // a caller that wants to fail before opening its inputs.
-bool CheckMovieOutput(const std::string& thePath, std::string& theError) noexcept;
+bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcept;
 
 // False with the reason when writing thePath would replace one of theInputs: the same file by
 // device and inode, whatever the path or hard link, or for a picture sequence any picture of
 // it. An input may itself be a sequence ("shot_%04d.png").
 bool CheckOutputSparesInputs(const std::string& thePath, const std::vector<std::string>& theInputs,
-                             std::string& theError) noexcept;
+                             std::string& outError) noexcept;
 
 } // namespace video

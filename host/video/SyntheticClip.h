@@ -19,6 +19,6 @@ struct SyntheticClip {
 };
 
 // Writes the clip to thePath, in the format its extension names (see MovieWriter).
-bool MakeSyntheticClip(const std::string& thePath, const SyntheticClip& theClip, std::string& theError) noexcept;
+bool MakeSyntheticClip(const std::string& thePath, const SyntheticClip& theClip, std::string& outError) noexcept;
 
 } // namespace video

@@ -20,7 +20,7 @@ SInt32 AudioSamplesInFrame(SInt64 theFrame, FrameRate theRate)
     return static_cast<SInt32>(FirstAudioSampleOfFrame(theFrame + 1, theRate) - FirstAudioSampleOfFrame(theFrame, theRate));
 }
 
-bool FitAudioLength(AudioBlock& theBlock, SInt32 theLength, std::string& theError) noexcept
+bool FitAudioLength(AudioBlock& theBlock, SInt32 theLength, std::string& outError) noexcept
 {
     try {
         SInt32 theOldLength = theBlock.Length();
@@ -33,7 +33,7 @@ bool FitAudioLength(AudioBlock& theBlock, SInt32 theLength, std::string& theErro
         }
         return true;
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory for audio";
+        outError = "Out of memory for audio";
         return false;
     }
 }
@@ -83,12 +83,12 @@ void LimitAudio(AudioBlock& theBlock) noexcept
 }
 
 bool MixFrameAudio(const AudioBlock& theA, SInt32 theLevelA, const AudioBlock& theB, SInt32 theLevelB,
-                   SInt32 theLength, AudioBlock& theMix, std::string& theError) noexcept
+                   SInt32 theLength, AudioBlock& theMix, std::string& outError) noexcept
 {
     try {
         theMix.samples.assign(size_t(std::max(theLength, 0)) * cAudioChannels, 0.0f);
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory for audio";
+        outError = "Out of memory for audio";
         return false;
     }
     AddAudioAtLevel(theMix, theA, theLevelA);

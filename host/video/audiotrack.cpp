@@ -29,12 +29,12 @@ AudioTrack::~AudioTrack()
     av_channel_layout_uninit(&mResamplerLayout);
 }
 
-bool AudioTrack::Open(const std::string& thePath, int64_t theOrigin, std::string& theError)
+bool AudioTrack::Open(const std::string& thePath, int64_t theOrigin, std::string& outError)
 {
-    if (!mInput.Open(thePath, AVMEDIA_TYPE_AUDIO, theError)) return false;
+    if (!mInput.Open(thePath, AVMEDIA_TYPE_AUDIO, outError)) return false;
     mFrame.reset(av_frame_alloc());
     if (!mFrame) {
-        theError = "Out of memory opening the sound of " + Quoted(FileNameOf(thePath));
+        outError = "Out of memory opening the sound of " + Quoted(FileNameOf(thePath));
         return false;
     }
     mOrigin = theOrigin;
@@ -48,13 +48,13 @@ SInt64 AudioTrack::SampleOf(int64_t theTimestamp) const
     return av_rescale_q(theTimestamp, mInput.Stream()->time_base, cSampleTime) - av_rescale_q(mOrigin, AV_TIME_BASE_Q, cSampleTime);
 }
 
-bool AudioTrack::Read(SInt64 theFirst, SInt32 theCount, float* theSamples, std::string& theError)
+bool AudioTrack::Read(SInt64 theFirst, SInt32 theCount, float* theSamples, std::string& outError)
 {
     if (!mPositioned || theFirst < mBufferStart || theFirst > BufferEnd() + cMaxSkip) {
-        if (!SeekTo(theFirst, theError)) return false;
+        if (!SeekTo(theFirst, outError)) return false;
     }
     while (!mEnded && (!mPositioned || BufferEnd() < theFirst + theCount)) {
-        if (!DecodeMore(theError)) return false;
+        if (!DecodeMore(outError)) return false;
     }
     for (SInt32 i = 0; i < theCount; ++i) {
         SInt64 theIndex = theFirst + i - mBufferStart;
@@ -70,11 +70,11 @@ bool AudioTrack::Read(SInt64 theFirst, SInt32 theCount, float* theSamples, std::
     return true;
 }
 
-bool AudioTrack::SeekTo(SInt64 theSample, std::string& theError)
+bool AudioTrack::SeekTo(SInt64 theSample, std::string& outError)
 {
     int64_t theTime = av_rescale_q(theSample - cPreroll, cSampleTime, AV_TIME_BASE_Q) + mOrigin;
     if (!mInput.Seek(av_rescale_q(theTime, AV_TIME_BASE_Q, mInput.Stream()->time_base))) {
-        if (!mInput.Rewind(theError)) return false;
+        if (!mInput.Rewind(outError)) return false;
     }
     mBuffer.clear();
     mPositioned = false;
@@ -83,9 +83,9 @@ bool AudioTrack::SeekTo(SInt64 theSample, std::string& theError)
     return true;
 }
 
-bool AudioTrack::DecodeMore(std::string& theError)
+bool AudioTrack::DecodeMore(std::string& outError)
 {
-    switch (mInput.ReceiveFrame(mFrame.get(), theError)) {
+    switch (mInput.ReceiveFrame(mFrame.get(), outError)) {
     case MediaInput::Result::failed:
         return false;
     case MediaInput::Result::end:
@@ -94,12 +94,12 @@ bool AudioTrack::DecodeMore(std::string& theError)
     case MediaInput::Result::frame:
         break;
     }
-    bool theOk = Append(mFrame.get(), theError);
+    bool theOk = Append(mFrame.get(), outError);
     av_frame_unref(mFrame.get());
     return theOk;
 }
 
-bool AudioTrack::Append(const AVFrame* theFrame, std::string& theError)
+bool AudioTrack::Append(const AVFrame* theFrame, std::string& outError)
 {
     int64_t theTimestamp = theFrame->best_effort_timestamp;
     if (theTimestamp != AV_NOPTS_VALUE) {
@@ -130,7 +130,7 @@ bool AudioTrack::Append(const AVFrame* theFrame, std::string& theError)
         if (theResult >= 0) theResult = swr_init(theResampler);
         if (theResult < 0) {
             av_channel_layout_uninit(&theLayout);
-            theError = "Cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theResult);
+            outError = "Cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theResult);
             mResampler.reset();
             return false;
         }
@@ -151,7 +151,7 @@ bool AudioTrack::Append(const AVFrame* theFrame, std::string& theError)
                               theFrame->nb_samples);
     if (theMade < 0) {
         mBuffer.resize(theOldSize);
-        theError = "Cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theMade);
+        outError = "Cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theMade);
         return false;
     }
     mBuffer.resize(theOldSize + size_t(2 * theMade));

@@ -17,17 +17,17 @@ public:
     ~AudioTrack();
 
     // theOrigin: the time of video frame 0, in AV_TIME_BASE units; sample 0 plays then.
-    bool Open(const std::string& thePath, int64_t theOrigin, std::string& theError);
+    bool Open(const std::string& thePath, int64_t theOrigin, std::string& outError);
 
     // Stereo samples [theFirst, theFirst + theCount) into theSamples (interleaved); silence
     // where the clip has no sound. Reading on from where the last read ended decodes
     // onward; anything else seeks.
-    bool Read(SInt64 theFirst, SInt32 theCount, float* theSamples, std::string& theError);
+    bool Read(SInt64 theFirst, SInt32 theCount, float* theSamples, std::string& outError);
 
 private:
-    bool SeekTo(SInt64 theSample, std::string& theError);
-    bool DecodeMore(std::string& theError);
-    bool Append(const AVFrame* theFrame, std::string& theError);
+    bool SeekTo(SInt64 theSample, std::string& outError);
+    bool DecodeMore(std::string& outError);
+    bool Append(const AVFrame* theFrame, std::string& outError);
     SInt64 SampleOf(int64_t theTimestamp) const;
     SInt64 BufferEnd() const { return mBufferStart + SInt64(mBuffer.size() / 2); }
 

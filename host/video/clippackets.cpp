@@ -13,19 +13,19 @@ bool ClipPackets::ReadNumbered(AVPacket* outPacket, SInt32& outFrame)
     return true;
 }
 
-bool ClipPackets::Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::string& theError)
+bool ClipPackets::Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::string& outError)
 {
     mClip = &theClip;
     const std::string theChanged = Quoted(FileNameOf(theClip.path)) + " changed while the movie was made";
     if (!theClip.CanStartAt(theFirst)) {
-        theError = "Cannot copy " + Quoted(FileNameOf(theClip.path)) + " from frame " + std::to_string(theFirst) +
+        outError = "Cannot copy " + Quoted(FileNameOf(theClip.path)) + " from frame " + std::to_string(theFirst) +
                    ": no clean split there";
         return false;
     }
-    if (!mInput.Open(theClip.path, AVMEDIA_TYPE_VIDEO, theError)) return false;
+    if (!mInput.Open(theClip.path, AVMEDIA_TYPE_VIDEO, outError)) return false;
     mFirst.reset(av_packet_alloc());
     if (!mFirst) {
-        theError = "Out of memory reading " + Quoted(FileNameOf(theClip.path));
+        outError = "Out of memory reading " + Quoted(FileNameOf(theClip.path));
         return false;
     }
     // Before the split in decode order come only pictures shown before it: a seek that lands
@@ -36,19 +36,19 @@ bool ClipPackets::Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::strin
     for (;;) {
         SInt32 theFrame = 0;
         if (!ReadNumbered(mFirst.get(), theFrame)) {
-            theError = theChanged;
+            outError = theChanged;
             return false;
         }
         if (theFrame == theFirst) return true;
         if (theFrame > theFirst && !theFromTop) {
-            if (!mInput.Rewind(theError)) return false;
+            if (!mInput.Rewind(outError)) return false;
             theFromTop = true;
         }
         av_packet_unref(mFirst.get());
     }
 }
 
-bool ClipPackets::Next(AVPacket* outPacket, SInt32& outFrame, std::string& theError)
+bool ClipPackets::Next(AVPacket* outPacket, SInt32& outFrame, std::string& outError)
 {
     if (mFirst && mFirst->data) {
         av_packet_move_ref(outPacket, mFirst.get());
@@ -56,7 +56,7 @@ bool ClipPackets::Next(AVPacket* outPacket, SInt32& outFrame, std::string& theEr
         return true;
     }
     if (ReadNumbered(outPacket, outFrame)) return true;
-    theError = Quoted(FileNameOf(mClip->path)) + " changed while the movie was made";
+    outError = Quoted(FileNameOf(mClip->path)) + " changed while the movie was made";
     return false;
 }
 

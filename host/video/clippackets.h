@@ -11,11 +11,11 @@ namespace video {
 class ClipPackets {
 public:
     // Positions at frame theFirst, which must be one of theClip's starts.
-    bool Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::string& theError);
+    bool Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::string& outError);
 
     // The next packet in decode order and the frame it shows; false with the reason at the end
     // of the file or when the file no longer holds what it was examined to hold.
-    bool Next(AVPacket* outPacket, SInt32& outFrame, std::string& theError);
+    bool Next(AVPacket* outPacket, SInt32& outFrame, std::string& outError);
 
 private:
     bool ReadNumbered(AVPacket* outPacket, SInt32& outFrame);

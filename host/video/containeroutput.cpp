@@ -96,27 +96,27 @@ public:
     ContainerOutput();
     ~ContainerOutput() override;
     bool Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
-              std::string& theError);
-    bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) override;
-    bool WriteDecoded(const AVFrame* thePicture, std::string& theError) override;
-    bool WriteAudio(const AudioBlock& theAudio, std::string& theError) override;
-    bool WriteCopiedPacket(PacketPtr thePacket, std::string& theError) override;
-    bool Finish(std::string& theError) override;
+              std::string& outError);
+    bool WriteVideo(const ArgbPixels& thePicture, std::string& outError) override;
+    bool WriteDecoded(const AVFrame* thePicture, std::string& outError) override;
+    bool WriteAudio(const AudioBlock& theAudio, std::string& outError) override;
+    bool WriteCopiedPacket(PacketPtr thePacket, std::string& outError) override;
+    bool Finish(std::string& outError) override;
     bool CarriesAudio() const override { return mAudio != nullptr; }
     bool CopiesPackets() const override { return mCopying; }
     std::string Description() const override { return mDescription; }
 
 private:
-    bool OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& theError);
-    bool StartVideoEncoder(std::string& theError);
-    bool EndVideoRun(std::string& theError);
-    bool WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& theError);
-    bool OpenAudio(const OutputFormat& theFormat, std::string& theError);
-    bool Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& theError);
-    bool EncodeJob(EncodeWorker::Job& theJob, std::string& theError);
-    bool EncodeAudio(const AudioBlock& theAudio, std::string& theError);
-    bool EncodeAudioChunk(int theCount, std::string& theError);
-    FramePtr NewPicture(std::string& theError);
+    bool OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& outError);
+    bool StartVideoEncoder(std::string& outError);
+    bool EndVideoRun(std::string& outError);
+    bool WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& outError);
+    bool OpenAudio(const OutputFormat& theFormat, std::string& outError);
+    bool Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& outError);
+    bool EncodeJob(EncodeWorker::Job& theJob, std::string& outError);
+    bool EncodeAudio(const AudioBlock& theAudio, std::string& outError);
+    bool EncodeAudioChunk(int theCount, std::string& outError);
+    FramePtr NewPicture(std::string& outError);
     std::string Failure(const std::string& theStep, int theCode) const;
 
     std::string mPath;
@@ -166,7 +166,7 @@ private:
 };
 
 ContainerOutput::ContainerOutput()
-    : mWorker([this](EncodeWorker::Job& theJob, std::string& theError) { return EncodeJob(theJob, theError); },
+    : mWorker([this](EncodeWorker::Job& theJob, std::string& outError) { return EncodeJob(theJob, outError); },
               cPicturesAhead)
 {
 }
@@ -183,12 +183,12 @@ std::string ContainerOutput::Failure(const std::string& theStep, int theCode) co
 }
 
 bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
-                           std::string& theError)
+                           std::string& outError)
 {
     mPath = thePath;
     mMovieWidth = theSettings.width;
     mMovieHeight = theSettings.height;
-    if (!mFile.Create(thePath, theError)) return false;
+    if (!mFile.Create(thePath, outError)) return false;
     mDescriptor = mFile.Descriptor();
 
     AVFormatContext* theContext = nullptr;
@@ -196,11 +196,11 @@ bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFo
     mFormat.reset(theContext);
     mPacket.reset(av_packet_alloc());
     if (theResult < 0 || !mPacket) {
-        theError = Failure("prepare", theResult < 0 ? theResult : AVERROR(ENOMEM));
+        outError = Failure("prepare", theResult < 0 ? theResult : AVERROR(ENOMEM));
         return false;
     }
-    if (!OpenVideo(theFormat, theSettings, theError)) return false;
-    if (theSettings.withAudio && theFormat.audioCodec && !OpenAudio(theFormat, theError)) return false;
+    if (!OpenVideo(theFormat, theSettings, outError)) return false;
+    if (theSettings.withAudio && theFormat.audioCodec && !OpenAudio(theFormat, outError)) return false;
 
     uint8_t* theBuffer = static_cast<uint8_t*>(av_malloc(cIoBufferSize));
     AVIOContext* theIo = theBuffer ? avio_alloc_context(theBuffer, cIoBufferSize, 1, &mDescriptor, nullptr,
@@ -208,7 +208,7 @@ bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFo
                                    : nullptr;
     if (!theIo) {
         av_free(theBuffer);
-        theError = Failure("prepare", AVERROR(ENOMEM));
+        outError = Failure("prepare", AVERROR(ENOMEM));
         return false;
     }
     mIo.reset(theIo);
@@ -216,10 +216,10 @@ bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFo
     mFormat->flags |= AVFMT_FLAG_CUSTOM_IO;
     theResult = avformat_write_header(mFormat.get(), nullptr);
     if (theResult < 0) {
-        theError = Failure("start", theResult);
+        outError = Failure("start", theResult);
         return false;
     }
-    if (!mWorker.Start(theError)) return false;
+    if (!mWorker.Start(outError)) return false;
     std::string theContainer = theFormat.extension + 1;
     for (char& c : theContainer) c = char(std::toupper(static_cast<unsigned char>(c)));
     mDescription = CodecLabel(mVideo->codec) + (mAudio ? " and " + CodecLabel(mAudio->codec) : "") + " in " + theContainer +
@@ -227,12 +227,12 @@ bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFo
     return true;
 }
 
-bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& theError)
+bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettings& theSettings, std::string& outError)
 {
     const AVCodec* theCodec = avcodec_find_encoder_by_name(theFormat.videoCodec);
     if (!theCodec && theFormat.fallbackVideoCodec) theCodec = avcodec_find_encoder_by_name(theFormat.fallbackVideoCodec);
     if (!theCodec) {
-        theError = std::string("FFmpeg has no ") + theFormat.videoCodec + " encoder for " + Quoted(FileNameOf(mPath));
+        outError = std::string("FFmpeg has no ") + theFormat.videoCodec + " encoder for " + Quoted(FileNameOf(mPath));
         return false;
     }
     mVideoCodec = theCodec;
@@ -240,31 +240,31 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     mSettings = theSettings;
     if (!theSettings.copySources.empty()) {
         if (std::strcmp(theCodec->name, "libx264") != 0 || std::strcmp(theFormat.muxer, "mp4") != 0) {
-            theError = "Only H.264 .mp4 movies made with x264 take copied pictures, not " + Quoted(FileNameOf(mPath));
+            outError = "Only H.264 .mp4 movies made with x264 take copied pictures, not " + Quoted(FileNameOf(mPath));
             return false;
         }
         mCopying = true;
         mSample.reset(av_packet_alloc());
         if (!mSample) {
-            theError = Failure("prepare", AVERROR(ENOMEM));
+            outError = Failure("prepare", AVERROR(ENOMEM));
             return false;
         }
     }
-    if (!StartVideoEncoder(theError)) return false;
+    if (!StartVideoEncoder(outError)) return false;
     AVCodecContext* theEncoder = mVideo.get();
     mPictureFormat = theEncoder->pix_fmt;
     mPictureWidth = theEncoder->width;
     mPictureHeight = theEncoder->height;
     mVideoStream = avformat_new_stream(mFormat.get(), nullptr);
     if (!mVideoStream) {
-        theError = Failure("prepare", AVERROR(ENOMEM));
+        outError = Failure("prepare", AVERROR(ENOMEM));
         return false;
     }
     mVideoStream->time_base = theEncoder->time_base;
     mVideoStream->avg_frame_rate = theEncoder->framerate;
     int theResult = avcodec_parameters_from_context(mVideoStream->codecpar, theEncoder);
     if (theResult < 0) {
-        theError = Failure("prepare", theResult);
+        outError = Failure("prepare", theResult);
         return false;
     }
     if (mCopying) {
@@ -276,12 +276,12 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         theTrack->color_space = mTrackColours.matrix;
         theTrack->color_range = mTrackColours.range;
         std::vector<uint8_t> theRecord;
-        if (!AvcConfigWithEncoder(mMatch, theEncoder, theRecord, theError)) return false;
+        if (!AvcConfigWithEncoder(mMatch, theEncoder, theRecord, outError)) return false;
         av_freep(&theTrack->extradata);
         theTrack->extradata_size = 0;
         theTrack->extradata = static_cast<uint8_t*>(av_mallocz(theRecord.size() + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!theTrack->extradata) {
-            theError = Failure("prepare", AVERROR(ENOMEM));
+            outError = Failure("prepare", AVERROR(ENOMEM));
             return false;
         }
         std::memcpy(theTrack->extradata, theRecord.data(), theRecord.size());
@@ -292,14 +292,14 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     return true;
 }
 
-bool ContainerOutput::StartVideoEncoder(std::string& theError)
+bool ContainerOutput::StartVideoEncoder(std::string& outError)
 {
     const AVCodec* theCodec = mVideoCodec;
     const OutputFormat& theFormat = *mOutputFormat;
     const MovieSettings& theSettings = mSettings;
     mVideo.reset(avcodec_alloc_context3(theCodec));
     if (!mVideo) {
-        theError = Failure("prepare", AVERROR(ENOMEM));
+        outError = Failure("prepare", AVERROR(ENOMEM));
         return false;
     }
     AVCodecContext* theEncoder = mVideo.get();
@@ -309,7 +309,7 @@ bool ContainerOutput::StartVideoEncoder(std::string& theError)
     theEncoder->width = theNeedsEven ? theSettings.width & ~1 : theSettings.width;
     theEncoder->height = theNeedsEven ? theSettings.height & ~1 : theSettings.height;
     if (theEncoder->width <= 0 || theEncoder->height <= 0) {
-        theError = "Cannot write " + Quoted(FileNameOf(mPath)) + ": " + std::to_string(theSettings.width) + "x" +
+        outError = "Cannot write " + Quoted(FileNameOf(mPath)) + ": " + std::to_string(theSettings.width) + "x" +
                    std::to_string(theSettings.height) + " is too small for this format";
         return false;
     }
@@ -345,7 +345,7 @@ bool ContainerOutput::StartVideoEncoder(std::string& theError)
         if (mCopying) {
             // B-frames as the copied clips have them, and headers they can sit beside.
             std::string theParams = "sliced-threads=1:rc-lookahead=3:mbtree=0";
-            if (!MatchEncoderToCopies(theSettings.copySources, theEncoder, &theOptions, theParams, mMatch, theError)) {
+            if (!MatchEncoderToCopies(theSettings.copySources, theEncoder, &theOptions, theParams, mMatch, outError)) {
                 av_dict_free(&theOptions);
                 return false;
             }
@@ -373,24 +373,24 @@ bool ContainerOutput::StartVideoEncoder(std::string& theError)
     int theResult = avcodec_open2(theEncoder, theCodec, &theOptions);
     av_dict_free(&theOptions);
     if (theResult < 0) {
-        theError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
+        outError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
         return false;
     }
     return true;
 }
 
-bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& theError)
+bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outError)
 {
     const AVCodec* theCodec = avcodec_find_encoder_by_name(theFormat.audioCodec);
     if (!theCodec || !theCodec->sample_fmts) {
-        theError = std::string("FFmpeg has no ") + theFormat.audioCodec + " encoder for " + Quoted(FileNameOf(mPath));
+        outError = std::string("FFmpeg has no ") + theFormat.audioCodec + " encoder for " + Quoted(FileNameOf(mPath));
         return false;
     }
     mAudio.reset(avcodec_alloc_context3(theCodec));
     mAudioFrame.reset(av_frame_alloc());
     mFifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLT, cAudioChannels, 4096));
     if (!mAudio || !mAudioFrame || !mFifo) {
-        theError = Failure("prepare", AVERROR(ENOMEM));
+        outError = Failure("prepare", AVERROR(ENOMEM));
         return false;
     }
     AVCodecContext* theEncoder = mAudio.get();
@@ -403,7 +403,7 @@ bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& theE
     if (mFormat->oformat->flags & AVFMT_GLOBALHEADER) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     int theResult = avcodec_open2(theEncoder, theCodec, nullptr);
     if (theResult < 0) {
-        theError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
+        outError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
         return false;
     }
     mAudioFrameSize = theEncoder->frame_size > 0 ? theEncoder->frame_size : 1024;
@@ -421,42 +421,42 @@ bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& theE
     if (theResult >= 0) theResult = swr_init(theResampler);
     mAudioStream = theResult >= 0 ? avformat_new_stream(mFormat.get(), nullptr) : nullptr;
     if (!mAudioStream) {
-        theError = Failure("prepare the sound of", theResult < 0 ? theResult : AVERROR(ENOMEM));
+        outError = Failure("prepare the sound of", theResult < 0 ? theResult : AVERROR(ENOMEM));
         return false;
     }
     mAudioStream->time_base = theEncoder->time_base;
     theResult = avcodec_parameters_from_context(mAudioStream->codecpar, theEncoder);
     if (theResult < 0) {
-        theError = Failure("prepare the sound of", theResult);
+        outError = Failure("prepare the sound of", theResult);
         return false;
     }
     mChunk.resize(size_t(mAudioFrameSize) * cAudioChannels);
     return true;
 }
 
-bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& theError)
+bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& outError)
 {
     int theResult = avcodec_send_frame(theEncoder, theFrame);
     if (theResult < 0) {
-        theError = Failure("encode", theResult);
+        outError = Failure("encode", theResult);
         return false;
     }
     for (;;) {
         theResult = avcodec_receive_packet(theEncoder, mPacket.get());
         if (theResult == AVERROR(EAGAIN) || theResult == AVERROR_EOF) return true;
         if (theResult < 0) {
-            theError = Failure("encode", theResult);
+            outError = Failure("encode", theResult);
             return false;
         }
         if (theStream == mVideoStream) {
-            if (!WriteVideoPacket(mPacket.get(), true, theError)) return false;
+            if (!WriteVideoPacket(mPacket.get(), true, outError)) return false;
             continue;
         }
         av_packet_rescale_ts(mPacket.get(), theEncoder->time_base, theStream->time_base);
         mPacket->stream_index = theStream->index;
         theResult = av_interleaved_write_frame(mFormat.get(), mPacket.get());
         if (theResult < 0) {
-            theError = Failure("write", theResult);
+            outError = Failure("write", theResult);
             return false;
         }
     }
@@ -465,7 +465,7 @@ bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, co
 // thePacket's times are frame numbers. Among copied pictures x264's own decode times mean
 // nothing: a packet's DTS is its place in decode order, less the deepest reordering of any
 // part, so that DTS always increases and no picture is shown before it is decoded.
-bool ContainerOutput::WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& theError)
+bool ContainerOutput::WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& outError)
 {
     if (mCopying) {
         if (theEncoded) {
@@ -475,7 +475,7 @@ bool ContainerOutput::WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std
             if (theResult >= 0) theResult = av_packet_copy_props(mSample.get(), thePacket);
             av_packet_unref(thePacket);
             if (theResult < 0) {
-                theError = Failure("write", theResult);
+                outError = Failure("write", theResult);
                 return false;
             }
             std::memcpy(mSample->data, theSample.data(), theSample.size());
@@ -489,21 +489,21 @@ bool ContainerOutput::WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std
     int theResult = av_interleaved_write_frame(mFormat.get(), thePacket);
     av_packet_unref(thePacket);
     if (theResult < 0) {
-        theError = Failure("write", theResult);
+        outError = Failure("write", theResult);
         return false;
     }
     return true;
 }
 
 // The run's last pictures out of the encoder, so that a copied stretch can follow.
-bool ContainerOutput::EndVideoRun(std::string& theError)
+bool ContainerOutput::EndVideoRun(std::string& outError)
 {
     if (mRunEnded) return true;
     mRunEnded = true;
-    return Encode(mVideo.get(), mVideoStream, nullptr, theError);
+    return Encode(mVideo.get(), mVideoStream, nullptr, outError);
 }
 
-FramePtr ContainerOutput::NewPicture(std::string& theError)
+FramePtr ContainerOutput::NewPicture(std::string& outError)
 {
     FramePtr thePicture = mWorker.TakePicture();
     if (thePicture && av_frame_is_writable(thePicture.get()) && thePicture->format == mPictureFormat &&
@@ -521,15 +521,15 @@ FramePtr ContainerOutput::NewPicture(std::string& theError)
         theResult = av_frame_get_buffer(thePicture.get(), 0);
     }
     if (theResult < 0) {
-        theError = Failure("encode", theResult);
+        outError = Failure("encode", theResult);
         return nullptr;
     }
     return thePicture;
 }
 
-bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theError)
+bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& outError)
 {
-    FramePtr theFrame = NewPicture(theError);
+    FramePtr theFrame = NewPicture(outError);
     if (!theFrame) return false;
     // A picture of the movie's own size loses its odd last column or line rather than being
     // resampled by a fraction of a pixel.
@@ -538,25 +538,25 @@ bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& theE
         theSource.width = theFrame->width;
         theSource.height = theFrame->height;
     }
-    if (!mScaler.FromArgb(theSource, theFrame.get(), theError)) return false;
+    if (!mScaler.FromArgb(theSource, theFrame.get(), outError)) return false;
     theFrame->pts = mVideoPts++;
-    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, theError);
+    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, outError);
 }
 
-bool ContainerOutput::WriteCopiedPacket(PacketPtr thePacket, std::string& theError)
+bool ContainerOutput::WriteCopiedPacket(PacketPtr thePacket, std::string& outError)
 {
     if (!mCopying) {
-        theError = "Only H.264 .mp4 movies take copied pictures";
+        outError = "Only H.264 .mp4 movies take copied pictures";
         return false;
     }
     mVideoPts = std::max<int64_t>(mVideoPts, thePacket->pts + 1);
-    return mWorker.Post(EncodeWorker::Job{nullptr, {}, std::move(thePacket)}, theError);
+    return mWorker.Post(EncodeWorker::Job{nullptr, {}, std::move(thePacket)}, outError);
 }
 
-bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theError)
+bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& outError)
 {
     if (mVideo->colorspace == AVCOL_SPC_RGB) {
-        theError = "Cannot write a decoded picture into " + Quoted(FileNameOf(mPath)) + ": its encoder takes RGB";
+        outError = "Cannot write a decoded picture into " + Quoted(FileNameOf(mPath)) + ": its encoder takes RGB";
         return false;
     }
     const bool theOwnSize = thePicture->width == mMovieWidth && thePicture->height == mMovieHeight;
@@ -568,7 +568,7 @@ bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theEr
         theFrame.reset(av_frame_alloc());
         const int theResult = theFrame ? av_frame_ref(theFrame.get(), thePicture) : AVERROR(ENOMEM);
         if (theResult < 0) {
-            theError = Failure("encode", theResult);
+            outError = Failure("encode", theResult);
             return false;
         }
         theFrame->width = theWidth;
@@ -578,8 +578,8 @@ bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theEr
         theFrame->pict_type = AV_PICTURE_TYPE_NONE;
         theFrame->key_frame = 0;
     } else {
-        theFrame = NewPicture(theError);
-        if (!theFrame || !mDecodedScaler.Convert(thePicture, theWidth, theHeight, theFrame.get(), theError)) return false;
+        theFrame = NewPicture(outError);
+        if (!theFrame || !mDecodedScaler.Convert(thePicture, theWidth, theHeight, theFrame.get(), outError)) return false;
     }
     theFrame->sample_aspect_ratio = mVideo->sample_aspect_ratio;
     theFrame->color_primaries = mVideo->color_primaries;
@@ -587,34 +587,34 @@ bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& theEr
     theFrame->colorspace = mVideo->colorspace;
     theFrame->color_range = AVCOL_RANGE_MPEG;
     theFrame->pts = mVideoPts++;
-    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, theError);
+    return mWorker.Post(EncodeWorker::Job{std::move(theFrame), {}, nullptr}, outError);
 }
 
-bool ContainerOutput::EncodeJob(EncodeWorker::Job& theJob, std::string& theError)
+bool ContainerOutput::EncodeJob(EncodeWorker::Job& theJob, std::string& outError)
 {
-    if (theJob.packet) return EndVideoRun(theError) && WriteVideoPacket(theJob.packet.get(), false, theError);
+    if (theJob.packet) return EndVideoRun(outError) && WriteVideoPacket(theJob.packet.get(), false, outError);
     if (theJob.picture) {
         if (mRunEnded) {
             // A fresh encoder starts on an IDR picture, and must give the headers the track has.
-            if (!StartVideoEncoder(theError)) return false;
+            if (!StartVideoEncoder(outError)) return false;
             if (!std::equal(mEncoderHeaders.begin(), mEncoderHeaders.end(), mVideo->extradata,
                             mVideo->extradata + mVideo->extradata_size) ||
                 mVideo->extradata_size != int(mEncoderHeaders.size())) {
-                theError = "The H.264 encoder changed its parameter sets within " + Quoted(FileNameOf(mPath));
+                outError = "The H.264 encoder changed its parameter sets within " + Quoted(FileNameOf(mPath));
                 return false;
             }
             mRunEnded = false;
         }
-        return Encode(mVideo.get(), mVideoStream, theJob.picture.get(), theError);
+        return Encode(mVideo.get(), mVideoStream, theJob.picture.get(), outError);
     }
-    return EncodeAudio(theJob.sound, theError);
+    return EncodeAudio(theJob.sound, outError);
 }
 
-bool ContainerOutput::EncodeAudioChunk(int theCount, std::string& theError)
+bool ContainerOutput::EncodeAudioChunk(int theCount, std::string& outError)
 {
     void* theChunk = mChunk.data();
     if (av_audio_fifo_read(mFifo.get(), &theChunk, theCount) != theCount) {
-        theError = Failure("encode the sound of", AVERROR_BUG);
+        outError = Failure("encode the sound of", AVERROR_BUG);
         return false;
     }
     int theResult = av_frame_make_writable(mAudioFrame.get());
@@ -624,36 +624,36 @@ bool ContainerOutput::EncodeAudioChunk(int theCount, std::string& theError)
         theResult = swr_convert(mResampler.get(), mAudioFrame->data, theCount, &theInput, theCount);
     }
     if (theResult < 0) {
-        theError = Failure("encode the sound of", theResult);
+        outError = Failure("encode the sound of", theResult);
         return false;
     }
     mAudioFrame->pts = mAudioPts;
     mAudioPts += theCount;
-    return Encode(mAudio.get(), mAudioStream, mAudioFrame.get(), theError);
+    return Encode(mAudio.get(), mAudioStream, mAudioFrame.get(), outError);
 }
 
-bool ContainerOutput::WriteAudio(const AudioBlock& theAudio, std::string& theError)
+bool ContainerOutput::WriteAudio(const AudioBlock& theAudio, std::string& outError)
 {
     if (!mAudio) return true;
-    return mWorker.Post(EncodeWorker::Job{nullptr, theAudio, nullptr}, theError);
+    return mWorker.Post(EncodeWorker::Job{nullptr, theAudio, nullptr}, outError);
 }
 
-bool ContainerOutput::EncodeAudio(const AudioBlock& theAudio, std::string& theError)
+bool ContainerOutput::EncodeAudio(const AudioBlock& theAudio, std::string& outError)
 {
     void* theSamples = const_cast<float*>(theAudio.samples.data());
     if (theAudio.Length() > 0 && av_audio_fifo_write(mFifo.get(), &theSamples, theAudio.Length()) != theAudio.Length()) {
-        theError = Failure("encode the sound of", AVERROR(ENOMEM));
+        outError = Failure("encode the sound of", AVERROR(ENOMEM));
         return false;
     }
     while (av_audio_fifo_size(mFifo.get()) >= mAudioFrameSize) {
-        if (!EncodeAudioChunk(mAudioFrameSize, theError)) return false;
+        if (!EncodeAudioChunk(mAudioFrameSize, outError)) return false;
     }
     return true;
 }
 
-bool ContainerOutput::Finish(std::string& theError)
+bool ContainerOutput::Finish(std::string& outError)
 {
-    if (!mWorker.Drain(theError)) return false;
+    if (!mWorker.Drain(outError)) return false;
     if (mAudio) {
         int theRest = av_audio_fifo_size(mFifo.get());
         if (theRest > 0 &&
@@ -663,29 +663,29 @@ bool ContainerOutput::Finish(std::string& theError)
             av_audio_fifo_write(mFifo.get(), &theSamples, mAudioFrameSize - theRest);
             theRest = mAudioFrameSize;
         }
-        if (theRest > 0 && !EncodeAudioChunk(theRest, theError)) return false;
-        if (!Encode(mAudio.get(), mAudioStream, nullptr, theError)) return false;
+        if (theRest > 0 && !EncodeAudioChunk(theRest, outError)) return false;
+        if (!Encode(mAudio.get(), mAudioStream, nullptr, outError)) return false;
     }
-    if (!EndVideoRun(theError)) return false;
+    if (!EndVideoRun(outError)) return false;
     int theResult = av_write_trailer(mFormat.get());
     if (theResult >= 0) {
         avio_flush(mIo.get());
         theResult = mIo->error;
     }
     if (theResult < 0) {
-        theError = Failure("write", theResult);
+        outError = Failure("write", theResult);
         return false;
     }
-    return mFile.Commit(theError);
+    return mFile.Commit(outError);
 }
 
 } // namespace
 
 std::unique_ptr<FrameOutput> OpenContainerOutput(const std::string& thePath, const OutputFormat& theFormat,
-                                                 const MovieSettings& theSettings, std::string& theError)
+                                                 const MovieSettings& theSettings, std::string& outError)
 {
     auto theOutput = std::make_unique<ContainerOutput>();
-    if (!theOutput->Open(thePath, theFormat, theSettings, theError)) return nullptr;
+    if (!theOutput->Open(thePath, theFormat, theSettings, outError)) return nullptr;
     return theOutput;
 }
 

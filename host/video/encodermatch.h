@@ -22,10 +22,10 @@ struct EncoderMatch {
 // extended). False with the reason when the clips' sets cannot share one record.
 bool MatchEncoderToCopies(const std::vector<ClipCopyFacts>& theClips, AVCodecContext* theEncoder,
                           AVDictionary** ioOptions, std::string& ioX264Params, EncoderMatch& outMatch,
-                          std::string& theError);
+                          std::string& outError);
 
 // The track's avcC record: the clips' sets and the opened encoder's (from its global header).
 bool AvcConfigWithEncoder(const EncoderMatch& theMatch, const AVCodecContext* theEncoder,
-                          std::vector<uint8_t>& outRecord, std::string& theError);
+                          std::vector<uint8_t>& outRecord, std::string& outError);
 
 } // namespace video

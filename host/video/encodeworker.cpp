@@ -16,13 +16,13 @@ EncodeWorker::~EncodeWorker()
     Stop();
 }
 
-bool EncodeWorker::Start(std::string& theError)
+bool EncodeWorker::Start(std::string& outError)
 {
     try {
         mThread = std::thread(&EncodeWorker::Run, this);
         return true;
     } catch (const std::system_error& theProblem) {
-        theError = std::string("Cannot start the encoder thread: ") + theProblem.what();
+        outError = std::string("Cannot start the encoder thread: ") + theProblem.what();
         return false;
     }
 }
@@ -46,13 +46,13 @@ FramePtr EncodeWorker::TakePicture()
     return thePicture;
 }
 
-bool EncodeWorker::Post(Job theJob, std::string& theError)
+bool EncodeWorker::Post(Job theJob, std::string& outError)
 {
     std::unique_lock<std::mutex> theGuard(mLock);
     const bool thePicture = theJob.picture || theJob.packet;
     mChanged.wait(theGuard, [&] { return !mFailure.empty() || !thePicture || mWaitingPictures < mMaxPictures; });
     if (!mFailure.empty()) {
-        theError = mFailure;
+        outError = mFailure;
         return false;
     }
     mJobs.push_back(std::move(theJob));
@@ -62,7 +62,7 @@ bool EncodeWorker::Post(Job theJob, std::string& theError)
     return true;
 }
 
-bool EncodeWorker::Drain(std::string& theError)
+bool EncodeWorker::Drain(std::string& outError)
 {
     {
         std::unique_lock<std::mutex> theGuard(mLock);
@@ -70,7 +70,7 @@ bool EncodeWorker::Drain(std::string& theError)
     }
     Stop();
     if (mFailure.empty()) return true;
-    theError = mFailure;
+    outError = mFailure;
     return false;
 }
 

@@ -27,7 +27,7 @@ public:
         PacketPtr packet; // a picture copied as it is, in place of one encoded
     };
     // Runs on the worker thread for every job.
-    using Handler = std::function<bool(Job& theJob, std::string& theError)>;
+    using Handler = std::function<bool(Job& theJob, std::string& outError)>;
 
     // At most thePictures picture jobs (encoded or copied) wait while one is encoded.
     EncodeWorker(Handler theHandler, size_t thePictures);
@@ -35,16 +35,16 @@ public:
     EncodeWorker(const EncodeWorker&) = delete;
     EncodeWorker& operator=(const EncodeWorker&) = delete;
 
-    bool Start(std::string& theError);
+    bool Start(std::string& outError);
 
     // A picture an earlier job is done with, to fill again; null when none is free.
     FramePtr TakePicture();
 
     // Waits for room, then queues the job; false with the worker's error once it has failed.
-    bool Post(Job theJob, std::string& theError);
+    bool Post(Job theJob, std::string& outError);
 
     // Waits until every job has run and ends the thread; false with the first job's error.
-    bool Drain(std::string& theError);
+    bool Drain(std::string& outError);
 
     // Drops the jobs still waiting, lets the running one end and joins the thread.
     void Stop();

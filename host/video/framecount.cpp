@@ -67,9 +67,9 @@ SInt64 DecodeToEnd(MediaInput& theInput, const FrameNumbering& theNumbering)
     return theLast + 1;
 }
 
-bool ToStart(MediaInput& theInput, const FrameNumbering& theNumbering, std::string& theError)
+bool ToStart(MediaInput& theInput, const FrameNumbering& theNumbering, std::string& outError)
 {
-    return theInput.Seek(theNumbering.origin) || theInput.Rewind(theError);
+    return theInput.Seek(theNumbering.origin) || theInput.Rewind(outError);
 }
 
 } // namespace
@@ -99,11 +99,11 @@ void ConformNumbering(AVRational theRate, FrameNumbering& theNumbering, SInt64& 
     theNumbering.byPresentation = true;
 }
 
-bool CountFrames(MediaInput& theInput, const FrameNumbering& theNumbering, SInt64& theCount, std::string& theError)
+bool CountFrames(MediaInput& theInput, const FrameNumbering& theNumbering, SInt64& theCount, std::string& outError)
 {
     PacketPtr thePacket(av_packet_alloc());
     if (!thePacket) {
-        theError = "Out of memory";
+        outError = "Out of memory";
         return false;
     }
     theCount = 0;
@@ -122,14 +122,14 @@ bool CountFrames(MediaInput& theInput, const FrameNumbering& theNumbering, SInt6
         }
     }
     if (theCount == 0) {
-        if (!ToStart(theInput, theNumbering, theError)) return false;
+        if (!ToStart(theInput, theNumbering, outError)) return false;
         theCount = ScanToEnd(theInput, theNumbering, thePacket.get()).Count();
     }
     if (theCount == 0) {
-        theError = Quoted(FileNameOf(theInput.Path())) + " holds no video frames";
+        outError = Quoted(FileNameOf(theInput.Path())) + " holds no video frames";
         return false;
     }
-    return ToStart(theInput, theNumbering, theError);
+    return ToStart(theInput, theNumbering, outError);
 }
 
 } // namespace video

@@ -37,7 +37,7 @@ FrameNumbering NumberingOf(const AVStream* theStream);
 // Counts the frames actually in the file, not what its header claims: the frame number of the
 // last packet, found by reading the last group of pictures, or the whole file when the header's
 // length is missing or wrong. The input is left at its start.
-bool CountFrames(MediaInput& theInput, const FrameNumbering& theNumbering, SInt64& theCount, std::string& theError);
+bool CountFrames(MediaInput& theInput, const FrameNumbering& theNumbering, SInt64& theCount, std::string& outError);
 
 // theNumbering and theCount (frames at the stream's own rate) turned to theRate: the frames of
 // theRate that start while the clip plays.

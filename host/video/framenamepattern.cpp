@@ -30,12 +30,12 @@ bool FrameNamePattern::Matches(const std::string& theFileName) const
 }
 
 bool FindPictures(const std::string& theFolder, const FrameNamePattern& thePattern, std::vector<std::string>& outNames,
-                  std::string& theError)
+                  std::string& outError)
 {
     outNames.clear();
     DIR* theListing = opendir(theFolder.c_str());
     if (!theListing) {
-        theError = "Cannot read the folder " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "Cannot read the folder " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     while (const dirent* theEntry = readdir(theListing)) {
@@ -45,10 +45,10 @@ bool FindPictures(const std::string& theFolder, const FrameNamePattern& thePatte
     return true;
 }
 
-bool ParseFrameNamePattern(const std::string& theFileName, FrameNamePattern& thePattern, std::string& theError)
+bool ParseFrameNamePattern(const std::string& theFileName, FrameNamePattern& thePattern, std::string& outError)
 {
     auto theFailure = [&] {
-        theError = "Cannot write " + Quoted(theFileName) + ": a frame number is written %d or %05d, once; a percent sign as %%";
+        outError = "Cannot write " + Quoted(theFileName) + ": a frame number is written %d or %05d, once; a percent sign as %%";
         return false;
     };
     std::string theText;

@@ -62,7 +62,7 @@ AVColorSpace InputColorSpace(const AVFrame* theFrame)
                : theTag;
 }
 
-SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& theError)
+SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& outError)
 {
     if (mContext && theSetup == mSetup) return mContext.get();
     mContext.reset(sws_getContext(theSetup.sourceWidth, theSetup.sourceHeight, AVPixelFormat(theSetup.sourceFormat),
@@ -71,7 +71,7 @@ SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& theError)
                                                 theSetup.targetHeight, theSetup.quick),
                                   nullptr, nullptr, nullptr));
     if (!mContext) {
-        theError = "Cannot convert " + FormatName(theSetup.sourceFormat) + " pictures of " +
+        outError = "Cannot convert " + FormatName(theSetup.sourceFormat) + " pictures of " +
                    std::to_string(theSetup.sourceWidth) + "x" + std::to_string(theSetup.sourceHeight) + " to " +
                    FormatName(theSetup.targetFormat) + " at " + std::to_string(theSetup.targetWidth) + "x" +
                    std::to_string(theSetup.targetHeight);
@@ -90,26 +90,26 @@ SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& theError)
     return mContext.get();
 }
 
-bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, std::string& theError)
+bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, std::string& outError)
 {
     const AVColorSpace theSpace = InputColorSpace(theFrame);
     const bool theFullRange = IsFullRangeYuv(theFrame);
     if (Yuv420ToArgb(theFrame, theTarget, theSpace, theFullRange)) return true;
     Setup theSetup{theFrame->width,  theFrame->height, theFrame->format, theTarget.width,
                    theTarget.height, AV_PIX_FMT_ARGB,  theSpace,         theFullRange ? 1 : 0, mQuick};
-    SwsContext* theContext = Prepare(theSetup, theError);
+    SwsContext* theContext = Prepare(theSetup, outError);
     if (!theContext) return false;
     uint8_t* thePlanes[4] = {theTarget.base, nullptr, nullptr, nullptr};
     int theStrides[4] = {theTarget.rowBytes, 0, 0, 0};
     int theRows = sws_scale(theContext, theFrame->data, theFrame->linesize, 0, theFrame->height, thePlanes, theStrides);
     if (theRows != theTarget.height) {
-        theError = "Cannot scale a picture to " + std::to_string(theTarget.width) + "x" + std::to_string(theTarget.height);
+        outError = "Cannot scale a picture to " + std::to_string(theTarget.width) + "x" + std::to_string(theTarget.height);
         return false;
     }
     return true;
 }
 
-bool FrameScaler::FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& theError)
+bool FrameScaler::FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& outError)
 {
     AVColorSpace theSpace = ColorSpaceForHeight(theFrame->height);
     if (IsYuv(theFrame->format)) {
@@ -119,27 +119,27 @@ bool FrameScaler::FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::
     if (ArgbToYuv420(theSource, theFrame, theSpace)) return true;
     Setup theSetup{theSource.width, theSource.height, AV_PIX_FMT_ARGB, theFrame->width, theFrame->height,
                    theFrame->format, theSpace,        0};
-    SwsContext* theContext = Prepare(theSetup, theError);
+    SwsContext* theContext = Prepare(theSetup, outError);
     if (!theContext) return false;
     const uint8_t* thePlanes[4] = {theSource.base, nullptr, nullptr, nullptr};
     int theStrides[4] = {theSource.rowBytes, 0, 0, 0};
     int theRows = sws_scale(theContext, thePlanes, theStrides, 0, theSource.height, theFrame->data, theFrame->linesize);
     if (theRows != theFrame->height) {
-        theError = "Cannot convert a picture for the encoder";
+        outError = "Cannot convert a picture for the encoder";
         return false;
     }
     return true;
 }
 
-bool FrameScaler::Convert(const AVFrame* theFrom, int theWidth, int theHeight, AVFrame* theTo, std::string& theError)
+bool FrameScaler::Convert(const AVFrame* theFrom, int theWidth, int theHeight, AVFrame* theTo, std::string& outError)
 {
     Setup theSetup{theWidth,   theHeight,     theFrom->format,     theTo->width, theTo->height,
                    theTo->format, InputColorSpace(theFrom), IsFullRangeYuv(theFrom) ? 1 : 0, mQuick};
-    SwsContext* theContext = Prepare(theSetup, theError);
+    SwsContext* theContext = Prepare(theSetup, outError);
     if (!theContext) return false;
     if (sws_scale(theContext, theFrom->data, theFrom->linesize, 0, theHeight, theTo->data, theTo->linesize) !=
         theTo->height) {
-        theError = "Cannot convert a picture for the encoder";
+        outError = "Cannot convert a picture for the encoder";
         return false;
     }
     theTo->colorspace = InputColorSpace(theFrom);

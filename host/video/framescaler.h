@@ -18,16 +18,16 @@ struct ArgbPixels {
 class FrameScaler {
 public:
     // Scales theFrame, in any pixel format, to the whole of theTarget.
-    bool ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, std::string& theError);
+    bool ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, std::string& outError);
 
     // Scales theSource into theFrame, whose format, size and buffers are already set, tagging
     // the frame with the colour matrix used.
-    bool FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& theError);
+    bool FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::string& outError);
 
     // Scales the top left theWidth x theHeight of theFrom, a YUV picture, into theTo, whose
     // format, size and buffers are already set: a change of size or format, never of colour
     // matrix (limited range out).
-    bool Convert(const AVFrame* theFrom, int theWidth, int theHeight, AVFrame* theTo, std::string& theError);
+    bool Convert(const AVFrame* theFrom, int theWidth, int theHeight, AVFrame* theTo, std::string& outError);
 
     // Scaling by size quick rather than smooth, from the next picture on.
     void SetQuick(bool theQuick) { mQuick = theQuick; }
@@ -41,7 +41,7 @@ public:
     };
 
 private:
-    SwsContext* Prepare(const Setup& theSetup, std::string& theError);
+    SwsContext* Prepare(const Setup& theSetup, std::string& outError);
 
     ScalerPtr mContext;
     Setup mSetup{};

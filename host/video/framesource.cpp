@@ -130,7 +130,7 @@ struct FrameSource::State {
     std::vector<uint8_t> turning; // the picture before it is turned upright
 
     // Scales a decoded picture, turned upright, to the whole of theTarget.
-    bool ScaleUpright(const AVFrame* theDecoded, const ArgbPixels& theTarget, std::string& theError);
+    bool ScaleUpright(const AVFrame* theDecoded, const ArgbPixels& theTarget, std::string& outError);
 
     // The latest picture decoded at or before the last frame asked for, and one decoded past it.
     FramePtr held;
@@ -143,44 +143,44 @@ struct FrameSource::State {
     bool ended = false;            // the decoder has given its last picture
     bool timestampsMissing = false;
 
-    bool Open(const std::string& thePath, FrameRate theRate, std::string& theError);
-    const AVFrame* Decoded(SInt64 theNumber, std::string& theError);
-    Outcome DecodeForwardTo(SInt64 theNumber, bool theFromStart, const AVFrame*& theFound, std::string& theError);
+    bool Open(const std::string& thePath, FrameRate theRate, std::string& outError);
+    const AVFrame* Decoded(SInt64 theNumber, std::string& outError);
+    Outcome DecodeForwardTo(SInt64 theNumber, bool theFromStart, const AVFrame*& theFound, std::string& outError);
     SInt64 NumberOf(const AVFrame* theFrame);
     bool ShouldSeek(SInt64 theNumber) const;
-    bool SeekToFrame(SInt64 theNumber, std::string& theError);
-    bool Restart(std::string& theError);
+    bool SeekToFrame(SInt64 theNumber, std::string& outError);
+    bool Restart(std::string& outError);
     void ForgetDecoded();
     // The file as it is, whatever rate it is conformed to.
     std::string Describe(FrameRate theRate, SInt64 theCount) const;
 };
 
-bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std::string& theError)
+bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std::string& outError)
 {
     path = thePath;
     held.reset(av_frame_alloc());
     pending.reset(av_frame_alloc());
     scratch.reset(av_frame_alloc());
     if (!held || !pending || !scratch) {
-        theError = "Out of memory opening " + Quoted(FileNameOf(thePath));
+        outError = "Out of memory opening " + Quoted(FileNameOf(thePath));
         return false;
     }
-    if (!input.Open(thePath, AVMEDIA_TYPE_VIDEO, theError)) return false;
+    if (!input.Open(thePath, AVMEDIA_TYPE_VIDEO, outError)) return false;
     numbering = NumberingOf(input.Stream());
     SInt64 theCount = 0;
-    if (!CountFrames(input, numbering, theCount, theError)) return false;
+    if (!CountFrames(input, numbering, theCount, outError)) return false;
     const FrameRate theOwnRate{numbering.rate.num, numbering.rate.den};
     const SInt64 theOwnCount = theCount;
     if (theRate.num > 0 && theRate.den > 0) ConformNumbering(AVRational{theRate.num, theRate.den}, numbering, theCount);
     if (theCount > INT32_MAX) {
-        theError = Quoted(FileNameOf(thePath)) + " is too long";
+        outError = Quoted(FileNameOf(thePath)) + " is too long";
         return false;
     }
     cache.SetLimits(cCacheFrames, cCacheBytes);
 
-    const AVFrame* theFirst = Decoded(0, theError);
+    const AVFrame* theFirst = Decoded(0, outError);
     if (!theFirst) {
-        if (theError.empty()) theError = Quoted(FileNameOf(thePath)) + " holds no picture that can be decoded";
+        if (outError.empty()) outError = Quoted(FileNameOf(thePath)) + " holds no picture that can be decoded";
         return false;
     }
     info.width = theFirst->width;
@@ -262,23 +262,23 @@ SInt64 FrameSource::State::NumberOf(const AVFrame* theFrame)
     return theNumber;
 }
 
-bool FrameSource::State::Restart(std::string& theError)
+bool FrameSource::State::Restart(std::string& outError)
 {
     ForgetDecoded();
     ended = false;
     lastNumber = -1;
     countFromStart = true;
-    return input.Rewind(theError);
+    return input.Rewind(outError);
 }
 
-bool FrameSource::State::SeekToFrame(SInt64 theNumber, std::string& theError)
+bool FrameSource::State::SeekToFrame(SInt64 theNumber, std::string& outError)
 {
     ++statistics.seeks;
     ForgetDecoded();
     ended = false;
     lastNumber = -1;
     countFromStart = false;
-    if (timestampsMissing || !input.Seek(numbering.TimestampOf(theNumber))) return Restart(theError);
+    if (timestampsMissing || !input.Seek(numbering.TimestampOf(theNumber))) return Restart(outError);
     return true;
 }
 
@@ -294,7 +294,7 @@ bool FrameSource::State::ShouldSeek(SInt64 theNumber) const
 }
 
 FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber, bool theFromStart,
-                                                                const AVFrame*& theFound, std::string& theError)
+                                                                const AVFrame*& theFound, std::string& outError)
 {
     for (;;) {
         if (ended) {
@@ -303,10 +303,10 @@ FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber
                 return Outcome::found;
             }
             if (!theFromStart) return Outcome::late; // landed after the last key frame
-            theError = Quoted(FileNameOf(path)) + " holds no picture that can be decoded";
+            outError = Quoted(FileNameOf(path)) + " holds no picture that can be decoded";
             return Outcome::failed;
         }
-        switch (input.ReceiveFrame(scratch.get(), theError)) {
+        switch (input.ReceiveFrame(scratch.get(), outError)) {
         case MediaInput::Result::failed:
             return Outcome::failed;
         case MediaInput::Result::end:
@@ -321,7 +321,7 @@ FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber
             // Pictures without timestamps can only be counted from the start.
             av_frame_unref(scratch.get());
             timestampsMissing = true;
-            if (!Restart(theError)) return Outcome::failed;
+            if (!Restart(outError)) return Outcome::failed;
             theFromStart = true;
             continue;
         }
@@ -348,7 +348,7 @@ FrameSource::State::Outcome FrameSource::State::DecodeForwardTo(SInt64 theNumber
     }
 }
 
-const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theError)
+const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& outError)
 {
     // Without a picture decoded after it, the held one is known to be the latest of its number
     // only where numbers are not shared.
@@ -368,7 +368,7 @@ const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theErr
     if (heldNumber >= 0 && heldNumber <= theNumber && pendingNumber < 0) {
         if (ended) return held.get(); // past the last picture the file holds
         if (!ShouldSeek(theNumber)) {
-            return DecodeForwardTo(theNumber, false, theFound, theError) == Outcome::found ? theFound : nullptr;
+            return DecodeForwardTo(theNumber, false, theFound, outError) == Outcome::found ? theFound : nullptr;
         }
     }
     // Seek to the key frame before the target. Some files land past it (no index, or key frames
@@ -380,11 +380,11 @@ const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theErr
         SInt64 theTarget = std::max<SInt64>(theNumber - theBackoff, 0);
         if (theStartOver) {
             ++statistics.seeks;
-            if (!Restart(theError)) return nullptr;
-        } else if (!SeekToFrame(theTarget, theError)) {
+            if (!Restart(outError)) return nullptr;
+        } else if (!SeekToFrame(theTarget, outError)) {
             return nullptr;
         }
-        switch (DecodeForwardTo(theNumber, theStartOver, theFound, theError)) {
+        switch (DecodeForwardTo(theNumber, theStartOver, theFound, outError)) {
         case Outcome::found:
             return theFound;
         case Outcome::failed:
@@ -397,16 +397,16 @@ const AVFrame* FrameSource::State::Decoded(SInt64 theNumber, std::string& theErr
     }
 }
 
-bool FrameSource::State::ScaleUpright(const AVFrame* theDecoded, const ArgbPixels& theTarget, std::string& theError)
+bool FrameSource::State::ScaleUpright(const AVFrame* theDecoded, const ArgbPixels& theTarget, std::string& outError)
 {
-    if (info.quarterTurns == 0) return scaler.ToArgb(theDecoded, theTarget, theError);
+    if (info.quarterTurns == 0) return scaler.ToArgb(theDecoded, theTarget, outError);
     ArgbPixels theStored;
     theStored.width = info.quarterTurns % 2 ? theTarget.height : theTarget.width;
     theStored.height = info.quarterTurns % 2 ? theTarget.width : theTarget.height;
     theStored.rowBytes = theStored.width * 4;
     turning.resize(size_t(theStored.rowBytes) * size_t(theStored.height));
     theStored.base = turning.data();
-    if (!scaler.ToArgb(theDecoded, theStored, theError)) return false;
+    if (!scaler.ToArgb(theDecoded, theStored, outError)) return false;
     TurnPixels(theStored, theTarget, info.quarterTurns);
     return true;
 }
@@ -415,19 +415,19 @@ FrameSource::FrameSource(std::unique_ptr<State> theState) : mState(std::move(the
 
 FrameSource::~FrameSource() = default;
 
-std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, std::string& theError) noexcept
+std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, std::string& outError) noexcept
 {
-    return Open(thePath, FrameRate{0, 0}, theError);
+    return Open(thePath, FrameRate{0, 0}, outError);
 }
 
-std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, FrameRate theRate, std::string& theError) noexcept
+std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, FrameRate theRate, std::string& outError) noexcept
 {
     try {
         auto theState = std::make_unique<State>();
-        if (!theState->Open(thePath, theRate, theError)) return nullptr;
+        if (!theState->Open(thePath, theRate, outError)) return nullptr;
         return std::unique_ptr<FrameSource>(new FrameSource(std::move(theState)));
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory opening " + Quoted(FileNameOf(thePath));
+        outError = "Out of memory opening " + Quoted(FileNameOf(thePath));
         return nullptr;
     }
 }
@@ -437,13 +437,13 @@ const ClipInfo& FrameSource::Info() const noexcept
     return mState->info;
 }
 
-bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& theError) noexcept
+bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::string& outError) noexcept
 {
     try {
         State& theState = *mState;
         PixMapHandle thePixMap = GetGWorldPixMap(theDestination);
         if (!thePixMap || GetPixDepth(thePixMap) != 32) {
-            theError = "Frames are drawn only into 32-bit GWorlds";
+            outError = "Frames are drawn only into 32-bit GWorlds";
             return false;
         }
         Rect theBounds;
@@ -451,11 +451,11 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         const int theWholeWidth = theBounds.right - theBounds.left;
         const int theWholeHeight = theBounds.bottom - theBounds.top;
         if (theWholeWidth <= 0 || theWholeHeight <= 0) {
-            theError = "Cannot draw a frame into an empty GWorld";
+            outError = "Cannot draw a frame into an empty GWorld";
             return false;
         }
         if (theFrame < 0 || theFrame >= theState.info.frameCount) {
-            theError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path)) +
+            outError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path)) +
                        ", which has frames 0 to " + std::to_string(theState.info.frameCount - 1);
             return false;
         }
@@ -469,15 +469,15 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         if (thePixels) {
             ++theState.statistics.cacheHits;
         } else {
-            const AVFrame* theDecoded = theState.Decoded(theFrame, theError);
+            const AVFrame* theDecoded = theState.Decoded(theFrame, outError);
             if (!theDecoded) return false;
-            if (!theState.cache.Keeps()) return theState.ScaleUpright(theDecoded, theTarget, theError);
+            if (!theState.cache.Keeps()) return theState.ScaleUpright(theDecoded, theTarget, outError);
             thePixels = theState.cache.Store(theFrame, theWidth, theHeight);
             if (!thePixels) {
-                theError = "Out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
+                outError = "Out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
                 return false;
             }
-            if (!theState.ScaleUpright(theDecoded, *thePixels, theError)) {
+            if (!theState.ScaleUpright(theDecoded, *thePixels, outError)) {
                 theState.cache.Forget(theFrame, theWidth, theHeight);
                 return false;
             }
@@ -488,32 +488,32 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         }
         return true;
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory decoding frame " + std::to_string(theFrame);
+        outError = "Out of memory decoding frame " + std::to_string(theFrame);
         return false;
     }
 }
 
-const AVFrame* FrameSource::DecodedFrame(SInt32 theFrame, std::string& theError) noexcept
+const AVFrame* FrameSource::DecodedFrame(SInt32 theFrame, std::string& outError) noexcept
 {
     try {
         State& theState = *mState;
         if (theFrame < 0 || theFrame >= theState.info.frameCount) {
-            theError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path));
+            outError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path));
             return nullptr;
         }
-        return theState.Decoded(theFrame, theError);
+        return theState.Decoded(theFrame, outError);
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory decoding frame " + std::to_string(theFrame);
+        outError = "Out of memory decoding frame " + std::to_string(theFrame);
         return nullptr;
     }
 }
 
-bool FrameSource::GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::string& theError) noexcept
+bool FrameSource::GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::string& outError) noexcept
 {
     try {
         State& theState = *mState;
         if (theFrame < 0) {
-            theError = "Frame " + std::to_string(theFrame) + " has no sound";
+            outError = "Frame " + std::to_string(theFrame) + " has no sound";
             return false;
         }
         SInt32 theLength = AudioSamplesInFrame(theFrame, theState.info.rate);
@@ -522,13 +522,13 @@ bool FrameSource::GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::stri
         if (!theState.audio) {
             auto theTrack = std::make_unique<AudioTrack>();
             int64_t theOrigin = av_rescale_q(theState.numbering.origin, theState.numbering.timeBase, AV_TIME_BASE_Q);
-            if (!theTrack->Open(theState.path, theOrigin, theError)) return false;
+            if (!theTrack->Open(theState.path, theOrigin, outError)) return false;
             theState.audio = std::move(theTrack);
         }
         return theState.audio->Read(FirstAudioSampleOfFrame(theFrame, theState.info.rate), theLength,
-                                    theAudio.samples.data(), theError);
+                                    theAudio.samples.data(), outError);
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory decoding the sound of frame " + std::to_string(theFrame);
+        outError = "Out of memory decoding the sound of frame " + std::to_string(theFrame);
         return false;
     }
 }

@@ -92,18 +92,18 @@ int PpsIdOf(const Nal& theNal)
 }
 
 bool MergeSets(std::vector<Nal>& ioSets, const std::vector<Nal>& theMore, int (*theIdOf)(const Nal&), const char* theKind,
-               std::string& theError)
+               std::string& outError)
 {
     for (const Nal& theSet : theMore) {
         const int theId = theIdOf(theSet);
         if (theId < 0) {
-            theError = std::string("has a damaged ") + theKind;
+            outError = std::string("has a damaged ") + theKind;
             return false;
         }
         auto theSame = std::find_if(ioSets.begin(), ioSets.end(), [&](const Nal& n) { return theIdOf(n) == theId; });
         if (theSame == ioSets.end()) ioSets.push_back(theSet);
         else if (*theSame != theSet) {
-            theError = std::string("has another ") + theKind + " of id " + std::to_string(theId) + " than the clips copied before it";
+            outError = std::string("has another ") + theKind + " of id " + std::to_string(theId) + " than the clips copied before it";
             return false;
         }
     }
@@ -112,12 +112,12 @@ bool MergeSets(std::vector<Nal>& ioSets, const std::vector<Nal>& theMore, int (*
 
 } // namespace
 
-bool ReadAvcConfig(const uint8_t* theBytes, size_t theSize, ParameterSets& outSets, std::string& theError)
+bool ReadAvcConfig(const uint8_t* theBytes, size_t theSize, ParameterSets& outSets, std::string& outError)
 {
     outSets = ParameterSets();
     const uint8_t* theEnd = theBytes + theSize;
     if (theSize < 7 || theBytes[0] != 1) {
-        theError = "has no avcC record";
+        outError = "has no avcC record";
         return false;
     }
     outSets.lengthSize = (theBytes[4] & 3) + 1;
@@ -128,7 +128,7 @@ bool ReadAvcConfig(const uint8_t* theBytes, size_t theSize, ParameterSets& outSe
         theRead = TakeSets(theNext, theEnd, thePpsCount, outSets.pps);
     }
     if (!theRead || outSets.sps.empty() || outSets.pps.empty()) {
-        theError = "has a damaged avcC record";
+        outError = "has a damaged avcC record";
         return false;
     }
     return true;
@@ -253,16 +253,16 @@ std::vector<uint8_t> SampleFromAnnexB(const uint8_t* theBytes, size_t theSize)
     return theSample;
 }
 
-bool MergeParameterSets(ParameterSets& ioSets, const ParameterSets& theMore, std::string& theError)
+bool MergeParameterSets(ParameterSets& ioSets, const ParameterSets& theMore, std::string& outError)
 {
     if (ioSets.lengthSize != theMore.lengthSize) {
-        theError = "gives its NAL units " + std::to_string(theMore.lengthSize) + "-byte lengths, the clips copied before it " +
+        outError = "gives its NAL units " + std::to_string(theMore.lengthSize) + "-byte lengths, the clips copied before it " +
                    std::to_string(ioSets.lengthSize);
         return false;
     }
     ParameterSets theMerged = ioSets;
-    if (!MergeSets(theMerged.sps, theMore.sps, SpsIdOf, "SPS", theError) ||
-        !MergeSets(theMerged.pps, theMore.pps, PpsIdOf, "PPS", theError))
+    if (!MergeSets(theMerged.sps, theMore.sps, SpsIdOf, "SPS", outError) ||
+        !MergeSets(theMerged.pps, theMore.pps, PpsIdOf, "PPS", outError))
         return false;
     ioSets = std::move(theMerged);
     return true;

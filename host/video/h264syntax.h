@@ -35,7 +35,7 @@ struct SpsFacts {
 };
 
 // The avcC record; false with the reason when it is damaged.
-bool ReadAvcConfig(const uint8_t* theBytes, size_t theSize, ParameterSets& outSets, std::string& theError);
+bool ReadAvcConfig(const uint8_t* theBytes, size_t theSize, ParameterSets& outSets, std::string& outError);
 
 // An avcC record holding every set, profile and level from the first SPS.
 std::vector<uint8_t> WriteAvcConfig(const ParameterSets& theSets);
@@ -60,7 +60,7 @@ std::vector<uint8_t> SampleFromAnnexB(const uint8_t* theBytes, size_t theSize);
 
 // Adds theMore's sets to ioSets, each id once. False with the reason when a set differs from
 // one of the same id already there, or the units' length fields differ.
-bool MergeParameterSets(ParameterSets& ioSets, const ParameterSets& theMore, std::string& theError);
+bool MergeParameterSets(ParameterSets& ioSets, const ParameterSets& theMore, std::string& outError);
 
 // The lowest id above every SPS and PPS id in theSets: a set of that id cannot clash with them.
 int FreeParameterSetId(const ParameterSets& theSets);

@@ -12,7 +12,7 @@ constexpr int cMaxBadPackets = 50;
 
 } // namespace
 
-bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::string& theError)
+bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::string& outError)
 {
     QuietFFmpegLog();
     mPath = thePath;
@@ -25,7 +25,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     std::string theName = FileNameOf(thePath);
     if (!mPacket) mPacket.reset(av_packet_alloc());
     if (!mPacket) {
-        theError = "Out of memory opening " + Quoted(theName);
+        outError = "Out of memory opening " + Quoted(theName);
         return false;
     }
 
@@ -34,7 +34,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     struct stat theStatus;
     const bool theExists = stat(thePath.c_str(), &theStatus) == 0;
     if (theExists && !S_ISREG(theStatus.st_mode)) {
-        theError = "Cannot read " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode) + ", not a clip";
+        outError = "Cannot read " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode) + ", not a clip";
         return false;
     }
 
@@ -47,17 +47,17 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     int theResult = avformat_open_input(&theFormat, theUrl.c_str(), nullptr, &theOptions);
     av_dict_free(&theOptions);
     if (theResult == AVERROR_INVALIDDATA) {
-        theError = Quoted(thePath) + " is not a movie or picture that FFmpeg reads";
+        outError = Quoted(thePath) + " is not a movie or picture that FFmpeg reads";
         return false;
     }
     if (theResult < 0) {
-        theError = "Cannot open " + Quoted(thePath) + ": " + ErrorText(theResult);
+        outError = "Cannot open " + Quoted(thePath) + ": " + ErrorText(theResult);
         return false;
     }
     mFormat.reset(theFormat);
     theResult = avformat_find_stream_info(theFormat, nullptr);
     if (theResult < 0) {
-        theError = "Cannot read " + Quoted(theName) + ": " + ErrorText(theResult);
+        outError = "Cannot read " + Quoted(theName) + ": " + ErrorText(theResult);
         return false;
     }
 
@@ -65,11 +65,11 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     int theIndex = av_find_best_stream(theFormat, theType, -1, -1, &theCodec, 0);
     const char* theKind = theType == AVMEDIA_TYPE_VIDEO ? "video" : "audio";
     if (theIndex == AVERROR_DECODER_NOT_FOUND) {
-        theError = Quoted(theName) + " has " + theKind + " that FFmpeg cannot decode";
+        outError = Quoted(theName) + " has " + theKind + " that FFmpeg cannot decode";
         return false;
     }
     if (theIndex < 0) {
-        theError = Quoted(theName) + " has no " + theKind;
+        outError = Quoted(theName) + " has no " + theKind;
         return false;
     }
     for (unsigned i = 0; i < theFormat->nb_streams; ++i) {
@@ -81,7 +81,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
 
     mDecoder.reset(avcodec_alloc_context3(theCodec));
     if (!mDecoder) {
-        theError = "Out of memory opening " + Quoted(theName);
+        outError = "Out of memory opening " + Quoted(theName);
         return false;
     }
     theResult = avcodec_parameters_to_context(mDecoder.get(), mStream->codecpar);
@@ -91,13 +91,13 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
         theResult = avcodec_open2(mDecoder.get(), theCodec, nullptr);
     }
     if (theResult < 0) {
-        theError = "Cannot decode the " + std::string(theKind) + " of " + Quoted(theName) + ": " + ErrorText(theResult);
+        outError = "Cannot decode the " + std::string(theKind) + " of " + Quoted(theName) + ": " + ErrorText(theResult);
         return false;
     }
     return true;
 }
 
-MediaInput::Result MediaInput::ReceiveFrame(AVFrame* theFrame, std::string& theError)
+MediaInput::Result MediaInput::ReceiveFrame(AVFrame* theFrame, std::string& outError)
 {
     for (;;) {
         int theResult = avcodec_receive_frame(mDecoder.get(), theFrame);
@@ -107,7 +107,7 @@ MediaInput::Result MediaInput::ReceiveFrame(AVFrame* theFrame, std::string& theE
         }
         if (theResult == AVERROR_EOF || (theResult == AVERROR(EAGAIN) && mDemuxEnded)) return Result::end;
         if (theResult != AVERROR(EAGAIN)) {
-            theError = "Cannot decode " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theResult);
+            outError = "Cannot decode " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theResult);
             return Result::failed;
         }
         if (!ReadPacket(mPacket.get())) {
@@ -119,7 +119,7 @@ MediaInput::Result MediaInput::ReceiveFrame(AVFrame* theFrame, std::string& theE
         theResult = avcodec_send_packet(mDecoder.get(), mPacket.get());
         av_packet_unref(mPacket.get());
         if (theResult < 0 && theResult != AVERROR(EAGAIN) && ++mBadPackets > cMaxBadPackets) {
-            theError = Quoted(FileNameOf(mPath)) + " is damaged: " + ErrorText(theResult);
+            outError = Quoted(FileNameOf(mPath)) + " is damaged: " + ErrorText(theResult);
             return Result::failed;
         }
     }
@@ -144,9 +144,9 @@ bool MediaInput::Seek(int64_t theTimestamp)
     return true;
 }
 
-bool MediaInput::Rewind(std::string& theError)
+bool MediaInput::Rewind(std::string& outError)
 {
-    return Open(std::string(mPath), mType, theError);
+    return Open(std::string(mPath), mType, outError);
 }
 
 } // namespace video

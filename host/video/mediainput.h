@@ -11,10 +11,10 @@ class MediaInput {
 public:
     enum class Result { frame, end, failed };
 
-    bool Open(const std::string& thePath, AVMediaType theType, std::string& theError);
+    bool Open(const std::string& thePath, AVMediaType theType, std::string& outError);
 
     // The next decoded frame. Damaged packets are skipped; only a long run of them fails.
-    Result ReceiveFrame(AVFrame* theFrame, std::string& theError);
+    Result ReceiveFrame(AVFrame* theFrame, std::string& outError);
 
     // The next packet of the stream, undecoded (for counting); false at the end of the file.
     bool ReadPacket(AVPacket* thePacket);
@@ -24,7 +24,7 @@ public:
     bool Seek(int64_t theTimestamp);
 
     // Opens the file again: the position is then the start, whatever the file supports.
-    bool Rewind(std::string& theError);
+    bool Rewind(std::string& outError);
 
     const std::string& Path() const { return mPath; }
     AVFormatContext* Format() const { return mFormat.get(); }

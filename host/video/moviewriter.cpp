@@ -24,27 +24,27 @@ struct MovieWriter::Impl {
     bool finished = false;
     AudioBlock audio;
 
-    bool Refuse(std::string& theError) const
+    bool Refuse(std::string& outError) const
     {
         if (failure.empty() && !finished) return false;
-        theError = finished ? "The movie is already finished" : failure;
+        outError = finished ? "The movie is already finished" : failure;
         return true;
     }
-    bool Fail(std::string& theError)
+    bool Fail(std::string& outError)
     {
-        failure = theError;
+        failure = outError;
         output.reset(); // discards what was written
         return false;
     }
     // The sound of the frame just written, which then counts as written.
-    bool WriteSound(const AudioBlock* theAudio, std::string& theError)
+    bool WriteSound(const AudioBlock* theAudio, std::string& outError)
     {
         if (output->CarriesAudio()) {
             if (theAudio) audio = *theAudio;
             else audio.samples.clear();
-            if (!FitAudioLength(audio, AudioSamplesInFrame(framesWritten, settings.rate), theError)) return false;
+            if (!FitAudioLength(audio, AudioSamplesInFrame(framesWritten, settings.rate), outError)) return false;
             ClipAudio(audio);
-            if (!output->WriteAudio(audio, theError)) return false;
+            if (!output->WriteAudio(audio, outError)) return false;
         }
         ++framesWritten;
         return true;
@@ -53,20 +53,20 @@ struct MovieWriter::Impl {
 
 namespace {
 
-bool CheckFolder(const std::string& thePath, std::string& theError)
+bool CheckFolder(const std::string& thePath, std::string& outError)
 {
     std::string theFolder = FolderOf(thePath);
     struct stat theStatus;
     if (stat(theFolder.c_str(), &theStatus) != 0) {
-        theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     if (!S_ISDIR(theStatus.st_mode)) {
-        theError = "Cannot write in " + Quoted(theFolder) + ": it is not a folder";
+        outError = "Cannot write in " + Quoted(theFolder) + ": it is not a folder";
         return false;
     }
     if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
-        theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     return true;
@@ -74,16 +74,16 @@ bool CheckFolder(const std::string& thePath, std::string& theError)
 
 } // namespace
 
-bool CheckMovieOutput(const std::string& thePath, std::string& theError) noexcept
+bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcept
 {
     try {
-        const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
+        const OutputFormat* theFormat = OutputFormatFor(thePath, outError);
         if (!theFormat) return false;
-        if (!theFormat->muxer) return CheckFolder(thePath, theError) && CheckPngSequenceOutput(thePath, theError);
+        if (!theFormat->muxer) return CheckFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);
         mode_t theMode;
-        return CheckFolder(FollowLinks(thePath), theError) && CheckReplaceable(thePath, theMode, theError);
+        return CheckFolder(FollowLinks(thePath), outError) && CheckReplaceable(thePath, theMode, outError);
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory";
+        outError = "Out of memory";
         return false;
     }
 }
@@ -109,48 +109,48 @@ MovieWriter::MovieWriter(std::unique_ptr<Impl> theImpl) : mImpl(std::move(theImp
 MovieWriter::~MovieWriter() = default;
 
 std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, const MovieSettings& theSettings,
-                                                 std::string& theError) noexcept
+                                                 std::string& outError) noexcept
 {
     try {
         QuietFFmpegLog();
-        if (!CheckMovieOutput(thePath, theError)) return nullptr;
+        if (!CheckMovieOutput(thePath, outError)) return nullptr;
         if (theSettings.width <= 0 || theSettings.height <= 0 || theSettings.width > 32767 || theSettings.height > 32767) {
-            theError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.width) + "x" +
+            outError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.width) + "x" +
                        std::to_string(theSettings.height);
             return nullptr;
         }
         if (theSettings.rate.num <= 0 || theSettings.rate.den <= 0) {
-            theError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.rate.num) + "/" +
+            outError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.rate.num) + "/" +
                        std::to_string(theSettings.rate.den) + " frames per second";
             return nullptr;
         }
-        const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
+        const OutputFormat* theFormat = OutputFormatFor(thePath, outError);
         auto theImpl = std::make_unique<Impl>();
         theImpl->settings = theSettings;
-        theImpl->output = theFormat->muxer ? OpenContainerOutput(thePath, *theFormat, theSettings, theError)
-                                           : OpenPngSequence(thePath, theSettings, theError);
+        theImpl->output = theFormat->muxer ? OpenContainerOutput(thePath, *theFormat, theSettings, outError)
+                                           : OpenPngSequence(thePath, theSettings, outError);
         if (!theImpl->output) return nullptr;
         if (!theSettings.copySources.empty() && !theImpl->output->CopiesPackets()) {
-            theError = "Only H.264 .mp4 movies take copied pictures, not " + Quoted(FileNameOf(thePath));
+            outError = "Only H.264 .mp4 movies take copied pictures, not " + Quoted(FileNameOf(thePath));
             return nullptr;
         }
         theImpl->description = theImpl->output->Description();
         theImpl->carriesAudio = theImpl->output->CarriesAudio();
         return std::unique_ptr<MovieWriter>(new MovieWriter(std::move(theImpl)));
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory preparing " + Quoted(FileNameOf(thePath));
+        outError = "Out of memory preparing " + Quoted(FileNameOf(thePath));
         return nullptr;
     }
 }
 
-bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::string& theError) noexcept
+bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::string& outError) noexcept
 {
     Impl& theImpl = *mImpl;
-    if (theImpl.Refuse(theError)) return false;
+    if (theImpl.Refuse(outError)) return false;
     try {
         PixMapHandle thePixMap = GetGWorldPixMap(theFrame);
         if (!thePixMap || GetPixDepth(thePixMap) != 32) {
-            theError = "Movies are written only from 32-bit GWorlds";
+            outError = "Movies are written only from 32-bit GWorlds";
             return false;
         }
         Rect theBounds;
@@ -161,62 +161,62 @@ bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::
         thePicture.width = theBounds.right - theBounds.left;
         thePicture.height = theBounds.bottom - theBounds.top;
         if (thePicture.width <= 0 || thePicture.height <= 0) {
-            theError = "Cannot write an empty frame";
+            outError = "Cannot write an empty frame";
             return false;
         }
-        if (!theImpl.output->WriteVideo(thePicture, theError) || !theImpl.WriteSound(theAudio, theError))
-            return theImpl.Fail(theError);
+        if (!theImpl.output->WriteVideo(thePicture, outError) || !theImpl.WriteSound(theAudio, outError))
+            return theImpl.Fail(outError);
         return true;
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
-        return theImpl.Fail(theError);
+        outError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
+        return theImpl.Fail(outError);
     }
 }
 
-bool MovieWriter::AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& theError) noexcept
+bool MovieWriter::AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* theAudio, std::string& outError) noexcept
 {
     Impl& theImpl = *mImpl;
-    if (theImpl.Refuse(theError)) return false;
+    if (theImpl.Refuse(outError)) return false;
     try {
-        if (!theImpl.output->WriteDecoded(thePicture, theError) || !theImpl.WriteSound(theAudio, theError))
-            return theImpl.Fail(theError);
+        if (!theImpl.output->WriteDecoded(thePicture, outError) || !theImpl.WriteSound(theAudio, outError))
+            return theImpl.Fail(outError);
         return true;
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
-        return theImpl.Fail(theError);
+        outError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
+        return theImpl.Fail(outError);
     }
 }
 
 bool MovieWriter::AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,
-                                   std::string& theError) noexcept
+                                   std::string& outError) noexcept
 {
     Impl& theImpl = *mImpl;
-    if (theImpl.Refuse(theError)) return false;
+    if (theImpl.Refuse(outError)) return false;
     try {
         const std::string theName = Quoted(FileNameOf(theClip.path));
         bool theKnown = false;
         for (const ClipCopyFacts& theSource : theImpl.settings.copySources) theKnown = theKnown || theSource.path == theClip.path;
         if (!theImpl.output->CopiesPackets() || !theKnown) {
-            theError = "Cannot copy the pictures of " + theName + " into " + theImpl.description;
-            return theImpl.Fail(theError);
+            outError = "Cannot copy the pictures of " + theName + " into " + theImpl.description;
+            return theImpl.Fail(outError);
         }
         if (theFirst >= theEnd || !theClip.CanEndAt(theEnd)) {
-            theError = "Cannot copy frames " + std::to_string(theFirst) + " to " + std::to_string(theEnd) + " of " + theName +
+            outError = "Cannot copy frames " + std::to_string(theFirst) + " to " + std::to_string(theEnd) + " of " + theName +
                        ": no clean split at their end";
-            return theImpl.Fail(theError);
+            return theImpl.Fail(outError);
         }
         ClipPackets thePackets;
-        if (!thePackets.Open(theClip, theFirst, theError)) return theImpl.Fail(theError);
+        if (!thePackets.Open(theClip, theFirst, outError)) return theImpl.Fail(outError);
         const SInt32 theMovieFirst = theImpl.framesWritten;
         std::vector<int> theTypes;
         for (SInt32 i = theFirst; i < theEnd; ++i) {
             PacketPtr thePacket(av_packet_alloc());
             SInt32 theFrame = 0;
             if (!thePacket) throw std::bad_alloc();
-            if (!thePackets.Next(thePacket.get(), theFrame, theError)) return theImpl.Fail(theError);
+            if (!thePackets.Next(thePacket.get(), theFrame, outError)) return theImpl.Fail(outError);
             if (theFrame < theFirst || theFrame >= theEnd) {
-                theError = theName + " changed while the movie was made";
-                return theImpl.Fail(theError);
+                outError = theName + " changed while the movie was made";
+                return theImpl.Fail(outError);
             }
             // The container's keyframe flags are not trusted: an IDR picture is one.
             const bool theIdr = h264::NalTypesOf(thePacket->data, size_t(thePacket->size), 4, theTypes) &&
@@ -226,13 +226,13 @@ bool MovieWriter::AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst
             thePacket->dts = AV_NOPTS_VALUE;
             thePacket->pos = -1;
             av_packet_free_side_data(thePacket.get());
-            if (!theImpl.output->WriteCopiedPacket(std::move(thePacket), theError)) return theImpl.Fail(theError);
-            if (!theImpl.WriteSound(theSound ? theSound(theImpl.framesWritten) : nullptr, theError)) return theImpl.Fail(theError);
+            if (!theImpl.output->WriteCopiedPacket(std::move(thePacket), outError)) return theImpl.Fail(outError);
+            if (!theImpl.WriteSound(theSound ? theSound(theImpl.framesWritten) : nullptr, outError)) return theImpl.Fail(outError);
         }
         return true;
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory copying frame " + std::to_string(theImpl.framesWritten);
-        return theImpl.Fail(theError);
+        outError = "Out of memory copying frame " + std::to_string(theImpl.framesWritten);
+        return theImpl.Fail(outError);
     }
 }
 
@@ -241,22 +241,22 @@ bool MovieWriter::CopiesPackets() const noexcept
     return mImpl->output && mImpl->output->CopiesPackets();
 }
 
-bool MovieWriter::Finish(std::string& theError) noexcept
+bool MovieWriter::Finish(std::string& outError) noexcept
 {
     Impl& theImpl = *mImpl;
-    if (theImpl.Refuse(theError)) return false;
+    if (theImpl.Refuse(outError)) return false;
     try {
         if (theImpl.framesWritten == 0) {
-            theError = "Cannot write a movie without frames";
-            return theImpl.Fail(theError);
+            outError = "Cannot write a movie without frames";
+            return theImpl.Fail(outError);
         }
-        if (!theImpl.output->Finish(theError)) return theImpl.Fail(theError);
+        if (!theImpl.output->Finish(outError)) return theImpl.Fail(outError);
         theImpl.finished = true;
         theImpl.output.reset();
         return true;
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory finishing the movie";
-        return theImpl.Fail(theError);
+        outError = "Out of memory finishing the movie";
+        return theImpl.Fail(outError);
     }
 }
 

@@ -36,7 +36,7 @@ bool NeedsEvenSize(const OutputFormat& theFormat)
     return theLayout && theLayout->log2_chroma_w > 0 && std::string(theFormat.videoCodec) != "wrapped_avframe";
 }
 
-const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& theError)
+const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& outError)
 {
     std::string theName = FileNameOf(thePath);
     size_t theDot = theName.find_last_of('.');
@@ -46,7 +46,7 @@ const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& the
     for (const OutputFormat& theFormat : cFormats) {
         if (theExtension == theFormat.extension) return &theFormat;
     }
-    theError = "Cannot write " + Quoted(theName) + ": " +
+    outError = "Cannot write " + Quoted(theName) + ": " +
                (theExtension.empty() ? "it has no extension" : "unknown type " + Quoted(theExtension)) +
                "; use .mp4, .mov, .mkv, .y4m or .png";
     return nullptr;

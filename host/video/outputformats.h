@@ -18,6 +18,6 @@ struct OutputFormat {
 bool NeedsEvenSize(const OutputFormat& theFormat);
 
 // The format for thePath's extension (any case), or null with the reason in theError.
-const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& theError);
+const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& outError);
 
 } // namespace video

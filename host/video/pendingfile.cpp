@@ -55,21 +55,21 @@ std::string FollowLinks(const std::string& thePath)
     return thePlace;
 }
 
-bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& theError)
+bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& outError)
 {
     outMode = 0;
     struct stat theStatus;
     if (stat(thePath.c_str(), &theStatus) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return true; // a missing folder is the folder check's to report
-        theError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(errno);
+        outError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(errno);
         return false;
     }
     if (!S_ISREG(theStatus.st_mode)) {
-        theError = "Cannot write " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode);
+        outError = "Cannot write " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode);
         return false;
     }
     if (access(thePath.c_str(), W_OK) != 0) {
-        theError = "Cannot write " + Quoted(thePath) + ": " +
+        outError = "Cannot write " + Quoted(thePath) + ": " +
                    (errno == EACCES || errno == EPERM ? std::string("it is read-only") : std::strerror(errno));
         return false;
     }
@@ -91,35 +91,35 @@ void PendingFile::Discard()
     mTemporaryPath.clear();
 }
 
-bool PendingFile::Create(const std::string& theFinalPath, std::string& theError)
+bool PendingFile::Create(const std::string& theFinalPath, std::string& outError)
 {
     Discard();
     mode_t theMode = 0;
-    if (!CheckReplaceable(theFinalPath, theMode, theError)) return false;
+    if (!CheckReplaceable(theFinalPath, theMode, outError)) return false;
     // The file replaced keeps its permissions; a new one gets what the umask leaves.
     if (theMode == 0) theMode = NewFileMode();
     mFinalPath = FollowLinks(theFinalPath);
-    return Open(theMode, theError);
+    return Open(theMode, outError);
 }
 
-bool PendingFile::CreateInstalled(const std::string& theFinalPath, mode_t theMode, std::string& theError)
+bool PendingFile::CreateInstalled(const std::string& theFinalPath, mode_t theMode, std::string& outError)
 {
     Discard();
     struct stat theStatus;
     if (lstat(theFinalPath.c_str(), &theStatus) == 0 && !S_ISREG(theStatus.st_mode) && !S_ISLNK(theStatus.st_mode)) {
-        theError = "Cannot write " + Quoted(theFinalPath) + ": it is " + KindOfFile(theStatus.st_mode);
+        outError = "Cannot write " + Quoted(theFinalPath) + ": it is " + KindOfFile(theStatus.st_mode);
         return false;
     }
     mFinalPath = theFinalPath;
-    return Open(theMode, theError);
+    return Open(theMode, outError);
 }
 
-bool PendingFile::Open(mode_t theMode, std::string& theError)
+bool PendingFile::Open(mode_t theMode, std::string& outError)
 {
     std::string theFolder = FolderOf(mFinalPath);
     mDescriptor = open(theFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (mDescriptor < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     if (mDescriptor < 0) {
@@ -128,24 +128,24 @@ bool PendingFile::Open(mode_t theMode, std::string& theError)
         theName.push_back('\0');
         mDescriptor = mkostemp(theName.data(), O_CLOEXEC);
         if (mDescriptor < 0) {
-            theError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+            outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
             return false;
         }
         mTemporaryPath = theName.data();
         mCleanup.Remember(mTemporaryPath);
     }
     if (fchmod(mDescriptor, theMode) != 0) {
-        theError = "Cannot set the permissions of " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+        outError = "Cannot set the permissions of " + Quoted(mFinalPath) + ": " + std::strerror(errno);
         Discard();
         return false;
     }
     return true;
 }
 
-bool PendingFile::Commit(std::string& theError)
+bool PendingFile::Commit(std::string& outError)
 {
     auto theFailure = [&](const char* theStep) {
-        theError = "Cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+        outError = "Cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
         Discard();
         return false;
     };
@@ -192,20 +192,20 @@ bool PendingFile::Commit(std::string& theError)
     return true;
 }
 
-bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t theMode, std::string& theError)
+bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t theMode, std::string& outError)
 {
     PendingFile theFile;
-    if (!theFile.CreateInstalled(thePath, theMode, theError)) return false;
+    if (!theFile.CreateInstalled(thePath, theMode, outError)) return false;
     for (size_t theDone = 0; theDone < theBytes.size();) {
         const ssize_t theWritten = write(theFile.Descriptor(), theBytes.data() + theDone, theBytes.size() - theDone);
         if (theWritten < 0 && errno == EINTR) continue;
         if (theWritten <= 0) {
-            theError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(theWritten < 0 ? errno : ENOSPC);
+            outError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(theWritten < 0 ? errno : ENOSPC);
             return false;
         }
         theDone += size_t(theWritten);
     }
-    return theFile.Commit(theError);
+    return theFile.Commit(outError);
 }
 
 } // namespace video

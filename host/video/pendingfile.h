@@ -25,18 +25,18 @@ public:
     PendingFile& operator=(const PendingFile&) = delete;
     ~PendingFile(); // discards the data unless committed
 
-    bool Create(const std::string& theFinalPath, std::string& theError);
+    bool Create(const std::string& theFinalPath, std::string& outError);
     // An installed file of theMode at theFinalPath.
-    bool CreateInstalled(const std::string& theFinalPath, mode_t theMode, std::string& theError);
+    bool CreateInstalled(const std::string& theFinalPath, mode_t theMode, std::string& outError);
     int Descriptor() const { return mDescriptor; }
 
     // Makes the data and the name durable and puts the data under the final name, replacing any
     // file there.
-    bool Commit(std::string& theError);
+    bool Commit(std::string& outError);
 
 private:
     void Discard();
-    bool Open(mode_t theMode, std::string& theError);
+    bool Open(mode_t theMode, std::string& outError);
 
     std::string mFinalPath; // the link's target when the name is a symbolic link
     std::string mTemporaryPath; // empty for an unnamed file
@@ -46,7 +46,7 @@ private:
 
 // theBytes as the installed file thePath, of theMode, in one step: the name shows the older
 // file or the whole new one, never a part.
-bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t theMode, std::string& theError);
+bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t theMode, std::string& outError);
 
 // The folder of thePath ("." when it names none).
 std::string FolderOf(const std::string& thePath);
@@ -59,6 +59,6 @@ std::string FollowLinks(const std::string& thePath);
 
 // True when thePath (links followed) is absent, or a regular file the user may write; then
 // outMode is its permissions, or 0 when absent. Else false with the reason.
-bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& theError);
+bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& outError);
 
 } // namespace video

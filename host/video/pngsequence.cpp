@@ -21,19 +21,19 @@ namespace {
 class PngSequence : public FrameOutput {
 public:
     ~PngSequence() override;
-    bool Open(const std::string& thePath, const MovieSettings& theSettings, std::string& theError);
-    bool WriteVideo(const ArgbPixels& thePicture, std::string& theError) override;
+    bool Open(const std::string& thePath, const MovieSettings& theSettings, std::string& outError);
+    bool WriteVideo(const ArgbPixels& thePicture, std::string& outError) override;
     bool WriteAudio(const AudioBlock&, std::string&) override { return true; }
-    bool Finish(std::string& theError) override;
+    bool Finish(std::string& outError) override;
     bool CarriesAudio() const override { return false; }
     std::string Description() const override { return "PNG sequence " + mPatternText + ", no sound"; }
 
 private:
     std::string StagedPath(const std::string& theName) const { return mStaging + "/" + theName; }
     std::string FinalPath(const std::string& theName) const { return mFolder + "/" + theName; }
-    bool WritePacket(std::string& theError);
+    bool WritePacket(std::string& outError);
     void RemoveStaging();
-    bool MoveIntoPlace(std::string& theError);
+    bool MoveIntoPlace(std::string& outError);
 
     std::string mFolder;
     std::string mPatternText;
@@ -61,18 +61,18 @@ void PngSequence::RemoveStaging()
     mStaging.clear();
 }
 
-bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSettings, std::string& theError)
+bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSettings, std::string& outError)
 {
     mFolder = FolderOf(thePath);
-    if (!ParseFrameNamePattern(FileNameOf(thePath), mPattern, theError)) return false;
+    if (!ParseFrameNamePattern(FileNameOf(thePath), mPattern, outError)) return false;
     mPatternText = Quoted(mPattern.prefix + (mPattern.digits > 1 ? "%0" + std::to_string(mPattern.digits) + "d" : "%d") +
                           mPattern.suffix);
-    if (!CheckPngSequenceOutput(thePath, theError)) return false;
+    if (!CheckPngSequenceOutput(thePath, outError)) return false;
     std::string theTemplate = HiddenTemplateFor(FinalPath(mPattern.prefix + "frames"));
     std::vector<char> theName(theTemplate.begin(), theTemplate.end());
     theName.push_back('\0');
     if (!mkdtemp(theName.data())) {
-        theError = "Cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
+        outError = "Cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
         return false;
     }
     mStaging = theName.data();
@@ -80,14 +80,14 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
 
     const AVCodec* theCodec = avcodec_find_encoder(AV_CODEC_ID_PNG);
     if (!theCodec) {
-        theError = "FFmpeg has no PNG encoder";
+        outError = "FFmpeg has no PNG encoder";
         return false;
     }
     mEncoder.reset(avcodec_alloc_context3(theCodec));
     mFrame.reset(av_frame_alloc());
     mPacket.reset(av_packet_alloc());
     if (!mEncoder || !mFrame || !mPacket) {
-        theError = "Out of memory for " + mPatternText;
+        outError = "Out of memory for " + mPatternText;
         return false;
     }
     mEncoder->width = theSettings.width;
@@ -102,13 +102,13 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
         theResult = av_frame_get_buffer(mFrame.get(), 0);
     }
     if (theResult < 0) {
-        theError = "Cannot start the PNG encoder for " + mPatternText + ": " + ErrorText(theResult);
+        outError = "Cannot start the PNG encoder for " + mPatternText + ": " + ErrorText(theResult);
         return false;
     }
     return true;
 }
 
-bool PngSequence::WritePacket(std::string& theError)
+bool PngSequence::WritePacket(std::string& outError)
 {
     std::string theName = mPattern.NameOf(SInt64(mNames.size()));
     std::string thePath = StagedPath(theName);
@@ -121,45 +121,45 @@ bool PngSequence::WritePacket(std::string& theError)
     }
     if (theFile) mNames.push_back(theName); // removed with the staging folder even when incomplete
     if (!theOk) {
-        theError = "Cannot write " + Quoted(theName) + ": " + std::strerror(theCode);
+        outError = "Cannot write " + Quoted(theName) + ": " + std::strerror(theCode);
         return false;
     }
     return true;
 }
 
-bool PngSequence::WriteVideo(const ArgbPixels& thePicture, std::string& theError)
+bool PngSequence::WriteVideo(const ArgbPixels& thePicture, std::string& outError)
 {
     int theResult = av_frame_make_writable(mFrame.get());
     if (theResult < 0) {
-        theError = "Cannot encode " + mPatternText + ": " + ErrorText(theResult);
+        outError = "Cannot encode " + mPatternText + ": " + ErrorText(theResult);
         return false;
     }
-    if (!mScaler.FromArgb(thePicture, mFrame.get(), theError)) return false;
+    if (!mScaler.FromArgb(thePicture, mFrame.get(), outError)) return false;
     theResult = avcodec_send_frame(mEncoder.get(), mFrame.get());
     while (theResult >= 0) {
         theResult = avcodec_receive_packet(mEncoder.get(), mPacket.get());
         if (theResult == AVERROR(EAGAIN)) return true;
         if (theResult < 0) break;
-        bool theOk = WritePacket(theError);
+        bool theOk = WritePacket(outError);
         av_packet_unref(mPacket.get());
         if (!theOk) return false;
     }
-    theError = "Cannot encode " + mPatternText + ": " + ErrorText(theResult);
+    outError = "Cannot encode " + mPatternText + ": " + ErrorText(theResult);
     return false;
 }
 
-bool PngSequence::Finish(std::string& theError)
+bool PngSequence::Finish(std::string& outError)
 {
     SignalHold theHold;
-    bool theDone = MoveIntoPlace(theError);
+    bool theDone = MoveIntoPlace(outError);
     RemoveStaging();
     return theDone;
 }
 
-bool PngSequence::MoveIntoPlace(std::string& theError)
+bool PngSequence::MoveIntoPlace(std::string& outError)
 {
     std::vector<std::string> theEarlier;
-    if (!FindPictures(mFolder, mPattern, theEarlier, theError)) return false;
+    if (!FindPictures(mFolder, mPattern, theEarlier, outError)) return false;
     // Only pictures step aside: anything else that took a name since Open makes the move fail.
     std::erase_if(theEarlier, [&](const std::string& theName) {
         struct stat theStatus;
@@ -171,7 +171,7 @@ bool PngSequence::MoveIntoPlace(std::string& theError)
         std::vector<char> theName(theTemplate.begin(), theTemplate.end());
         theName.push_back('\0');
         if (!mkdtemp(theName.data())) {
-            theError = "Cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
+            outError = "Cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
             return false;
         }
         theAside = theName.data();
@@ -204,7 +204,7 @@ bool PngSequence::MoveIntoPlace(std::string& theError)
     }
 
     // All or nothing: the new pictures go back, the earlier ones return.
-    theError = "Cannot create " + Quoted(theFailedPath) + ": " + std::strerror(theCode);
+    outError = "Cannot create " + Quoted(theFailedPath) + ": " + std::strerror(theCode);
     for (size_t i = 0; i < theMoved; ++i) {
         if (rename(FinalPath(mNames[i]).c_str(), StagedPath(mNames[i]).c_str()) != 0) unlink(FinalPath(mNames[i]).c_str());
     }
@@ -213,37 +213,37 @@ bool PngSequence::MoveIntoPlace(std::string& theError)
         theRestored = rename(theAsidePath(theEarlier[i]).c_str(), FinalPath(theEarlier[i]).c_str()) == 0 && theRestored;
     }
     if (!theAside.empty() && theRestored) rmdir(theAside.c_str());
-    if (!theRestored) theError += "; the earlier pictures are in " + Quoted(theAside);
+    if (!theRestored) outError += "; the earlier pictures are in " + Quoted(theAside);
     return false;
 }
 
 } // namespace
 
-bool CheckPngSequenceOutput(const std::string& thePath, std::string& theError)
+bool CheckPngSequenceOutput(const std::string& thePath, std::string& outError)
 {
     FrameNamePattern thePattern;
-    if (!ParseFrameNamePattern(FileNameOf(thePath), thePattern, theError)) return false;
+    if (!ParseFrameNamePattern(FileNameOf(thePath), thePattern, outError)) return false;
     const std::string theFolder = FolderOf(thePath);
     std::vector<std::string> theNames;
-    if (!FindPictures(theFolder, thePattern, theNames, theError)) return false;
+    if (!FindPictures(theFolder, thePattern, theNames, outError)) return false;
     for (const std::string& theName : theNames) {
         const std::string thePicture = theFolder + "/" + theName;
         struct stat theStatus;
         if (lstat(thePicture.c_str(), &theStatus) == 0 && S_ISLNK(theStatus.st_mode)) {
-            theError = "Cannot write " + Quoted(thePicture) + ": it is a symbolic link; a sequence replaces only pictures";
+            outError = "Cannot write " + Quoted(thePicture) + ": it is a symbolic link; a sequence replaces only pictures";
             return false;
         }
         mode_t theMode;
-        if (!CheckReplaceable(thePicture, theMode, theError)) return false;
+        if (!CheckReplaceable(thePicture, theMode, outError)) return false;
     }
     return true;
 }
 
 std::unique_ptr<FrameOutput> OpenPngSequence(const std::string& thePath, const MovieSettings& theSettings,
-                                             std::string& theError)
+                                             std::string& outError)
 {
     auto theOutput = std::make_unique<PngSequence>();
-    if (!theOutput->Open(thePath, theSettings, theError)) return nullptr;
+    if (!theOutput->Open(thePath, theSettings, outError)) return nullptr;
     return theOutput;
 }
 

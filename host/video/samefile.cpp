@@ -44,7 +44,7 @@ std::vector<FileIdentity> IdentitiesOf(const std::vector<std::string>& thePaths)
 } // namespace
 
 bool CheckOutputSparesInputs(const std::string& thePath, const std::vector<std::string>& theInputs,
-                             std::string& theError) noexcept
+                             std::string& outError) noexcept
 {
     try {
         std::vector<FileIdentity> theInputFiles;
@@ -64,14 +64,14 @@ bool CheckOutputSparesInputs(const std::string& thePath, const std::vector<std::
         for (const FileIdentity& theOutput : IdentitiesOf(FilesNamedBy(thePath, theSequence))) {
             for (const FileIdentity& theInput : theInputFiles) {
                 if (theOutput.device != theInput.device || theOutput.inode != theInput.inode) continue;
-                theError = "the output " + Quoted(theOutput.path) + " is the clip " + Quoted(theInput.path) +
+                outError = "the output " + Quoted(theOutput.path) + " is the clip " + Quoted(theInput.path) +
                            " and would replace it; choose another output";
                 return false;
             }
         }
         return true;
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory";
+        outError = "Out of memory";
         return false;
     }
 }

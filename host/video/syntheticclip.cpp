@@ -22,11 +22,11 @@ struct Generator {
     GraphPtr graph;
     AVFilterContext* sink = nullptr;
 
-    bool Build(const std::string& theChain, bool theAudio, std::string& theError)
+    bool Build(const std::string& theChain, bool theAudio, std::string& outError)
     {
         graph.reset(avfilter_graph_alloc());
         if (!graph) {
-            theError = "Out of memory";
+            outError = "Out of memory";
             return false;
         }
         const AVFilter* theSinkFilter = avfilter_get_by_name(theAudio ? "abuffersink" : "buffersink");
@@ -45,7 +45,7 @@ struct Generator {
         avfilter_inout_free(&theOutputs);
         if (theResult >= 0) theResult = avfilter_graph_config(graph.get(), nullptr);
         if (theResult < 0) {
-            theError = "Cannot set up the generator " + Quoted(theChain) + ": " + ErrorText(theResult);
+            outError = "Cannot set up the generator " + Quoted(theChain) + ": " + ErrorText(theResult);
             return false;
         }
         return true;
@@ -64,16 +64,16 @@ bool CopyToGWorld(const AVFrame* theFrame, GWorldPtr theWorld)
     return true;
 }
 
-bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::string& theError)
+bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::string& outError)
 {
     bool theKnown = false;
     for (const char* thePattern : cPatterns) theKnown = theKnown || theClip.pattern == thePattern;
     if (!theKnown) {
-        theError = "Unknown test pattern " + Quoted(theClip.pattern);
+        outError = "Unknown test pattern " + Quoted(theClip.pattern);
         return false;
     }
     if (theClip.frameCount <= 0 || theClip.toneHertz < 0 || theClip.toneHertz > 20000) {
-        theError = "A test clip needs frames, and a tone between 0 and 20000 Hz";
+        outError = "A test clip needs frames, and a tone between 0 and 20000 Hz";
         return false;
     }
     MovieSettings theSettings;
@@ -82,25 +82,25 @@ bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::str
     theSettings.rate = theClip.rate;
     theSettings.withAudio = theClip.toneHertz > 0;
     theSettings.keyFrameInterval = theClip.keyFrameInterval;
-    std::unique_ptr<MovieWriter> theWriter = MovieWriter::Create(thePath, theSettings, theError);
+    std::unique_ptr<MovieWriter> theWriter = MovieWriter::Create(thePath, theSettings, outError);
     if (!theWriter) return false;
 
     std::string theSize = std::to_string(theClip.width) + "x" + std::to_string(theClip.height);
     std::string theRate = std::to_string(theClip.rate.num) + "/" + std::to_string(theClip.rate.den);
     Generator thePictures;
-    if (!thePictures.Build(theClip.pattern + "=size=" + theSize + ":rate=" + theRate + ",format=argb", false, theError))
+    if (!thePictures.Build(theClip.pattern + "=size=" + theSize + ":rate=" + theRate + ",format=argb", false, outError))
         return false;
     Generator theTone;
     if (theSettings.withAudio &&
         !theTone.Build("sine=frequency=" + std::to_string(theClip.toneHertz) + ":sample_rate=" +
                            std::to_string(cAudioSampleRate) + ",pan=stereo|c0=c0|c1=c0,aformat=sample_fmts=flt",
-                       true, theError))
+                       true, outError))
         return false;
 
     GWorldPtr theWorld = nullptr;
     Rect theBounds{0, 0, SInt16(theClip.height), SInt16(theClip.width)};
     if (NewGWorld(&theWorld, 32, &theBounds, nullptr, nullptr, 0) != noErr) {
-        theError = "Out of memory for a " + theSize + " picture";
+        outError = "Out of memory for a " + theSize + " picture";
         return false;
     }
     std::unique_ptr<OpaqueGrafPort, void (*)(GWorldPtr)> theWorldOwner(theWorld, DisposeGWorld);
@@ -108,13 +108,13 @@ bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::str
     FramePtr theSound(av_frame_alloc());
     AudioBlock theAudio;
     if (!thePicture || !theSound) {
-        theError = "Out of memory";
+        outError = "Out of memory";
         return false;
     }
     for (SInt32 theFrame = 0; theFrame < theClip.frameCount; ++theFrame) {
         int theResult = av_buffersink_get_frame(thePictures.sink, thePicture.get());
         if (theResult < 0) {
-            theError = "The " + theClip.pattern + " generator stopped: " + ErrorText(theResult);
+            outError = "The " + theClip.pattern + " generator stopped: " + ErrorText(theResult);
             return false;
         }
         CopyToGWorld(thePicture.get(), theWorld);
@@ -123,26 +123,26 @@ bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::str
             SInt32 theLength = AudioSamplesInFrame(theFrame, theClip.rate);
             theResult = av_buffersink_get_samples(theTone.sink, theSound.get(), theLength);
             if (theResult < 0) {
-                theError = "The tone generator stopped: " + ErrorText(theResult);
+                outError = "The tone generator stopped: " + ErrorText(theResult);
                 return false;
             }
             const float* theSamples = reinterpret_cast<const float*>(theSound->data[0]);
             theAudio.samples.assign(theSamples, theSamples + size_t(theSound->nb_samples) * cAudioChannels);
             av_frame_unref(theSound.get());
         }
-        if (!theWriter->AddFrame(theWorld, theSettings.withAudio ? &theAudio : nullptr, theError)) return false;
+        if (!theWriter->AddFrame(theWorld, theSettings.withAudio ? &theAudio : nullptr, outError)) return false;
     }
-    return theWriter->Finish(theError);
+    return theWriter->Finish(outError);
 }
 
 } // namespace
 
-bool MakeSyntheticClip(const std::string& thePath, const SyntheticClip& theClip, std::string& theError) noexcept
+bool MakeSyntheticClip(const std::string& thePath, const SyntheticClip& theClip, std::string& outError) noexcept
 {
     try {
-        return MakeClip(thePath, theClip, theError);
+        return MakeClip(thePath, theClip, outError);
     } catch (const std::bad_alloc&) {
-        theError = "Out of memory making " + Quoted(FileNameOf(thePath));
+        outError = "Out of memory making " + Quoted(FileNameOf(thePath));
         return false;
     }
 }
