@@ -21,9 +21,12 @@ make_clip() { # pattern tone seconds output
     -vf scale=out_color_matrix=bt709 -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv \
     -c:v libx264 -preset veryfast -crf 20 -g 50 -pix_fmt yuv420p -c:a aac "$4"
 }
-make_clip testsrc2 440 "$long" "$work/long.mp4"
-make_clip smptehdbars 660 60 "$work/minute.mp4"
-printf "file '%s'\nfile '%s'\n" "$work/long.mp4" "$work/minute.mp4" >"$work/list.txt"
+clips=${GLINT_BENCH_CLIPS:-$work}
+mkdir -p "$clips"
+long_clip="$clips/long-$long.mp4" minute_clip="$clips/minute.mp4"
+[ -s "$long_clip" ] || make_clip testsrc2 440 "$long" "$long_clip"
+[ -s "$minute_clip" ] || make_clip smptehdbars 660 60 "$minute_clip"
+printf "file '%s'\nfile '%s'\n" "$long_clip" "$minute_clip" >"$work/list.txt"
 echo "1920x1080 25 fps clips of $long s and 60 s, a keyframe every 2 s; a Cross of 2 s"
 
 # Prints the wall seconds of one command (a function of this script too).
@@ -32,11 +35,11 @@ measure() {
   { time "$@" >/dev/null 2>"$work/errors.txt"; } 2>"$work/time.txt" || { cat "$work/errors.txt" >&2; exit 1; }
   cat "$work/time.txt"
 }
-render() { "$glintweave" render -y --transition cross --duration 2 "$work/long.mp4" "$work/minute.mp4" "$@"; }
+render() { "$glintweave" render -y --transition cross --duration 2 "$long_clip" "$minute_clip" "$@"; }
 concat_copy() { ffmpeg -v error -y -f concat -safe 0 -i "$work/list.txt" -c copy "$work/concat.mp4"; }
 encode_sound() {
-  ffmpeg -v error -y -i "$work/long.mp4" -i "$work/minute.mp4" -filter_complex '[0:a][1:a]concat=n=2:v=0:a=1' \
-    -vn -c:a aac "$work/sound.m4a"
+  ffmpeg -v error -y -i "$long_clip" -i "$minute_clip" -filter_complex '[0:a][1:a]concat=n=2:v=0:a=1' \
+    -vn -c:a aac -b:a 192k -aac_coder fast "$work/sound.m4a"
 }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
