@@ -102,7 +102,9 @@ void EncodeWorker::Run()
             std::lock_guard<std::mutex> theGuard(mLock);
             mBusy = false;
             if (!theDone) mFailure = std::move(theError);
-            if (theJob.picture) {
+            // Only as many as can be in flight: pictures that share a decoder's buffers are never
+            // taken back, and keeping every one of them would keep every frame of a clip.
+            if (theJob.picture && mFree.size() <= mMaxPictures) {
                 try {
                     mFree.push_back(std::move(theJob.picture));
                 } catch (const std::bad_alloc&) {

@@ -50,6 +50,26 @@ TEST(EncodeWorker, RunsJobsInOrderOnItsOwnThreadAndRecyclesPictures)
     EXPECT_TRUE(theWorker.TakePicture()); // a picture a finished job gave back
 }
 
+// A render that hands the encoder the decoder's own pictures never takes them back; holding on
+// to them kept every frame of a 10-minute clip (22 GB) until the worker ended.
+TEST(EncodeWorker, KeepsOnlyAFewFinishedPictures)
+{
+    EncodeWorker theWorker([](EncodeWorker::Job&, std::string&) { return true; }, 1);
+    std::string theError;
+    ASSERT_TRUE(theWorker.Start(theError)) << theError;
+    AVBufferRef* theShared = av_buffer_alloc(64);
+    ASSERT_TRUE(theShared);
+    for (int i = 0; i < 200; ++i) {
+        EncodeWorker::Job theJob = Numbered(i, true);
+        theJob.picture->buf[0] = av_buffer_ref(theShared);
+        ASSERT_TRUE(theJob.picture->buf[0]);
+        ASSERT_TRUE(theWorker.Post(std::move(theJob), theError)) << theError;
+    }
+    ASSERT_TRUE(theWorker.Drain(theError)) << theError;
+    EXPECT_LE(av_buffer_get_ref_count(theShared), 1 + 2); // ours, the one waiting and the one encoded
+    av_buffer_unref(&theShared);
+}
+
 TEST(EncodeWorker, TheFirstFailureStopsItAndComesBackFromLaterCalls)
 {
     std::vector<int> theRun;
