@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace rendertest {
@@ -41,6 +42,30 @@ int RunGlintweave(const std::string& theArguments, std::string* outPrinted, std:
 {
     testing_support::PreferencesFolder();
     return RunCommand(std::string(GLINT_PROGRAM_PATH) + " " + theArguments, outPrinted, outErrors);
+}
+
+std::vector<PlanRow> PlanOf(const std::string& theArguments)
+{
+    std::string thePrinted, theErrors;
+    EXPECT_EQ(RunGlintweave("render --plan " + theArguments, &thePrinted, &theErrors), 0) << theErrors;
+    std::vector<PlanRow> theRows;
+    std::istringstream theLines(thePrinted);
+    for (std::string theLine; std::getline(theLines, theLine);) {
+        // Columns are two spaces apart.
+        std::vector<std::string> theColumns;
+        for (size_t theAt = 0; theAt < theLine.size();) {
+            const size_t theGap = theLine.find("  ", theAt);
+            theColumns.push_back(theLine.substr(theAt, theGap - theAt));
+            theAt = theLine.find_first_not_of(' ', theGap);
+        }
+        PlanRow theRow;
+        if (theColumns.size() < 4 || std::sscanf(theColumns[0].c_str(), "%d-%d", &theRow.movieFirst, &theRow.movieLast) != 2 ||
+            std::sscanf(theColumns[2].c_str(), "%d", &theRow.clipFirst) != 1)
+            continue;
+        theRow.what = theColumns[1];
+        theRows.push_back(theRow);
+    }
+    return theRows;
 }
 
 std::vector<uint8_t> FfmpegFrame(const std::string& thePath, int theFrame)

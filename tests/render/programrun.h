@@ -16,6 +16,16 @@ int RunCommand(const std::string& theCommand, std::string* outPrinted = nullptr,
 // Runs glintweave with theArguments (already quoted for the shell) in the test's settings folder.
 int RunGlintweave(const std::string& theArguments, std::string* outPrinted = nullptr, std::string* outErrors = nullptr);
 
+// One row of render --plan: movie frames, what fills them, and the clip frame they start at.
+struct PlanRow {
+    int movieFirst = 0, movieLast = 0;
+    std::string what;
+    int clipFirst = 0;
+};
+
+// The rows glintweave's render --plan prints for theArguments (already quoted for the shell).
+std::vector<PlanRow> PlanOf(const std::string& theArguments);
+
 // Frame theFrame of a movie as FFmpeg's own command-line tool decodes it, 8-bit RGB.
 std::vector<uint8_t> FfmpegFrame(const std::string& thePath, int theFrame);
 

@@ -6,44 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 using namespace rendertest;
 using namespace videotest;
 
 namespace {
-
-// One row of render --plan.
-struct PlanRow {
-    int movieFirst = 0, movieLast = 0;
-    std::string what;
-    int clipFirst = 0;
-};
-
-std::vector<PlanRow> PlanOf(const std::string& theArguments)
-{
-    std::string thePrinted, theErrors;
-    EXPECT_EQ(RunGlintweave("render --plan " + theArguments, &thePrinted, &theErrors), 0) << theErrors;
-    std::vector<PlanRow> theRows;
-    std::istringstream theLines(thePrinted);
-    for (std::string theLine; std::getline(theLines, theLine);) {
-        // Columns are two spaces apart.
-        std::vector<std::string> theColumns;
-        for (size_t theAt = 0; theAt < theLine.size();) {
-            const size_t theGap = theLine.find("  ", theAt);
-            theColumns.push_back(theLine.substr(theAt, theGap - theAt));
-            theAt = theLine.find_first_not_of(' ', theGap);
-        }
-        PlanRow theRow;
-        if (theColumns.size() < 4 || std::sscanf(theColumns[0].c_str(), "%d-%d", &theRow.movieFirst, &theRow.movieLast) != 2 ||
-            std::sscanf(theColumns[2].c_str(), "%d", &theRow.clipFirst) != 1)
-            continue;
-        theRow.what = theColumns[1];
-        theRows.push_back(theRow);
-    }
-    return theRows;
-}
 
 // PSNR of frames [theFirst, theFirst + theCount) of theMovie against the same of theReference.
 double PsnrOf(const std::string& theMovie, const std::string& theReference, int theFirst, int theCount)
