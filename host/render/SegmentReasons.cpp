@@ -87,6 +87,8 @@ std::string WhyClipNotCopied(const RenderJob& theJob, const RenderPlan& thePlan,
     if (theWidth != theMovie.width || theInfo.height != theMovie.height)
         return ClipText(theIndex) + " is " + SizeText(theWidth, theInfo.height) + ", the movie " +
                SizeText(theMovie.width, theMovie.height);
+    if (theInfo.rateVaries)
+        return ClipText(theIndex) + " varies its frame rate (" + RateText(theInfo.ownRate) + " fps on average)";
     if (SInt64(theInfo.ownRate.num) * theMovie.rate.den != SInt64(theMovie.rate.num) * theInfo.ownRate.den)
         return ClipText(theIndex) + " runs at " + RateText(theInfo.ownRate) + " fps, the movie at " +
                RateText(theMovie.rate);

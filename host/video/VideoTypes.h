@@ -20,6 +20,7 @@ struct ClipInfo {
     SInt32 height = 0;
     FrameRate rate;
     FrameRate ownRate; // the file's, whatever rate the clip is conformed to
+    bool rateVaries = false; // ownRate is the average of unevenly spaced frames
     SInt32 frameCount = 0;
     bool hasAudio = false;
     // Colour primaries and transfer as the file tags them (FFmpeg's AVColorPrimaries and

@@ -276,13 +276,13 @@ bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovi
 
         std::vector<PacketSeen> thePackets;
         std::vector<SInt32> theShown;
-        if (!ReadPackets(theInput, outFacts.parameterSets, thePackets, outWhyNot) ||
-            !NumberPictures(theStream, theMovie, thePackets, outFacts, theShown, outWhyNot))
-            return false;
+        if (!ReadPackets(theInput, outFacts.parameterSets, thePackets, outWhyNot)) return false;
+        // Before the numbering: pictures cut from their references leave gaps in it.
         if (!thePackets.front().idr) {
             outWhyNot = "starts on a picture that is not an IDR picture";
             return false;
         }
+        if (!NumberPictures(theStream, theMovie, thePackets, outFacts, theShown, outWhyNot)) return false;
         outFacts.frameCount = SInt32(thePackets.size());
         FindSplits(thePackets, theShown, outFacts);
         for (size_t k = 0; k < thePackets.size(); ++k) {

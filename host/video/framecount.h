@@ -18,6 +18,7 @@ struct FrameNumbering {
     AVRational rate{25, 1};
     int64_t origin = 0;
     bool byPresentation = false;
+    bool varies = false; // numbered at its average rate: its frames are not evenly spaced
 
     SInt64 NumberOf(int64_t theTimestamp) const
     {

@@ -187,6 +187,7 @@ bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std
     info.height = theFirst->height;
     info.rate = FrameRate{numbering.rate.num, numbering.rate.den};
     info.ownRate = theOwnRate;
+    info.rateVaries = numbering.varies;
     info.frameCount = static_cast<SInt32>(theCount);
     info.primaries = theFirst->color_primaries;
     info.transfer = theFirst->color_trc;
