@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -47,6 +49,7 @@ struct SmartCase {
     const char* options; // for every render of the case
     bool copiesA, copiesB;
     const char* note;    // the one line said, or "" for none
+    int lastOfA = -1;    // the last movie frame copied from A, where the row is about it
 };
 
 } // namespace
@@ -59,6 +62,8 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
     const std::vector<std::string> theAHashes = PictureHashes(theA);
     ASSERT_EQ(theAHashes.size(), 100u);
     const std::string theSameKind = "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -c:a aac";
+    const std::string theFineTimes = theSameKind + " -video_track_timescale 90000",
+                      theCoarseTimes = theSameKind + " -video_track_timescale 1000";
     const std::string theHevc = "-pix_fmt yuv420p -c:v libx265 -x265-params log-level=error -c:a aac";
     const SmartCase theCases[] = {
         {"Cross between keyframes", theSameKind.c_str(), "--frames 12", true, true, ""},
@@ -76,6 +81,20 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
          "glintweave: note: clip 2 is 352x288, the movie 320x240: every frame of it is encoded"},
         {"B: other frame rate", "-r 30 -pix_fmt yuv420p -c:v libx264 -c:a aac", "--frames 12", true, false,
          "glintweave: note: clip 2 runs at 30 fps, the movie at 25: every frame of it is encoded"},
+        {"B: variable frame rate", "-vf \"settb=1/1000,setpts='(N*0.04+if(mod(N,2),-0.03,0))/TB'\" -fps_mode vfr -enc_time_base 1:1000 "
+         "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -c:a aac",
+         "--frames 12", true, false,
+         "glintweave: note: clip 2 varies its frame rate (25.189 fps on average): every frame of it is encoded"},
+        {"B: pixels of shape 16:15", "-vf setsar=16/15 -pix_fmt yuv420p -c:v libx264 -c:a aac", "--frames 12", true, false,
+         "glintweave: note: clip 2 is 341x240, the movie 320x240: every frame of it is encoded"},
+        {"B: full-range levels", "-pix_fmt yuvj420p -c:v libx264 -c:a aac", "--frames 12", true, false,
+         "glintweave: note: clip 2 is changed on its way: its full-range levels are converted: every frame of it is encoded"},
+        {"B: 10-bit", "-pix_fmt yuv420p10le -c:v libx264 -c:a aac", "--frames 12", true, false,
+         "glintweave: note: clip 2 is stored as yuv420p10le, not 8-bit 4:2:0: every frame of it is encoded"},
+        {"B: times in 1/90000 s", theFineTimes.c_str(), "--frames 12", true, true, ""},
+        // x264 puts a P-frame at A's frame 56, after two B-frames.
+        {"Cross at a mini-GOP boundary; B: times in 1/1000 s", theCoarseTimes.c_str(),
+         "--frames 12 --at 2.28", true, true, "", 56},
         {"--size", theSameKind.c_str(), "--frames 12 --size 640x480", false, false, ""},
         {"--proxy", theSameKind.c_str(), "--frames 12 --proxy", false, false, ""},
         {"--reencode", theSameKind.c_str(), "--frames 12 --reencode", false, false, ""},
@@ -118,6 +137,11 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
         int theTransitionFirst = -1, theTransitionCount = 0, theCopiedInPlan = 0;
         for (const PlanRow& thePart : PlanOf(theJob + "'" + theSmart + "'")) {
             const int theCount = thePart.movieLast - thePart.movieFirst + 1;
+            // A seek into the middle of each part shows what decoding from the start shows.
+            const int theMiddle = thePart.movieFirst + theCount / 2, theSeen = std::min(3, theFrames - theMiddle);
+            EXPECT_EQ(PictureHashes(theSmart, theMiddle / 25.0, theSeen),
+                      std::vector<std::string>(theHashes.begin() + theMiddle, theHashes.begin() + theMiddle + theSeen))
+                << "seek to movie frame " << theMiddle << " in " << thePart.what;
             if (thePart.what.rfind("Cross", 0) == 0) {
                 theTransitionFirst = thePart.movieFirst;
                 theTransitionCount = theCount;
@@ -125,6 +149,9 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
             if (thePart.what.rfind("copied from clip", 0) != 0) continue;
             const bool theFromA = thePart.what == "copied from clip 1";
             (theFromA ? theCopiesA : theCopiesB) = true;
+            if (theFromA && theRow.lastOfA >= 0) {
+                EXPECT_EQ(thePart.movieLast, theRow.lastOfA);
+            }
             theCopiedInPlan += theCount;
             const std::vector<std::string>& theSource = theFromA ? theAHashes : theBHashes;
             for (int i = 0; i < theCount; ++i) {
