@@ -6,9 +6,15 @@
 
 #include <gtest/gtest.h>
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <regex>
 #include <sstream>
 
 using namespace rendertest;
@@ -52,6 +58,57 @@ struct SmartCase {
     int lastOfA = -1;    // the last movie frame copied from A, where the row is about it
 };
 
+// Copies theSource into theTarget (.mp4) packet for packet, theChange altering each picture's
+// packet (numbered in decode order) on its way: an index or a packet as a faulty writer leaves it.
+bool Remux(const std::string& theSource, const std::string& theTarget, const std::function<void(int, AVPacket&)>& theChange)
+{
+    AVFormatContext* theInput = nullptr;
+    AVFormatContext* theOutput = nullptr;
+    AVPacket* thePacket = av_packet_alloc();
+    bool theDone = thePacket && avformat_open_input(&theInput, theSource.c_str(), nullptr, nullptr) >= 0 &&
+                   avformat_find_stream_info(theInput, nullptr) >= 0 &&
+                   avformat_alloc_output_context2(&theOutput, nullptr, nullptr, theTarget.c_str()) >= 0;
+    for (unsigned i = 0; theDone && i < theInput->nb_streams; ++i) {
+        AVStream* theStream = avformat_new_stream(theOutput, nullptr);
+        theDone = theStream && avcodec_parameters_copy(theStream->codecpar, theInput->streams[i]->codecpar) >= 0;
+        if (theDone) {
+            theStream->codecpar->codec_tag = 0;
+            theStream->time_base = theInput->streams[i]->time_base;
+        }
+    }
+    theDone = theDone && avio_open(&theOutput->pb, theTarget.c_str(), AVIO_FLAG_WRITE) >= 0 &&
+              avformat_write_header(theOutput, nullptr) >= 0;
+    for (int thePicture = 0; theDone && av_read_frame(theInput, thePacket) >= 0;) {
+        const AVStream* theFrom = theInput->streams[thePacket->stream_index];
+        if (theFrom->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) theChange(thePicture++, *thePacket);
+        av_packet_rescale_ts(thePacket, theFrom->time_base, theOutput->streams[thePacket->stream_index]->time_base);
+        theDone = av_interleaved_write_frame(theOutput, thePacket) >= 0;
+        av_packet_unref(thePacket);
+    }
+    theDone = theDone && av_write_trailer(theOutput) >= 0;
+    if (theOutput) avio_closep(&theOutput->pb);
+    avformat_free_context(theOutput);
+    avformat_close_input(&theInput);
+    av_packet_free(&thePacket);
+    return theDone;
+}
+
+// What FFmpeg's decoder complains of, one thread so the lines come in order, without the
+// decoders' addresses.
+std::string DecodeErrors(const std::string& thePath)
+{
+    return std::regex_replace(Output("ffmpeg -v error -nostdin -threads 1 -i '" + thePath + "' -map 0:v -f null - 2>&1"),
+                              std::regex(" @ 0x[0-9a-f]+"), "");
+}
+
+struct FaultyCase {
+    const char* name;
+    bool asB;                                     // the faulty clip is clip B, else clip A
+    const char* script;                           // makes faulty.mp4 from clip.mp4 in the test's folder, or
+    std::function<void(int, AVPacket&)> change;   // remuxes clip.mp4 so
+    const char* note;                             // the one line said, or "" for none
+};
+
 } // namespace
 
 TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
@@ -81,8 +138,9 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
          "glintweave: note: clip 2 is 352x288, the movie 320x240: every frame of it is encoded"},
         {"B: other frame rate", "-r 30 -pix_fmt yuv420p -c:v libx264 -c:a aac", "--frames 12", true, false,
          "glintweave: note: clip 2 runs at 30 fps, the movie at 25: every frame of it is encoded"},
-        {"B: variable frame rate", "-vf \"settb=1/1000,setpts='(N*0.04+if(mod(N,2),-0.03,0))/TB'\" -fps_mode vfr -enc_time_base 1:1000 "
-         "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -c:a aac",
+        {"B: variable frame rate",
+         "-vf \"settb=1/1000,setpts='(N*0.04+if(mod(N,2),-0.03,0))/TB'\" -fps_mode vfr -enc_time_base 1:1000 -pix_fmt yuv420p"
+         " -c:v libx264 -g 40 -bf 2 -c:a aac",
          "--frames 12", true, false,
          "glintweave: note: clip 2 varies its frame rate (25.189 fps on average): every frame of it is encoded"},
         {"B: pixels of shape 16:15", "-vf setsar=16/15 -pix_fmt yuv420p -c:v libx264 -c:a aac", "--frames 12", true, false,
@@ -188,5 +246,82 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
                 << theMeltErrors;
             EXPECT_EQ(FfprobeFrameCount(theFolder.PathOf("melt.nut")), theFrames);
         }
+    }
+}
+
+// Clips whose index lies, or whose packets are damaged, or that a cut left starting between
+// keyframes: copied where that is sound, else encoded with one line saying why; never a movie
+// that decodes worse than its clips.
+TEST(SmartRender, FaultyClipsAreCopiedSoundlyOrEncoded)
+{
+    TemporaryFolder theFolder;
+    const std::string theA = MakePatternClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2 -c:a aac", 4, true);
+    const std::string theB =
+        MakePatternClip(theFolder, "b.mp4", "testsrc", "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -c:a aac", 4, true);
+    const std::string theFaulty = theFolder.PathOf("faulty.mp4");
+    // Picture 60 of B and 30 of A, in decode order, lie in the stretches copied.
+    const FaultyCase theCases[] = {
+        // FFmpeg's reader finds H.264 keyframes in the pictures themselves, whatever the index says.
+        {"some P-frames flagged keyframes", true, nullptr,
+         [](int thePicture, AVPacket& thePacket) {
+             if (thePicture % 10 == 5) thePacket.flags |= AV_PKT_FLAG_KEY;
+         },
+         ""},
+        {"every picture flagged a keyframe (no sync sample table)", false, nullptr,
+         [](int, AVPacket& thePacket) { thePacket.flags |= AV_PKT_FLAG_KEY; }, ""},
+        {"only the first picture flagged a keyframe", false, nullptr,
+         [](int thePicture, AVPacket& thePacket) {
+             if (thePicture > 0) thePacket.flags &= ~AV_PKT_FLAG_KEY;
+         },
+         ""},
+        {"an edit list from a cut between keyframes", true, "ffmpeg -v error -nostdin -ss 1.3 -i clip.mp4 -c copy faulty.mp4",
+         nullptr,
+         "glintweave: note: clip 2 has an edit list that hides some of its pictures: every frame of it is encoded"},
+        {"an edit list that delays the pictures", false, "ffmpeg -v error -nostdin -itsoffset 0.5 -i clip.mp4 -c copy faulty.mp4",
+         nullptr, ""},
+        {"starts on a picture that is not a keyframe", true,
+         "ffmpeg -v error -nostdin -i clip.mp4 -ss 1.3 -c copy -copyinkf faulty.mp4", nullptr,
+         "glintweave: note: clip 2 starts on a picture that is not an IDR picture: every frame of it is encoded"},
+        {"a NAL unit's length runs past its packet", true, nullptr,
+         [](int thePicture, AVPacket& thePacket) {
+             if (thePicture == 60) thePacket.data[3] = uint8_t(thePacket.data[3] + 16);
+         },
+         "glintweave: note: clip 2 has a damaged packet (picture 60 in decode order): every frame of it is encoded"},
+        {"garbage slice data", false, nullptr,
+         [](int thePicture, AVPacket& thePacket) {
+             if (thePicture != 30) return;
+             for (int i = thePacket.size / 2; i < thePacket.size; ++i) thePacket.data[i] ^= 0x5a;
+         },
+         ""},
+    };
+    int theCase = 0;
+    for (const FaultyCase& theRow : theCases) {
+        SCOPED_TRACE(theRow.name);
+        std::remove(theFaulty.c_str());
+        const std::string theClip = theRow.asB ? theB : theA;
+        if (theRow.change) {
+            ASSERT_TRUE(Remux(theClip, theFaulty, theRow.change));
+        } else {
+            ASSERT_EQ(Output("cd '" + theFolder.Path() + "' && ln -sf '" + theClip + "' clip.mp4 && " + theRow.script + " 2>&1"),
+                      "");
+        }
+        const std::string theTag = std::to_string(++theCase);
+        const std::string theSmart = theFolder.PathOf("smart" + theTag + ".mp4"),
+                          theFull = theFolder.PathOf("full" + theTag + ".mp4");
+        const std::string theJob = "--transition cross --frames 12 '" + (theRow.asB ? theA : theFaulty) + "' '" +
+                                   (theRow.asB ? theFaulty : theB) + "' -o ";
+        std::string theErrors;
+        ASSERT_EQ(RunGlintweave("render " + theJob + "'" + theSmart + "'", nullptr, &theErrors), 0) << theErrors;
+        const std::vector<std::string> theNotes = NotesIn(theErrors);
+        if (*theRow.note) {
+            ASSERT_EQ(theNotes.size(), 1u) << theErrors;
+            EXPECT_EQ(theNotes[0].rfind(theRow.note, 0), 0u) << theNotes[0];
+        } else {
+            EXPECT_EQ(theNotes, std::vector<std::string>{}) << theErrors;
+        }
+        ASSERT_EQ(RunGlintweave("render --reencode " + theJob + "'" + theFull + "'", nullptr, &theErrors), 0) << theErrors;
+        EXPECT_EQ(FfprobeFrameCount(theSmart), FfprobeFrameCount(theFull));
+        // A clip's own damage, copied, decodes as it does in the clip: nothing more.
+        EXPECT_EQ(DecodeErrors(theSmart), DecodeErrors(theRow.note[0] ? theFull : theFaulty));
     }
 }
