@@ -86,11 +86,9 @@ FrameNumbering NumberingOf(const AVStream* theStream)
     bool theBaseFits = IsUsableRate(theBase) &&
                        (!IsUsableRate(theAverage) || std::fabs(av_q2d(theBase) / av_q2d(theAverage) - 1.0) < 0.01);
     if (theBaseFits) theNumbering.rate = theBase;
-    else if (IsUsableRate(theAverage)) {
-        theNumbering.rate = theAverage;
-        theNumbering.varies = true;
-    }
+    else if (IsUsableRate(theAverage)) theNumbering.rate = theAverage;
     else if (IsUsableRate(theBase)) theNumbering.rate = theBase;
+    theNumbering.varies = IsUsableRate(theBase) && IsUsableRate(theAverage) && !theBaseFits;
     return theNumbering;
 }
 
