@@ -14,7 +14,6 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <regex>
 #include <sstream>
 
 using namespace rendertest;
@@ -97,8 +96,10 @@ bool Remux(const std::string& theSource, const std::string& theTarget, const std
 // decoders' addresses.
 std::string DecodeErrors(const std::string& thePath)
 {
-    return std::regex_replace(Output("ffmpeg -v error -nostdin -threads 1 -i '" + thePath + "' -map 0:v -f null - 2>&1"),
-                              std::regex(" @ 0x[0-9a-f]+"), "");
+    std::string theErrors = Output("ffmpeg -v error -nostdin -threads 1 -i '" + thePath + "' -map 0:v -f null - 2>&1");
+    for (size_t theAt = 0; (theAt = theErrors.find(" @ 0x", theAt)) != std::string::npos;)
+        theErrors.erase(theAt, theErrors.find_first_not_of("0123456789abcdef", theAt + 5) - theAt);
+    return theErrors;
 }
 
 struct FaultyCase {
