@@ -51,9 +51,9 @@ void ChooseCopiedClips(const RenderJob& theJob, MoviePlan& ioPlan, std::vector<i
         video::ClipCopyFacts theFacts;
         std::string thePhrase;
         // A copied picture cannot be converted: one the movie would show otherwise is encoded.
-        const std::string theChange = WhyClipDrawn(theJob, ioPlan.render, i);
+        const std::string theChange = WhyClipConverted(theJob, ioPlan.render, i);
         if (theWhy.empty() && !theChange.empty()) theWhy = WhyClipChanged(i, theChange);
-        if (theWhy.empty() && (!video::ExamineClipForCopy(theJob.clips[i], theSettings, theFacts, thePhrase) ||
+        if (theWhy.empty() && (!video::ExamineClipForCopy(theJob.clips[i], theJob.output, theSettings, theFacts, thePhrase) ||
                                !video::FitsWithCopiedClips(theFacts, theSettings.copySources, thePhrase)))
             theWhy = WhyClipFailsExamination(i, thePhrase);
         if (!theWhy.empty()) {

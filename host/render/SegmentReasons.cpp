@@ -100,9 +100,9 @@ std::string WhyClipFailsExamination(size_t theIndex, const std::string& theWhyNo
     return ClipText(theIndex) + " " + theWhyNot;
 }
 
-std::string WhyClipChanged(size_t theIndex, const std::string& theWhyDrawn)
+std::string WhyClipChanged(size_t theIndex, const std::string& theWhyConverted)
 {
-    return ClipText(theIndex) + " is changed on its way: " + theWhyDrawn;
+    return ClipText(theIndex) + " is changed on its way: " + theWhyConverted;
 }
 
 std::string WhyClipCopied()
@@ -129,11 +129,21 @@ std::string WhyClipDrawn(const RenderJob& theJob, const RenderPlan& thePlan, siz
     if (!theFormat) return "the player shows drawn frames";
     const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat->pixelFormat));
     if (!theLayout || (theLayout->flags & AV_PIX_FMT_FLAG_RGB)) return std::string(theFormat->extension) + " is encoded from RGB";
+    return WhyClipConverted(theJob, thePlan, theIndex);
+}
+
+std::string WhyClipConverted(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex)
+{
+    std::string theIgnored;
+    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    const AVPixFmtDescriptor* theLayout = theFormat ? av_pix_fmt_desc_get(AVPixelFormat(theFormat->pixelFormat)) : nullptr;
+    const bool theRgb = theLayout && (theLayout->flags & AV_PIX_FMT_FLAG_RGB);
     const video::ClipInfo& theInfo = thePlan.infos[theIndex];
     const video::MovieSettings& theMovie = thePlan.settings;
     if (theInfo.still) return "a still is drawn once for all its frames";
     if (theInfo.quarterTurns != 0) return "turned upright";
     if (!FillsFrame(theInfo, theMovie.width, theMovie.height)) return "fitted on black";
+    if (theRgb) return theInfo.colorSpace == AVCOL_SPC_RGB ? "" : "its pictures are not RGB";
     if (theInfo.colorSpace == AVCOL_SPC_RGB) return "its pictures are not YUV";
     const int theMovieSpace = video::ColorSpaceForHeight(theMovie.height & ~1);
     if (theInfo.colorSpace != theMovieSpace)

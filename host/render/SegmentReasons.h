@@ -17,8 +17,9 @@ std::string WhyClipNotCopied(const RenderJob& theJob, const RenderPlan& thePlan,
 // ExamineClipForCopy's or FitsWithCopiedClips's phrase, about clip theIndex.
 std::string WhyClipFailsExamination(size_t theIndex, const std::string& theWhyNot);
 
-// Why clip theIndex's pictures cannot be copied when they are drawn for theWhyDrawn.
-std::string WhyClipChanged(size_t theIndex, const std::string& theWhyDrawn);
+// Why clip theIndex's pictures cannot be copied when the movie shows them changed, for
+// theWhyConverted.
+std::string WhyClipChanged(size_t theIndex, const std::string& theWhyConverted);
 
 // Why a stretch is copied, and why the frames of a copied clip around it are encoded: before
 // its first clean split theStart (frameCount when none), after its last, theEnd.
@@ -29,3 +30,7 @@ std::string WhyCopyEndsEarlier(size_t theIndex, SInt32 theEnd);
 // Why clip theIndex's frames are drawn on their way to the output; empty when they go as
 // decoded.
 std::string WhyClipDrawn(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex);
+
+// Why the movie shows clip theIndex's pictures other than as they are decoded (turned, fitted,
+// colours converted to the movie's); empty when it shows them unchanged.
+std::string WhyClipConverted(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex);

@@ -1,5 +1,5 @@
-// What a render needs to know to copy a clip's compressed H.264 pictures into the movie as
-// they are, found by ExamineClipForCopy (ClipCopy.h).
+// What a render needs to know to copy a clip's compressed pictures (H.264, or an intra-only
+// codec: ProRes, UT Video) into the movie as they are, found by ExamineClipForCopy (ClipCopy.h).
 #pragma once
 
 #include "MacTypes.h"
@@ -19,6 +19,12 @@ struct ClipCopyFacts {
     int64_t origin = 0;
     SInt32 timeBaseNum = 1, timeBaseDen = 1;
     SInt32 rateNum = 25, rateDen = 1;
+    // Every picture stands alone: each frame is a clean split, decoded when shown, and the
+    // codec has no parameter sets (the H.264 fields below stay empty).
+    bool intraOnly = false;
+    // The codec's private data (UT Video: slice count, compression), which the movie's one
+    // sample description holds for every picture, so must be the encoder's own.
+    std::vector<uint8_t> codecPrivate;
     h264::ParameterSets parameterSets;
     h264::SpsFacts sps; // the first SPS: the profile and level an encoder matching it takes
     // Pictures decoded ahead of the one shown (0 without B-frames).

@@ -42,10 +42,12 @@ struct MovieSettings {
     // H.264 only: x264's preset and constant rate factor; empty and -1 for veryfast and 18.
     std::string preset;
     int crf = -1;
-    // H.264 .mp4 only: the clips whose pictures AddCopiedPackets copies. x264 then matches the
-    // first (profile, level, B-frames, pixel shape, colour tags) and gives its parameter sets
-    // an id none of them uses, so all fit in the track's one sample description. Their own
-    // sets must not clash (FitsWithCopiedClips).
+    // .mp4, .mov and .mkv only: the clips whose pictures AddCopiedPackets copies, examined for
+    // this movie (ExamineClipForCopy). In an .mp4, x264 then matches the first (profile, level,
+    // B-frames, pixel shape, colour tags) and gives its parameter sets an id none of them uses,
+    // so all fit in the track's one sample description; their own sets must not clash
+    // (FitsWithCopiedClips). ProRes and UT Video pictures stand alone, and need only the
+    // encoder's codec tag and private data.
     std::vector<ClipCopyFacts> copySources;
 };
 
@@ -73,8 +75,8 @@ public:
 
     // Appends frames [theFirst, theEnd) of a clip among the settings' copySources, its packets
     // copied as they are: theFirst must be one of its starts and theEnd one of its ends. The
-    // frames around them are encoded (AddFrame, AddDecodedFrame), x264 starting afresh on an IDR
-    // picture after each copied stretch. theSound gives each frame's sound by its number in
+    // frames around them are encoded (AddFrame, AddDecodedFrame), the encoder starting afresh
+    // (x264 on an IDR picture) after each copied stretch. theSound gives each frame's sound by its number in
     // the movie (null: silence).
     using SoundOfFrame = std::function<const AudioBlock*(SInt32 theMovieFrame)>;
     bool AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst, SInt32 theEnd, const SoundOfFrame& theSound,

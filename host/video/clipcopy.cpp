@@ -10,6 +10,8 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <cstring>
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -18,7 +20,32 @@ namespace video {
 
 namespace {
 
-// A picture's time, and whether its NAL units make it an IDR picture.
+// The movies that take copied pictures, by their encoder: x264's between H.264 pictures, or
+// an intra-only one whose pictures stand alone.
+struct CopyKind {
+    const char* encoder;
+    const char* encoderLabel;
+    AVCodecID codec;
+    const char* label;
+    const char* pixels; // the movie's pixel format, for people
+    bool intraOnly;
+};
+
+constexpr CopyKind cCopyKinds[] = {
+    {"libx264", "x264", AV_CODEC_ID_H264, "H.264", "8-bit 4:2:0", false},
+    {"prores_ks", "a ProRes encoder", AV_CODEC_ID_PRORES, "ProRes", "10-bit 4:2:2", true},
+    {"utvideo", "a UT Video encoder", AV_CODEC_ID_UTVIDEO, "UT Video", "8-bit RGB", true},
+};
+
+const CopyKind* CopyKindOf(const OutputFormat& theFormat)
+{
+    for (const CopyKind& theKind : cCopyKinds)
+        if (std::strcmp(theKind.encoder, theFormat.videoCodec) == 0) return &theKind;
+    return nullptr;
+}
+
+// A picture's time, and whether it starts a clean decode: an IDR picture by its NAL units, or
+// any picture of an intra-only codec.
 struct PacketSeen {
     int64_t pts = 0;
     bool idr = false;
@@ -48,34 +75,37 @@ int SettledTransfer(int theTransfer, int theHeight)
     if (theTransfer != AVCOL_TRC_UNSPECIFIED) return theTransfer;
     return theHeight >= 720 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
 }
-int SettledMatrix(int theMatrix, int theHeight)
+int SettledMatrix(int theMatrix, int theHeight, bool theRgb)
 {
-    if (theMatrix == AVCOL_SPC_UNSPECIFIED) return ColorSpaceForHeight(theHeight);
+    if (theMatrix == AVCOL_SPC_UNSPECIFIED) return theRgb ? AVCOL_SPC_RGB : ColorSpaceForHeight(theHeight);
     return theMatrix == AVCOL_SPC_BT470BG ? AVCOL_SPC_SMPTE170M : theMatrix; // the same matrix
 }
 
-bool CheckStream(const AVStream* theStream, const MovieSettings& theMovie, std::string& outWhyNot)
+bool CheckStream(const AVStream* theStream, const MovieSettings& theMovie, const OutputFormat& theFormat,
+                 const CopyKind& theKind, std::string& outWhyNot)
 {
     const AVCodecParameters* theCodec = theStream->codecpar;
-    if (theCodec->codec_id != AV_CODEC_ID_H264) {
-        outWhyNot = std::string("is ") + avcodec_get_name(theCodec->codec_id) + ", not H.264";
+    if (theCodec->codec_id != theKind.codec) {
+        outWhyNot = std::string("is ") + avcodec_get_name(theCodec->codec_id) + ", not " + theKind.label;
         return false;
     }
     if (theCodec->width != theMovie.width || theCodec->height != theMovie.height) {
         outWhyNot = "is " + SizeText(theCodec->width, theCodec->height) + ", the movie " + SizeText(theMovie.width, theMovie.height);
         return false;
     }
-    if (theCodec->format != AV_PIX_FMT_YUV420P) {
+    if (theCodec->format != theFormat.pixelFormat) {
         const char* theName = av_get_pix_fmt_name(AVPixelFormat(theCodec->format));
-        outWhyNot = std::string("is stored as ") + (theName ? theName : "unknown pixels") + ", not 8-bit 4:2:0";
+        outWhyNot = std::string("is stored as ") + (theName ? theName : "unknown pixels") + ", not " + theKind.pixels;
         return false;
     }
+    const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat.pixelFormat));
+    const bool theRgb = theLayout && (theLayout->flags & AV_PIX_FMT_FLAG_RGB);
     // The encoder between copied stretches makes whole frames.
     if (theCodec->field_order != AV_FIELD_UNKNOWN && theCodec->field_order != AV_FIELD_PROGRESSIVE) {
         outWhyNot = "is interlaced";
         return false;
     }
-    if (theCodec->color_range == AVCOL_RANGE_JPEG) {
+    if (!theRgb && theCodec->color_range == AVCOL_RANGE_JPEG) {
         outWhyNot = "has full-range colour";
         return false;
     }
@@ -95,8 +125,69 @@ bool CheckStream(const AVStream* theStream, const MovieSettings& theMovie, std::
     const int theHeight = theMovie.height;
     if (SettledPrimaries(theCodec->color_primaries, theHeight) != SettledPrimaries(theMovie.primaries, theHeight) ||
         SettledTransfer(theCodec->color_trc, theHeight) != SettledTransfer(theMovie.transfer, theHeight) ||
-        SettledMatrix(theCodec->color_space, theHeight) != SettledMatrix(AVCOL_SPC_UNSPECIFIED, theHeight)) {
+        SettledMatrix(theCodec->color_space, theHeight, theRgb) != SettledMatrix(AVCOL_SPC_UNSPECIFIED, theHeight, theRgb)) {
         outWhyNot = "has other colour tags than the movie";
+        return false;
+    }
+    return true;
+}
+
+// The codec tag and private data of the movie's track: the encoder's, opened at the movie's
+// settings, for every picture of the track.
+bool CheckIntraHeaders(const AVCodecParameters* theCodec, const MovieSettings& theMovie, const OutputFormat& theFormat,
+                       const CopyKind& theKind, std::string& outWhyNot)
+{
+    const AVCodec* theEncoderCodec = avcodec_find_encoder_by_name(theKind.encoder);
+    CodecPtr theEncoder(theEncoderCodec ? avcodec_alloc_context3(theEncoderCodec) : nullptr);
+    if (!theEncoder) {
+        outWhyNot = std::string("cannot be matched: FFmpeg lacks ") + theKind.encoderLabel;
+        return false;
+    }
+    theEncoder->width = theMovie.width;
+    theEncoder->height = theMovie.height;
+    theEncoder->pix_fmt = AVPixelFormat(theFormat.pixelFormat);
+    theEncoder->time_base = AVRational{theMovie.rate.den, theMovie.rate.num};
+    theEncoder->framerate = AVRational{theMovie.rate.num, theMovie.rate.den};
+    theEncoder->thread_count = 1;
+    const AVOutputFormat* theMuxer = av_guess_format(theFormat.muxer, nullptr, nullptr);
+    if (theMuxer && (theMuxer->flags & AVFMT_GLOBALHEADER)) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    AVDictionary* theOptions = nullptr;
+    SetIntraEncoderOptions(theKind.encoder, &theOptions);
+    const int theResult = avcodec_open2(theEncoder.get(), theEncoderCodec, &theOptions);
+    av_dict_free(&theOptions);
+    if (theResult < 0) {
+        outWhyNot = "cannot be matched: the movie's encoder does not start (" + ErrorText(theResult) + ")";
+        return false;
+    }
+    if (theEncoder->codec_tag != 0 && theCodec->codec_tag != theEncoder->codec_tag) {
+        const char* theProfile = avcodec_profile_name(theCodec->codec_id, theCodec->profile);
+        char theOwn[AV_FOURCC_MAX_STRING_SIZE], theMovies[AV_FOURCC_MAX_STRING_SIZE];
+        outWhyNot = std::string("is ") + theKind.label + (theProfile ? std::string(" ") + theProfile : "") + ", stored as " +
+                    av_fourcc_make_string(theOwn, theCodec->codec_tag) + ", the movie as " +
+                    av_fourcc_make_string(theMovies, theEncoder->codec_tag);
+        return false;
+    }
+    const auto theSize = [](int theBytes) { return size_t(std::max(0, theBytes)); };
+    if (theSize(theCodec->extradata_size) != theSize(theEncoder->extradata_size) ||
+        (theCodec->extradata_size > 0 &&
+         std::memcmp(theCodec->extradata, theEncoder->extradata, theSize(theCodec->extradata_size)) != 0)) {
+        outWhyNot = std::string("has other ") + theKind.label + " settings than the movie (its codec private data differs)";
+        return false;
+    }
+    return true;
+}
+
+bool ReadAvcHeaders(const AVCodecParameters* theCodec, ClipCopyFacts& ioFacts, std::string& outWhyNot)
+{
+    if (!h264::ReadAvcConfig(theCodec->extradata, size_t(std::max(0, theCodec->extradata_size)), ioFacts.parameterSets,
+                             outWhyNot))
+        return false;
+    if (ioFacts.parameterSets.lengthSize != 4) {
+        outWhyNot = "gives its NAL units " + std::to_string(ioFacts.parameterSets.lengthSize) + "-byte lengths, not 4";
+        return false;
+    }
+    if (!h264::ReadSps(ioFacts.parameterSets.sps.front(), ioFacts.sps)) {
+        outWhyNot = "has a damaged SPS";
         return false;
     }
     return true;
@@ -104,7 +195,8 @@ bool CheckStream(const AVStream* theStream, const MovieSettings& theMovie, std::
 
 // Parameter sets sent with the pictures join the avcC record's: the encoder's id must clash with
 // none of them, and a clip that gives one id two meanings cannot share a record.
-bool ReadPackets(MediaInput& theInput, h264::ParameterSets& ioSets, std::vector<PacketSeen>& outPackets,
+// An intra-only clip has no parameter sets, and every picture must be flagged a keyframe.
+bool ReadPackets(MediaInput& theInput, bool theIntra, h264::ParameterSets& ioSets, std::vector<PacketSeen>& outPackets,
                  std::string& outWhyNot)
 {
     const int theLengthSize = ioSets.lengthSize;
@@ -116,8 +208,9 @@ bool ReadPackets(MediaInput& theInput, h264::ParameterSets& ioSets, std::vector<
         theSeen.pts = thePacket->pts;
         theSeen.flaggedKey = thePacket->flags & AV_PKT_FLAG_KEY;
         const bool theHidden = thePacket->flags & AV_PKT_FLAG_DISCARD;
-        const bool theParsed = h264::NalTypesOf(thePacket->data, size_t(thePacket->size), theLengthSize, theTypes);
-        const bool theCarriesSets = theParsed && std::any_of(theTypes.begin(), theTypes.end(), [](int theType) {
+        const bool theParsed =
+            theIntra || h264::NalTypesOf(thePacket->data, size_t(thePacket->size), theLengthSize, theTypes);
+        const bool theCarriesSets = !theIntra && theParsed && std::any_of(theTypes.begin(), theTypes.end(), [](int theType) {
                                         return theType == h264::cSps || theType == h264::cPps;
                                     });
         if (theCarriesSets) {
@@ -142,7 +235,12 @@ bool ReadPackets(MediaInput& theInput, h264::ParameterSets& ioSets, std::vector<
             outWhyNot = "has a damaged packet (picture " + std::to_string(outPackets.size()) + " in decode order)";
             return false;
         }
-        theSeen.idr = std::find(theTypes.begin(), theTypes.end(), h264::cIdrSlice) != theTypes.end();
+        if (theIntra && !theSeen.flaggedKey) {
+            outWhyNot = "has a picture that is not a keyframe (picture " + std::to_string(outPackets.size()) +
+                        " in decode order)";
+            return false;
+        }
+        theSeen.idr = theIntra || std::find(theTypes.begin(), theTypes.end(), h264::cIdrSlice) != theTypes.end();
         outPackets.push_back(theSeen);
     }
     if (outPackets.empty()) {
@@ -242,12 +340,19 @@ SInt32 ClipCopyFacts::EndAtOrBefore(SInt32 theFrame) const
     return theEnd == ends.begin() ? 0 : *(theEnd - 1);
 }
 
-bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovie, ClipCopyFacts& outFacts,
-                        std::string& outWhyNot) noexcept
+bool ExamineClipForCopy(const std::string& thePath, const std::string& theMoviePath, const MovieSettings& theMovie,
+                        ClipCopyFacts& outFacts, std::string& outWhyNot) noexcept
 {
     try {
         outFacts = ClipCopyFacts();
         outFacts.path = thePath;
+        std::string theIgnored;
+        const OutputFormat* theFormat = OutputFormatFor(theMoviePath, theIgnored);
+        const CopyKind* theKind = theFormat ? CopyKindOf(*theFormat) : nullptr;
+        if (!theKind) {
+            outWhyNot = "cannot go into " + Quoted(FileNameOf(theMoviePath)) + ", which takes no copied pictures";
+            return false;
+        }
         MediaInput theInput;
         std::string theError;
         if (!theInput.Open(thePath, AVMEDIA_TYPE_VIDEO, theError)) {
@@ -255,28 +360,24 @@ bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovi
             return false;
         }
         const AVStream* theStream = theInput.Stream();
-        if (!CheckStream(theStream, theMovie, outWhyNot)) return false;
+        if (!CheckStream(theStream, theMovie, *theFormat, *theKind, outWhyNot)) return false;
         const AVCodecParameters* theCodec = theStream->codecpar;
-        if (!h264::ReadAvcConfig(theCodec->extradata, size_t(std::max(0, theCodec->extradata_size)), outFacts.parameterSets,
-                                 outWhyNot))
-            return false;
-        if (outFacts.parameterSets.lengthSize != 4) {
-            outWhyNot = "gives its NAL units " + std::to_string(outFacts.parameterSets.lengthSize) + "-byte lengths, not 4";
-            return false;
-        }
-        if (!h264::ReadSps(outFacts.parameterSets.sps.front(), outFacts.sps)) {
-            outWhyNot = "has a damaged SPS";
-            return false;
-        }
         outFacts.primaries = theCodec->color_primaries;
         outFacts.transfer = theCodec->color_trc;
         outFacts.matrix = theCodec->color_space;
         outFacts.range = theCodec->color_range;
         outFacts.tagsAspect = theCodec->sample_aspect_ratio.num > 0;
+        outFacts.intraOnly = theKind->intraOnly;
+        if (outFacts.intraOnly) {
+            if (!CheckIntraHeaders(theCodec, theMovie, *theFormat, *theKind, outWhyNot)) return false;
+            outFacts.codecPrivate.assign(theCodec->extradata, theCodec->extradata + std::max(0, theCodec->extradata_size));
+        } else if (!ReadAvcHeaders(theCodec, outFacts, outWhyNot)) {
+            return false;
+        }
 
         std::vector<PacketSeen> thePackets;
         std::vector<SInt32> theShown;
-        if (!ReadPackets(theInput, outFacts.parameterSets, thePackets, outWhyNot)) return false;
+        if (!ReadPackets(theInput, outFacts.intraOnly, outFacts.parameterSets, thePackets, outWhyNot)) return false;
         // Before the numbering: pictures cut from their references leave gaps in it.
         if (!thePackets.front().idr) {
             outWhyNot = "starts on a picture that is not an IDR picture";
@@ -285,6 +386,10 @@ bool ExamineClipForCopy(const std::string& thePath, const MovieSettings& theMovi
         if (!NumberPictures(theStream, theMovie, thePackets, outFacts, theShown, outWhyNot)) return false;
         outFacts.frameCount = SInt32(thePackets.size());
         FindSplits(thePackets, theShown, outFacts);
+        if (outFacts.intraOnly && outFacts.reorderDepth > 0) {
+            outWhyNot = "stores its pictures in another order than it shows them";
+            return false;
+        }
         for (size_t k = 0; k < thePackets.size(); ++k) {
             if (thePackets[k].flaggedKey && thePackets[k].idr && !outFacts.CanStartAt(theShown[k])) {
                 outWhyNot = "has IDR pictures that later pictures are shown before";
@@ -307,12 +412,13 @@ bool MovieTakesCopies(const std::string& thePath, std::string& outWhyNot) noexce
     try {
         const OutputFormat* theFormat = OutputFormatFor(thePath, outWhyNot);
         if (!theFormat) return false;
-        if (!theFormat->muxer || std::string(theFormat->muxer) != "mp4") {
-            outWhyNot = std::string("is a ") + theFormat->extension + ", not H.264 in .mp4";
+        const CopyKind* theKind = CopyKindOf(*theFormat);
+        if (!theKind) {
+            outWhyNot = std::string("is a ") + theFormat->extension + ", which takes no copied pictures";
             return false;
         }
-        if (!avcodec_find_encoder_by_name("libx264")) {
-            outWhyNot = "is made without x264, which this FFmpeg lacks";
+        if (!avcodec_find_encoder_by_name(theKind->encoder)) {
+            outWhyNot = std::string("is made without ") + theKind->encoderLabel + ", which this FFmpeg lacks";
             return false;
         }
         return true;
@@ -326,6 +432,7 @@ bool FitsWithCopiedClips(const ClipCopyFacts& theClip, const std::vector<ClipCop
                          std::string& outWhyNot) noexcept
 {
     try {
+        if (theClip.intraOnly) return true; // no parameter sets to share
         h264::ParameterSets theSets = theClip.parameterSets;
         for (const ClipCopyFacts& theOther : theCopied) {
             if (!h264::MergeParameterSets(theSets, theOther.parameterSets, outWhyNot)) return false;

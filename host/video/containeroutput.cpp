@@ -1,6 +1,7 @@
 // A movie file through libavformat, written to a pending file through our own I/O callbacks.
 #include "frameoutput.h"
 
+#include "ClipCopy.h"
 #include "encodermatch.h"
 #include "encodeworker.h"
 #include "pendingfile.h"
@@ -150,6 +151,7 @@ private:
     // Copying packets from clips: the encoder runs between copied stretches, each run a fresh
     // encoder starting on an IDR picture; every video packet's DTS is renumbered.
     bool mCopying = false;
+    bool mIntraCopies = false; // pictures that stand alone: no parameter sets, no reordering
     EncoderMatch mMatch;
     std::vector<uint8_t> mEncoderHeaders; // the first run's, which every later run must repeat
     bool mRunEnded = false;
@@ -239,11 +241,19 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     mOutputFormat = &theFormat;
     mSettings = theSettings;
     if (!theSettings.copySources.empty()) {
-        if (std::strcmp(theCodec->name, "libx264") != 0 || std::strcmp(theFormat.muxer, "mp4") != 0) {
-            outError = "Only H.264 .mp4 movies made with x264 take copied pictures, not " + Quoted(FileNameOf(mPath));
+        std::string theWhyNot;
+        if (!MovieTakesCopies(mPath, theWhyNot)) {
+            outError = "Cannot copy pictures into " + Quoted(FileNameOf(mPath)) + ": it " + theWhyNot;
             return false;
         }
         mCopying = true;
+        mIntraCopies = theCodec->id != AV_CODEC_ID_H264;
+        for (const ClipCopyFacts& theSource : theSettings.copySources) {
+            if (theSource.intraOnly == mIntraCopies) continue;
+            outError = "Cannot copy the pictures of " + Quoted(FileNameOf(theSource.path)) + " into " +
+                       Quoted(FileNameOf(mPath)) + ": they were examined for another codec";
+            return false;
+        }
         mSample.reset(av_packet_alloc());
         if (!mSample) {
             outError = Failure("prepare", AVERROR(ENOMEM));
@@ -275,6 +285,17 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         theTrack->color_trc = mTrackColours.transfer;
         theTrack->color_space = mTrackColours.matrix;
         theTrack->color_range = mTrackColours.range;
+        mEncoderHeaders.assign(theEncoder->extradata, theEncoder->extradata + theEncoder->extradata_size);
+        if (mIntraCopies) {
+            // The track's codec private data is the encoder's: the copied pictures need the same.
+            for (const ClipCopyFacts& theSource : theSettings.copySources) {
+                if (theSource.codecPrivate == mEncoderHeaders) continue;
+                outError = "Cannot copy the pictures of " + Quoted(FileNameOf(theSource.path)) + " into " +
+                           Quoted(FileNameOf(mPath)) + ": its codec settings are not the encoder's";
+                return false;
+            }
+            return true;
+        }
         std::vector<uint8_t> theRecord;
         if (!AvcConfigWithEncoder(mMatch, theEncoder, theRecord, outError)) return false;
         av_freep(&theTrack->extradata);
@@ -286,7 +307,6 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
         }
         std::memcpy(theTrack->extradata, theRecord.data(), theRecord.size());
         theTrack->extradata_size = int(theRecord.size());
-        mEncoderHeaders.assign(theEncoder->extradata, theEncoder->extradata + theEncoder->extradata_size);
         mReorderDelay = std::max(mMatch.reorderDepth, theEncoder->has_b_frames);
     }
     return true;
@@ -360,12 +380,11 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
         theEncoder->max_b_frames = 2;
         break;
     case AV_CODEC_ID_PRORES:
-        av_dict_set(&theOptions, "profile", "hq", 0);
-        av_dict_set(&theOptions, "vendor", "apl0", 0);
+        SetIntraEncoderOptions(theCodec->name, &theOptions);
         break;
     case AV_CODEC_ID_UTVIDEO:
         theEncoder->gop_size = 1;
-        av_dict_set(&theOptions, "pred", "median", 0);
+        SetIntraEncoderOptions(theCodec->name, &theOptions);
         break;
     default:
         break;
@@ -474,7 +493,7 @@ bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, co
 bool ContainerOutput::WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& outError)
 {
     if (mCopying) {
-        if (theEncoded) {
+        if (theEncoded && !mIntraCopies) {
             // x264 writes start codes and repeats its headers; the track's record holds them.
             std::vector<uint8_t> theSample = h264::SampleFromAnnexB(thePacket->data, size_t(thePacket->size));
             int theResult = av_new_packet(mSample.get(), int(theSample.size()));
@@ -552,7 +571,7 @@ bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& outE
 bool ContainerOutput::WriteCopiedPacket(PacketPtr thePacket, std::string& outError)
 {
     if (!mCopying) {
-        outError = "Only H.264 .mp4 movies take copied pictures";
+        outError = "Cannot copy pictures into " + Quoted(FileNameOf(mPath)) + ": no clip to copy was given";
         return false;
     }
     mVideoPts = std::max<int64_t>(mVideoPts, thePacket->pts + 1);
@@ -606,7 +625,7 @@ bool ContainerOutput::EncodeJob(EncodeWorker::Job& theJob, std::string& outError
             if (!std::equal(mEncoderHeaders.begin(), mEncoderHeaders.end(), mVideo->extradata,
                             mVideo->extradata + mVideo->extradata_size) ||
                 mVideo->extradata_size != int(mEncoderHeaders.size())) {
-                outError = "The H.264 encoder changed its parameter sets within " + Quoted(FileNameOf(mPath));
+                outError = "The video encoder changed its headers within " + Quoted(FileNameOf(mPath));
                 return false;
             }
             mRunEnded = false;

@@ -31,7 +31,7 @@ public:
     virtual bool WriteCopiedPacket(PacketPtr thePacket, std::string& outError)
     {
         (void)thePacket;
-        outError = "Only H.264 .mp4 movies take copied pictures";
+        outError = "Only .mp4, .mov and .mkv movies take copied pictures";
         return false;
     }
     virtual bool CopiesPackets() const { return false; }

@@ -131,7 +131,7 @@ std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, con
                                            : OpenPngSequence(thePath, theSettings, outError);
         if (!theImpl->output) return nullptr;
         if (!theSettings.copySources.empty() && !theImpl->output->CopiesPackets()) {
-            outError = "Only H.264 .mp4 movies take copied pictures, not " + Quoted(FileNameOf(thePath));
+            outError = "Only .mp4, .mov and .mkv movies take copied pictures, not " + Quoted(FileNameOf(thePath));
             return nullptr;
         }
         theImpl->description = theImpl->output->Description();
@@ -218,9 +218,10 @@ bool MovieWriter::AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst
                 outError = theName + " changed while the movie was made";
                 return theImpl.Fail(outError);
             }
-            // The container's keyframe flags are not trusted: an IDR picture is one.
-            const bool theIdr = h264::NalTypesOf(thePacket->data, size_t(thePacket->size), 4, theTypes) &&
-                                std::find(theTypes.begin(), theTypes.end(), h264::cIdrSlice) != theTypes.end();
+            // The container's keyframe flags are not trusted for H.264: an IDR picture is one.
+            const bool theIdr = theClip.intraOnly ||
+                                (h264::NalTypesOf(thePacket->data, size_t(thePacket->size), 4, theTypes) &&
+                                 std::find(theTypes.begin(), theTypes.end(), h264::cIdrSlice) != theTypes.end());
             thePacket->flags = theIdr ? AV_PKT_FLAG_KEY : 0;
             thePacket->pts = theMovieFirst + (theFrame - theFirst);
             thePacket->dts = AV_NOPTS_VALUE;

@@ -3,11 +3,13 @@
 #include "avsupport.h"
 
 extern "C" {
+#include <libavutil/dict.h>
 #include <libavutil/pixdesc.h>
 }
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <iterator>
 
 namespace video {
@@ -29,6 +31,16 @@ constexpr OutputFormat cFormats[] = {
 };
 
 } // namespace
+
+void SetIntraEncoderOptions(const char* theEncoder, AVDictionary** ioOptions)
+{
+    if (std::strcmp(theEncoder, "prores_ks") == 0) {
+        av_dict_set(ioOptions, "profile", "hq", 0);
+        av_dict_set(ioOptions, "vendor", "apl0", 0);
+    } else if (std::strcmp(theEncoder, "utvideo") == 0) {
+        av_dict_set(ioOptions, "pred", "median", 0);
+    }
+}
 
 bool NeedsEvenSize(const OutputFormat& theFormat)
 {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+struct AVDictionary;
+
 namespace video {
 
 struct OutputFormat {
@@ -13,6 +15,10 @@ struct OutputFormat {
     int pixelFormat;        // AVPixelFormat given to the video encoder
     const char* audioCodec; // null when the format carries no sound
 };
+
+// The options of the intra-only encoders (.mov's ProRes profile, .mkv's UT Video prediction),
+// for the writer and for the check that a clip's pictures can sit among theirs. Others: none.
+void SetIntraEncoderOptions(const char* theEncoder, AVDictionary** ioOptions);
 
 // True for the encoders of subsampled colour that take only even sizes (all but raw .y4m).
 bool NeedsEvenSize(const OutputFormat& theFormat);

@@ -91,7 +91,7 @@ TEST(RenderPlan, SaysWhyEachClipIsEncoded)
     } theCases[] = {
         {theLarger, "", "m.mp4", "clip 2 is 320x240, the movie 160x120"},
         {theFaster, "", "m.mp4", "clip 2 runs at 50 fps, the movie at 25"},
-        {theSame, "", "m.mov", "the output is a .mov, not H.264 in .mp4"},
+        {theSame, "", "m.mov", "clip 2 is h264, not ProRes"},
         {theSame, "--size 320x240", "m.mp4", "--size 320x240: every frame is scaled"},
         {theSame, "--reencode", "m.mkv", "--reencode: every frame is encoded"},
         {theSame, "", "m.y4m", "the output is .y4m, which takes no copied pictures"},

@@ -29,7 +29,7 @@ video::ClipCopyFacts Examined(const std::string& thePath)
 {
     video::ClipCopyFacts theFacts;
     std::string theWhyNot;
-    EXPECT_TRUE(video::ExamineClipForCopy(thePath, SmallMovie(), theFacts, theWhyNot)) << theWhyNot;
+    EXPECT_TRUE(video::ExamineClipForCopy(thePath, "movie.mp4", SmallMovie(), theFacts, theWhyNot)) << theWhyNot;
     return theFacts;
 }
 
@@ -194,21 +194,21 @@ TEST(CopiedPictures, ClipsThatCannotBeCopiedAreNamedWithTheReason)
         else ASSERT_EQ(Output("cd '" + theFolder.Path() + "' && (" + theCase.script + ") 2>&1"), "");
         video::ClipCopyFacts theFacts;
         std::string theWhyNot;
-        EXPECT_FALSE(video::ExamineClipForCopy(thePath, SmallMovie(), theFacts, theWhyNot));
+        EXPECT_FALSE(video::ExamineClipForCopy(thePath, "movie.mp4", SmallMovie(), theFacts, theWhyNot));
         EXPECT_NE(theWhyNot.find(theCase.reason), std::string::npos) << theWhyNot;
     }
 }
 
-TEST(CopiedPictures, OnlyMp4MoviesTakeCopies)
+TEST(CopiedPictures, OnlyMp4MovAndMkvMoviesTakeCopies)
 {
     struct Case {
         const char* path;
         bool takes;
         const char* reason;
     };
-    for (const Case& theCase : {Case{"out.mp4", true, ""}, Case{"OUT.MP4", true, ""}, Case{"out.mov", false, "is a .mov, not H.264 in .mp4"},
-                                Case{"out.mkv", false, "is a .mkv, not H.264 in .mp4"},
-                                Case{"shot_%04d.png", false, "is a .png, not H.264 in .mp4"}}) {
+    for (const Case& theCase : {Case{"out.mp4", true, ""}, Case{"OUT.MP4", true, ""}, Case{"out.mov", true, ""},
+                                Case{"out.mkv", true, ""}, Case{"out.y4m", false, "is a .y4m, which takes no copied pictures"},
+                                Case{"shot_%04d.png", false, "is a .png, which takes no copied pictures"}}) {
         std::string theWhyNot;
         EXPECT_EQ(video::MovieTakesCopies(theCase.path, theWhyNot), theCase.takes) << theCase.path;
         EXPECT_EQ(theWhyNot, theCase.reason) << theCase.path;
@@ -245,7 +245,7 @@ TEST(CopiedPictures, TimesInCoarseUnitsRoundToTheirFrames)
     theMovie.rate = {30000, 1001};
     video::ClipCopyFacts theFacts;
     std::string theWhyNot;
-    ASSERT_TRUE(video::ExamineClipForCopy(thePath, theMovie, theFacts, theWhyNot)) << theWhyNot;
+    ASSERT_TRUE(video::ExamineClipForCopy(thePath, "movie.mp4", theMovie, theFacts, theWhyNot)) << theWhyNot;
     EXPECT_EQ(theFacts.frameCount, 90);
     EXPECT_EQ(theFacts.starts, (std::vector<SInt32>{0, 30, 60}));
 }
