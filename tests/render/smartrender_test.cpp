@@ -1,6 +1,6 @@
-// Smart render end to end: glintweave copies what it can of H.264 clips into an .mp4, encodes
-// the rest, says in one line which clip it cannot copy, and FFmpeg's tools and melt read the
-// movie as they read a fully encoded one.
+// Smart render end to end: glintweave copies what it can of H.264 clips into an .mp4 (ProRes
+// into a .mov, UT Video into a .mkv), encodes the rest, says in one line which clip it cannot
+// copy, and FFmpeg's tools and melt read the movie as they read a fully encoded one.
 #include "ffmpegtools.h"
 #include "programrun.h"
 
@@ -14,6 +14,7 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <sstream>
 
 using namespace rendertest;
@@ -55,6 +56,9 @@ struct SmartCase {
     bool copiesA, copiesB;
     const char* note;    // the one line said, or "" for none
     int lastOfA = -1;    // the last movie frame copied from A, where the row is about it
+    const char* output = ".mp4"; // the movie's kind, and the clips' container
+    // How clip A is made from testsrc2, 4 s with sound. H.264: a keyframe a second, two B-frames.
+    const char* clipA = "-c:v libx264 -g 25 -bf 2 -c:a aac";
 };
 
 // Copies theSource into theTarget (.mp4) packet for packet, theChange altering each picture's
@@ -115,14 +119,13 @@ struct FaultyCase {
 TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
 {
     TemporaryFolder theFolder;
-    // A keyframe a second, two B-frames; 100 frames.
-    const std::string theA = MakePatternClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2 -c:a aac", 4, true);
-    const std::vector<std::string> theAHashes = PictureHashes(theA);
-    ASSERT_EQ(theAHashes.size(), 100u);
     const std::string theSameKind = "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -c:a aac";
     const std::string theFineTimes = theSameKind + " -video_track_timescale 90000",
                       theCoarseTimes = theSameKind + " -video_track_timescale 1000";
     const std::string theHevc = "-pix_fmt yuv420p -c:v libx265 -x265-params log-level=error -c:a aac";
+    // As the movie's own encoders make them.
+    const char* const theProRes = "-c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le -c:a pcm_s24le";
+    const char* const theUtVideo = "-c:v utvideo -pix_fmt gbrp -c:a flac";
     const SmartCase theCases[] = {
         {"Cross between keyframes", theSameKind.c_str(), "--frames 12", true, true, ""},
         {"Cross at a keyframe", theSameKind.c_str(), "--frames 12 --at 3", true, true, ""},
@@ -157,14 +160,30 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
         {"--size", theSameKind.c_str(), "--frames 12 --size 640x480", false, false, ""},
         {"--proxy", theSameKind.c_str(), "--frames 12 --proxy", false, false, ""},
         {"--reencode", theSameKind.c_str(), "--frames 12 --reencode", false, false, ""},
+        {"ProRes into .mov", theProRes, "--frames 12", true, true, "", -1, ".mov", theProRes},
+        {"B: ProRes 422 LT", "-c:v prores_ks -profile:v 1 -pix_fmt yuv422p10le -c:a pcm_s24le", "--frames 12", true, false,
+         "glintweave: note: clip 2 is ProRes LT, stored as apcs, the movie as apch: every frame of it is encoded", -1, ".mov",
+         theProRes},
+        {"UT Video into .mkv", theUtVideo, "--frames 12", true, true, "", -1, ".mkv", theUtVideo},
+        {"B: UT Video in one slice", "-c:v utvideo -slices 1 -pix_fmt gbrp -c:a flac", "--frames 12", true, false,
+         "glintweave: note: clip 2 has other UT Video settings than the movie (its codec private data differs): every "
+         "frame of it is encoded",
+         -1, ".mkv", theUtVideo},
     };
+    std::map<std::string, std::pair<std::string, std::vector<std::string>>> theClipsA; // by how they are made
     int theCase = 0;
     for (const SmartCase& theRow : theCases) {
         SCOPED_TRACE(theRow.name);
-        const std::string theTag = std::to_string(++theCase);
-        const std::string theB = MakePatternClip(theFolder, "b" + theTag + ".mp4", "testsrc", theRow.clipB, 4, true);
+        const std::string theTag = std::to_string(++theCase), theKind = theRow.output;
+        auto& [theA, theAHashes] = theClipsA[theKind + theRow.clipA];
+        if (theA.empty()) {
+            theA = MakePatternClip(theFolder, "a" + theTag + theKind, "testsrc2", theRow.clipA, 4, true);
+            theAHashes = PictureHashes(theA);
+            ASSERT_EQ(theAHashes.size(), 100u);
+        }
+        const std::string theB = MakePatternClip(theFolder, "b" + theTag + theKind, "testsrc", theRow.clipB, 4, true);
         const std::vector<std::string> theBHashes = PictureHashes(theB);
-        const std::string theSmart = theFolder.PathOf("smart" + theTag + ".mp4"), theFull = theFolder.PathOf("full" + theTag + ".mp4"),
+        const std::string theSmart = theFolder.PathOf("smart" + theTag + theKind), theFull = theFolder.PathOf("full" + theTag + theKind),
                           theLossless = theFolder.PathOf("lossless" + theTag + ".mkv");
         const std::string theJob = "--transition cross " + std::string(theRow.options) + " '" + theA + "' '" + theB + "' -o ";
         std::string theErrors;
@@ -183,7 +202,7 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
         std::string theFullErrors;
         const std::string theFullRender = std::string(theRow.options).find("--reencode") == std::string::npos ? "render --reencode " : "render ";
         ASSERT_EQ(RunGlintweave(theFullRender + theJob + "'" + theFull + "'", nullptr, &theFullErrors), 0) << theFullErrors;
-        ASSERT_EQ(RunGlintweave("render " + theJob + "'" + theLossless + "'", nullptr, &theFullErrors), 0) << theFullErrors;
+        ASSERT_EQ(RunGlintweave(theFullRender + theJob + "'" + theLossless + "'", nullptr, &theFullErrors), 0) << theFullErrors;
 
         EXPECT_EQ(Output("ffmpeg -v error -nostdin -i '" + theSmart + "' -f null - 2>&1 | head -n 5"), "");
         const int theFrames = FfprobeFrameCount(theFull);
