@@ -10,10 +10,9 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <cstring>
-
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 namespace video {

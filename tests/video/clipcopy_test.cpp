@@ -249,3 +249,65 @@ TEST(CopiedPictures, TimesInCoarseUnitsRoundToTheirFrames)
     EXPECT_EQ(theFacts.frameCount, 90);
     EXPECT_EQ(theFacts.starts, (std::vector<SInt32>{0, 30, 60}));
 }
+
+// ProRes into a .mov and UT Video into a .mkv: every picture stands alone, so every frame is a
+// clean split; a clip whose pictures the movie's track cannot describe is refused.
+TEST(CopiedPictures, IntraOnlyClipsSplitAtEveryFrame)
+{
+    TemporaryFolder theFolder;
+    struct Case {
+        const char* name;
+        const char* clip;
+        const char* options;
+        const char* movie;
+        const char* reason; // part of it; "" when the clip is taken
+    };
+    const char* const theProRes = "-c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le";
+    for (const Case& theCase : {Case{"ProRes 422 HQ", "c.mov", theProRes, "movie.mov", ""},
+                                Case{"UT Video, RGB", "c.mkv", "-c:v utvideo -pix_fmt gbrp", "movie.mkv", ""},
+                                Case{"ProRes 4444", "c.mov", "-c:v prores_ks -profile:v 4 -pix_fmt yuv444p10le", "movie.mov",
+                                     "is stored as yuv444p12le, not 10-bit 4:2:2"},
+                                Case{"ProRes into a .mkv", "c.mov", theProRes, "movie.mkv", "is prores, not UT Video"},
+                                Case{"UT Video with alpha", "c.mkv", "-c:v utvideo -pix_fmt gbrap", "movie.mkv",
+                                     "is stored as gbrap, not 8-bit RGB"}}) {
+        SCOPED_TRACE(theCase.name);
+        const std::string thePath = MakePatternClip(theFolder, theCase.clip, "testsrc2", theCase.options, 2);
+        video::ClipCopyFacts theFacts;
+        std::string theWhyNot;
+        const bool theTaken = video::ExamineClipForCopy(thePath, theFolder.PathOf(theCase.movie), SmallMovie(), theFacts, theWhyNot);
+        if (*theCase.reason) {
+            EXPECT_FALSE(theTaken);
+            EXPECT_NE(theWhyNot.find(theCase.reason), std::string::npos) << theWhyNot;
+            continue;
+        }
+        ASSERT_TRUE(theTaken) << theWhyNot;
+        EXPECT_TRUE(theFacts.intraOnly);
+        EXPECT_EQ(theFacts.frameCount, 50);
+        std::vector<SInt32> theEvery(50);
+        for (SInt32 i = 0; i < 50; ++i) theEvery[size_t(i)] = i;
+        EXPECT_EQ(theFacts.starts, theEvery);
+        for (SInt32& theFrame : theEvery) ++theFrame;
+        EXPECT_EQ(theFacts.ends, theEvery);
+    }
+}
+
+// The writer's own check: copies examined for another encoder than the movie's are refused
+// before anything is written.
+TEST(CopiedPictures, AMovieRefusesCopiesItsEncoderCannotSitAmong)
+{
+    TemporaryFolder theFolder;
+    video::ClipCopyFacts theFacts;
+    theFacts.path = theFolder.PathOf("c.mkv");
+    theFacts.frameCount = 1;
+    theFacts.intraOnly = true;
+    theFacts.codecPrivate = {1, 2, 3, 4};
+    video::MovieSettings theMovie = SmallMovie();
+    theMovie.copySources.push_back(theFacts);
+    for (const auto& [theName, theReason] : {std::pair<const char*, const char*>{"movie.mkv", "codec settings are not the encoder's"},
+                                             {"movie.mp4", "examined for another codec"}}) {
+        std::string theError;
+        EXPECT_FALSE(video::MovieWriter::Create(theFolder.PathOf(theName), theMovie, theError)) << theName;
+        EXPECT_NE(theError.find(theReason), std::string::npos) << theError;
+    }
+    EXPECT_EQ(theFolder.Entries(), std::vector<std::string>{});
+}
