@@ -12,11 +12,14 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 glintweave=${GLINT_BENCH_PROGRAM:-$("$top/scripts/build-target.sh" native)/glintweave}
 runs=${GLINT_BENCH_RUNS:-3}
 format=${GLINT_BENCH_FORMAT:-mp4}
+filter=scale=out_color_matrix=bt709
 case "$format" in
 mp4) long=${GLINT_BENCH_LONG_SECONDS:-600} sound_file=sound.m4a
      clip_codecs=(-c:v libx264 -preset veryfast -crf 20 -g 50 -pix_fmt yuv420p -c:a aac)
      sound_codec=(-c:a aac -b:a 192k -aac_coder fast) ;;
 mov) long=${GLINT_BENCH_LONG_SECONDS:-20} sound_file=sound.mov
+     # FFmpeg's ProRes encoder tags each picture with the frame's colours, not the options'.
+     filter+=,setparams=color_primaries=bt709:color_trc=bt709:colorspace=bt709:range=tv
      clip_codecs=(-c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le -c:a pcm_s24le)
      sound_codec=(-c:a pcm_s24le) ;;
 *) echo "GLINT_BENCH_FORMAT is mp4 or mov, not $format" >&2; exit 2 ;;
@@ -29,7 +32,7 @@ export XDG_CONFIG_HOME="$work/config"
 make_clip() { # pattern tone seconds output
   ffmpeg -v error -y -f lavfi -i "$1=size=1920x1080:rate=25:duration=$3" \
     -f lavfi -i "sine=frequency=$2:sample_rate=48000:duration=$3" -ac 2 \
-    -vf scale=out_color_matrix=bt709 -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv \
+    -vf "$filter" -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv \
     "${clip_codecs[@]}" "$4"
 }
 clips=${GLINT_BENCH_CLIPS:-$work}
