@@ -49,6 +49,18 @@ std::vector<std::string> NotesIn(const std::string& theErrors)
     return theNotes;
 }
 
+// The render said theNote (a line's start) and nothing else of note, or no note when it is "".
+void ExpectNote(const std::string& theErrors, const char* theNote)
+{
+    const std::vector<std::string> theNotes = NotesIn(theErrors);
+    if (*theNote) {
+        ASSERT_EQ(theNotes.size(), 1u) << theErrors;
+        EXPECT_EQ(theNotes[0].rfind(theNote, 0), 0u) << theNotes[0];
+    } else {
+        EXPECT_EQ(theNotes, std::vector<std::string>{}) << theErrors;
+    }
+}
+
 struct SmartCase {
     const char* name;
     const char* clipB;   // how clip B is made from FFmpeg's testsrc, 4 s with sound
@@ -188,13 +200,7 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
         const std::string theJob = "--transition cross " + std::string(theRow.options) + " '" + theA + "' '" + theB + "' -o ";
         std::string theErrors;
         ASSERT_EQ(RunGlintweave("render --stats " + theJob + "'" + theSmart + "'", nullptr, &theErrors), 0) << theErrors;
-        const std::vector<std::string> theNotes = NotesIn(theErrors);
-        if (*theRow.note) {
-            ASSERT_EQ(theNotes.size(), 1u) << theErrors;
-            EXPECT_EQ(theNotes[0].rfind(theRow.note, 0), 0u) << theNotes[0];
-        } else {
-            EXPECT_EQ(theNotes, std::vector<std::string>{}) << theErrors;
-        }
+        ExpectNote(theErrors, theRow.note);
         int theCopied = -1;
         const size_t theStats = theErrors.find("frames copied ");
         ASSERT_NE(theStats, std::string::npos) << theErrors;
@@ -332,13 +338,7 @@ TEST(SmartRender, FaultyClipsAreCopiedSoundlyOrEncoded)
                                    (theRow.asB ? theFaulty : theB) + "' -o ";
         std::string theErrors;
         ASSERT_EQ(RunGlintweave("render " + theJob + "'" + theSmart + "'", nullptr, &theErrors), 0) << theErrors;
-        const std::vector<std::string> theNotes = NotesIn(theErrors);
-        if (*theRow.note) {
-            ASSERT_EQ(theNotes.size(), 1u) << theErrors;
-            EXPECT_EQ(theNotes[0].rfind(theRow.note, 0), 0u) << theNotes[0];
-        } else {
-            EXPECT_EQ(theNotes, std::vector<std::string>{}) << theErrors;
-        }
+        ExpectNote(theErrors, theRow.note);
         ASSERT_EQ(RunGlintweave("render --reencode " + theJob + "'" + theFull + "'", nullptr, &theErrors), 0) << theErrors;
         EXPECT_EQ(FfprobeFrameCount(theSmart), FfprobeFrameCount(theFull));
         // A clip's own damage, copied, decodes as it does in the clip: nothing more.
