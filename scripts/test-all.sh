@@ -34,7 +34,15 @@ for target in "${targets[@]}"; do
   else
     failed=$((failed + 1))
   fi
-  [ $result -eq 0 ] || { status=1; grep -E 'Failed|FAILED|\*\*\*' "$log" | head -n 40; }
+  if [ $result -ne 0 ]; then
+    status=1
+    grep -E 'Failed|FAILED|\*\*\*' "$log" | head -n 40
+    # What each failed check said, so that a run nobody can see again still tells why.
+    grep -A 14 -E ': Failure$' "$log" | cut -c 1-300 | head -n 120
+  fi
+  # A skipped test says why: a machine that cannot run one is worth knowing about.
+  grep -h -A 2 -E ': Skipped$' "$build/Testing/Temporary/LastTest.log" 2>/dev/null | grep -v -E ': Skipped$|^--$' |
+    cut -c 1-200 | awk '!seen[$0]++' | head -n 20 | sed "s/^/=== $target: skipped: /"
   leftovers=$(cd "$scratch" && find . -mindepth 1 -maxdepth 1 -printf '%P ' | head -c 400)
   if [ -n "$leftovers" ]; then
     echo "=== $target: left in its temporary folder $scratch: $leftovers"
