@@ -4,6 +4,7 @@
 #include "ClipCopy.h"
 #include "encodermatch.h"
 #include "encodeworker.h"
+#include "parallelaudioencoder.h"
 #include "pendingfile.h"
 
 extern "C" {
@@ -112,7 +113,9 @@ private:
     bool StartVideoEncoder(std::string& outError);
     bool EndVideoRun(std::string& outError);
     bool WriteVideoPacket(AVPacket* thePacket, bool theEncoded, std::string& outError);
+    CodecPtr OpenAudioEncoder(const AVCodec* theCodec, std::string& outError) const;
     bool OpenAudio(const OutputFormat& theFormat, std::string& outError);
+    bool WriteAudioPacket(AVPacket* thePacket, AVRational theTimeBase, std::string& outError);
     bool Encode(AVCodecContext* theEncoder, AVStream* theStream, const AVFrame* theFrame, std::string& outError);
     bool EncodeJob(EncodeWorker::Job& theJob, std::string& outError);
     bool EncodeAudio(const AudioBlock& theAudio, std::string& outError);
@@ -140,6 +143,7 @@ private:
     ResamplerPtr mResampler;
     std::unique_ptr<AVAudioFifo, FifoFreer> mFifo; // interleaved float stereo awaiting a full encoder frame
     std::vector<float> mChunk;
+    std::unique_ptr<ParallelAudioEncoder> mParallelAudio; // in place of mAudio, which then only describes the track
     int mAudioFrameSize = 0;
     SInt32 mMovieWidth = 0;
     SInt32 mMovieHeight = 0;
@@ -176,6 +180,7 @@ ContainerOutput::ContainerOutput()
 ContainerOutput::~ContainerOutput()
 {
     mWorker.Stop(); // before anything it encodes with
+    mParallelAudio.reset(); // its threads open encoders as this does
     mFormat.reset(); // before the I/O context it writes through
 }
 
@@ -398,21 +403,13 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
     return true;
 }
 
-bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outError)
+CodecPtr ContainerOutput::OpenAudioEncoder(const AVCodec* theCodec, std::string& outError) const
 {
-    const AVCodec* theCodec = avcodec_find_encoder_by_name(theFormat.audioCodec);
-    if (!theCodec || !theCodec->sample_fmts) {
-        outError = std::string("FFmpeg has no ") + theFormat.audioCodec + " encoder for " + Quoted(FileNameOf(mPath));
-        return false;
-    }
-    mAudio.reset(avcodec_alloc_context3(theCodec));
-    mAudioFrame.reset(av_frame_alloc());
-    mFifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLT, cAudioChannels, 4096));
-    if (!mAudio || !mAudioFrame || !mFifo) {
+    CodecPtr theEncoder(avcodec_alloc_context3(theCodec));
+    if (!theEncoder) {
         outError = Failure("prepare", AVERROR(ENOMEM));
-        return false;
+        return nullptr;
     }
-    AVCodecContext* theEncoder = mAudio.get();
     AVChannelLayout theStereo = AV_CHANNEL_LAYOUT_STEREO;
     theEncoder->sample_rate = cAudioSampleRate;
     av_channel_layout_copy(&theEncoder->ch_layout, &theStereo);
@@ -425,18 +422,38 @@ bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outE
     // sounds no better (27.5 against 28.5 dB SNR on a test mix): with copied pictures it would be
     // most of a render's time.
     if (theCodec->id == AV_CODEC_ID_AAC) av_dict_set(&theOptions, "aac_coder", "fast", 0);
-    int theResult = avcodec_open2(theEncoder, theCodec, &theOptions);
+    const int theResult = avcodec_open2(theEncoder.get(), theCodec, &theOptions);
     av_dict_free(&theOptions);
     if (theResult < 0) {
         outError = Failure("start the " + std::string(theCodec->name) + " encoder for", theResult);
+        return nullptr;
+    }
+    return theEncoder;
+}
+
+bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outError)
+{
+    const AVCodec* theCodec = avcodec_find_encoder_by_name(theFormat.audioCodec);
+    if (!theCodec || !theCodec->sample_fmts) {
+        outError = std::string("FFmpeg has no ") + theFormat.audioCodec + " encoder for " + Quoted(FileNameOf(mPath));
         return false;
     }
+    mAudio = OpenAudioEncoder(theCodec, outError);
+    if (!mAudio) return false;
+    mAudioFrame.reset(av_frame_alloc());
+    mFifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLT, cAudioChannels, 4096));
+    if (!mAudioFrame || !mFifo) {
+        outError = Failure("prepare", AVERROR(ENOMEM));
+        return false;
+    }
+    AVCodecContext* theEncoder = mAudio.get();
+    AVChannelLayout theStereo = AV_CHANNEL_LAYOUT_STEREO;
     mAudioFrameSize = theEncoder->frame_size > 0 ? theEncoder->frame_size : 1024;
     mAudioFrame->format = theEncoder->sample_fmt;
     mAudioFrame->sample_rate = cAudioSampleRate;
     mAudioFrame->nb_samples = mAudioFrameSize;
     av_channel_layout_copy(&mAudioFrame->ch_layout, &theStereo);
-    theResult = av_frame_get_buffer(mAudioFrame.get(), 0);
+    int theResult = av_frame_get_buffer(mAudioFrame.get(), 0);
     SwrContext* theResampler = nullptr;
     if (theResult >= 0) {
         theResult = swr_alloc_set_opts2(&theResampler, &theStereo, theEncoder->sample_fmt, cAudioSampleRate, &theStereo,
@@ -456,6 +473,14 @@ bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outE
         return false;
     }
     mChunk.resize(size_t(mAudioFrameSize) * cAudioChannels);
+    // AAC would take one core for as long as the pictures of a copied movie take to write.
+    if (theCodec->id == AV_CODEC_ID_AAC && cAudioChannels == 2) {
+        mParallelAudio = std::make_unique<ParallelAudioEncoder>(
+            Quoted(FileNameOf(mPath)), [this, theCodec](std::string& outError) { return OpenAudioEncoder(theCodec, outError); },
+            [this](AVPacket* thePacket, std::string& outError) {
+                return WriteAudioPacket(thePacket, mAudio->time_base, outError);
+            });
+    }
     return true;
 }
 
@@ -477,14 +502,20 @@ bool ContainerOutput::Encode(AVCodecContext* theEncoder, AVStream* theStream, co
             if (!WriteVideoPacket(mPacket.get(), true, outError)) return false;
             continue;
         }
-        av_packet_rescale_ts(mPacket.get(), theEncoder->time_base, theStream->time_base);
-        mPacket->stream_index = theStream->index;
-        theResult = av_interleaved_write_frame(mFormat.get(), mPacket.get());
-        if (theResult < 0) {
-            outError = Failure("write", theResult);
-            return false;
-        }
+        if (!WriteAudioPacket(mPacket.get(), theEncoder->time_base, outError)) return false;
     }
+}
+
+bool ContainerOutput::WriteAudioPacket(AVPacket* thePacket, AVRational theTimeBase, std::string& outError)
+{
+    av_packet_rescale_ts(thePacket, theTimeBase, mAudioStream->time_base);
+    thePacket->stream_index = mAudioStream->index;
+    const int theResult = av_interleaved_write_frame(mFormat.get(), thePacket);
+    if (theResult < 0) {
+        outError = Failure("write", theResult);
+        return false;
+    }
+    return true;
 }
 
 // thePacket's times are frame numbers. Among copied pictures x264's own decode times mean
@@ -665,6 +696,7 @@ bool ContainerOutput::WriteAudio(const AudioBlock& theAudio, std::string& outErr
 
 bool ContainerOutput::EncodeAudio(const AudioBlock& theAudio, std::string& outError)
 {
+    if (mParallelAudio) return mParallelAudio->Write(theAudio.samples.data(), theAudio.Length(), outError);
     void* theSamples = const_cast<float*>(theAudio.samples.data());
     if (theAudio.Length() > 0 && av_audio_fifo_write(mFifo.get(), &theSamples, theAudio.Length()) != theAudio.Length()) {
         outError = Failure("encode the sound of", AVERROR(ENOMEM));
@@ -679,7 +711,9 @@ bool ContainerOutput::EncodeAudio(const AudioBlock& theAudio, std::string& outEr
 bool ContainerOutput::Finish(std::string& outError)
 {
     if (!mWorker.Drain(outError)) return false;
-    if (mAudio) {
+    if (mParallelAudio) {
+        if (!mParallelAudio->Finish(outError)) return false;
+    } else if (mAudio) {
         int theRest = av_audio_fifo_size(mFifo.get());
         if (theRest > 0 &&
             !(mAudio->codec->capabilities & (AV_CODEC_CAP_SMALL_LAST_FRAME | AV_CODEC_CAP_VARIABLE_FRAME_SIZE))) {
