@@ -480,6 +480,8 @@ bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outE
             [this](AVPacket* thePacket, std::string& outError) {
                 return WriteAudioPacket(thePacket, mAudio->time_base, outError);
             });
+        // The muxer is to wait for the sound rather than write pictures ahead of it.
+        mFormat->max_interleave_delta = std::max(mFormat->max_interleave_delta, ParallelAudioEncoder::LagMicroseconds(cAudioSampleRate));
     }
     return true;
 }

@@ -1,4 +1,4 @@
-// AAC sound encoded on every core: the track is cut into parts of a few seconds, each encoded by
+// AAC sound encoded on both cores: the track is cut into parts of a few seconds, each encoded by
 // an encoder of its own on a thread of its own, and their packets are joined in order.
 //
 // A part's encoder starts some frames early and goes on a little past the part's end, and only
@@ -35,6 +35,9 @@ public:
 
     // theCount interleaved stereo float samples, in order.
     bool Write(const float* theSamples, int64_t theCount, std::string& outError);
+
+    // How far, in microseconds, the sound written may lag the pictures.
+    static int64_t LagMicroseconds(int theSampleRate);
 
     // Encodes the rest and writes every packet still waiting.
     bool Finish(std::string& outError);

@@ -168,9 +168,9 @@ TEST(ParallelAudioEncoder, JoinsItsPartsIntoTheTrackOneEncoderWouldWrite)
     ASSERT_GE(theJoined.decoded.size(), theSound.size());
     const double theWhole = Snr(theSound, theJoined.decoded, 0, theCount);
     EXPECT_GT(theWhole, Snr(theSound, theOne.decoded, 0, theCount) - 0.3);
-    // Around each join (parts of 2.7 s) no click: the sound there is coded about as well as by
+    // Around each join (parts of 5.5 s) no click: the sound there is coded about as well as by
     // the one encoder.
-    for (int64_t theJoin = 131072; theJoin + 2048 < theCount; theJoin += 131072)
+    for (int64_t theJoin = 262144; theJoin + 2048 < theCount; theJoin += 262144)
         EXPECT_GT(Snr(theSound, theJoined.decoded, theJoin - 2048, theJoin + 2048),
                   Snr(theSound, theOne.decoded, theJoin - 2048, theJoin + 2048) - 3)
             << "join at " << theJoin;
