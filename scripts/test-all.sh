@@ -39,6 +39,7 @@ for target in "${targets[@]}"; do
     grep -E 'Failed|FAILED|\*\*\*' "$log" | head -n 40
     # What each failed check said, so that a run nobody can see again still tells why.
     grep -A 14 -E ': Failure$' "$log" | cut -c 1-300 | head -n 120
+    grep -A 8 -E 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$log" | cut -c 1-300 | head -n 60
   fi
   # A skipped test says why: a machine that cannot run one is worth knowing about.
   grep -h -A 2 -E ': Skipped$' "$build/Testing/Temporary/LastTest.log" 2>/dev/null | grep -v -E ': Skipped$|^--$' |

@@ -67,11 +67,10 @@ Encoded Decode(const std::vector<PacketPtr>& thePackets, const AVCodecContext* t
     Encoded theResult;
     const AVCodec* theCodec = avcodec_find_decoder(AV_CODEC_ID_AAC);
     CodecPtr theDecoder(avcodec_alloc_context3(theCodec));
-    avcodec_parameters_to_context(theDecoder.get(), [&] {
-        AVCodecParameters* theParameters = avcodec_parameters_alloc();
-        avcodec_parameters_from_context(theParameters, theHeader);
-        return theParameters;
-    }());
+    AVCodecParameters* theParameters = avcodec_parameters_alloc();
+    avcodec_parameters_from_context(theParameters, theHeader);
+    avcodec_parameters_to_context(theDecoder.get(), theParameters);
+    avcodec_parameters_free(&theParameters);
     EXPECT_EQ(avcodec_open2(theDecoder.get(), theCodec, nullptr), 0);
     FramePtr theFrame(av_frame_alloc());
     auto theTake = [&] {
