@@ -440,20 +440,45 @@ bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outE
     }
     mAudio = OpenAudioEncoder(theCodec, outError);
     if (!mAudio) return false;
+    AVCodecContext* theEncoder = mAudio.get();
+    mAudioStream = avformat_new_stream(mFormat.get(), nullptr);
+    if (!mAudioStream) {
+        outError = Failure("prepare the sound of", AVERROR(ENOMEM));
+        return false;
+    }
+    mAudioStream->time_base = theEncoder->time_base;
+    int theResult = avcodec_parameters_from_context(mAudioStream->codecpar, theEncoder);
+    if (theResult < 0) {
+        outError = Failure("prepare the sound of", theResult);
+        return false;
+    }
+    static_assert(cAudioChannels == 2, "the parts take stereo");
+    if (theCodec->id == AV_CODEC_ID_AAC) {
+        // On one core AAC would be most of a copied movie's time.
+        mParallelAudio = std::make_unique<ParallelAudioEncoder>(
+            Quoted(FileNameOf(mPath)), [this, theCodec](std::string& outError) { return OpenAudioEncoder(theCodec, outError); },
+            [this](AVPacket* thePacket, std::string& outError) {
+                return WriteAudioPacket(thePacket, mAudio->time_base, outError);
+            });
+        // The muxer is to wait for the sound rather than write pictures ahead of it.
+        mFormat->max_interleave_delta =
+            std::max(mFormat->max_interleave_delta, ParallelAudioEncoder::LagMicroseconds(cAudioSampleRate));
+        return true;
+    }
+
     mAudioFrame.reset(av_frame_alloc());
     mFifo.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLT, cAudioChannels, 4096));
     if (!mAudioFrame || !mFifo) {
         outError = Failure("prepare", AVERROR(ENOMEM));
         return false;
     }
-    AVCodecContext* theEncoder = mAudio.get();
     AVChannelLayout theStereo = AV_CHANNEL_LAYOUT_STEREO;
     mAudioFrameSize = theEncoder->frame_size > 0 ? theEncoder->frame_size : 1024;
     mAudioFrame->format = theEncoder->sample_fmt;
     mAudioFrame->sample_rate = cAudioSampleRate;
     mAudioFrame->nb_samples = mAudioFrameSize;
     av_channel_layout_copy(&mAudioFrame->ch_layout, &theStereo);
-    int theResult = av_frame_get_buffer(mAudioFrame.get(), 0);
+    theResult = av_frame_get_buffer(mAudioFrame.get(), 0);
     SwrContext* theResampler = nullptr;
     if (theResult >= 0) {
         theResult = swr_alloc_set_opts2(&theResampler, &theStereo, theEncoder->sample_fmt, cAudioSampleRate, &theStereo,
@@ -461,28 +486,11 @@ bool ContainerOutput::OpenAudio(const OutputFormat& theFormat, std::string& outE
     }
     mResampler.reset(theResampler);
     if (theResult >= 0) theResult = swr_init(theResampler);
-    mAudioStream = theResult >= 0 ? avformat_new_stream(mFormat.get(), nullptr) : nullptr;
-    if (!mAudioStream) {
-        outError = Failure("prepare the sound of", theResult < 0 ? theResult : AVERROR(ENOMEM));
-        return false;
-    }
-    mAudioStream->time_base = theEncoder->time_base;
-    theResult = avcodec_parameters_from_context(mAudioStream->codecpar, theEncoder);
     if (theResult < 0) {
         outError = Failure("prepare the sound of", theResult);
         return false;
     }
     mChunk.resize(size_t(mAudioFrameSize) * cAudioChannels);
-    // AAC would take one core for as long as the pictures of a copied movie take to write.
-    if (theCodec->id == AV_CODEC_ID_AAC && cAudioChannels == 2) {
-        mParallelAudio = std::make_unique<ParallelAudioEncoder>(
-            Quoted(FileNameOf(mPath)), [this, theCodec](std::string& outError) { return OpenAudioEncoder(theCodec, outError); },
-            [this](AVPacket* thePacket, std::string& outError) {
-                return WriteAudioPacket(thePacket, mAudio->time_base, outError);
-            });
-        // The muxer is to wait for the sound rather than write pictures ahead of it.
-        mFormat->max_interleave_delta = std::max(mFormat->max_interleave_delta, ParallelAudioEncoder::LagMicroseconds(cAudioSampleRate));
-    }
     return true;
 }
 

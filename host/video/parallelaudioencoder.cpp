@@ -6,6 +6,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 
 namespace video {
@@ -65,10 +66,15 @@ bool ParallelAudioEncoder::StartPart(bool theLast, std::string& outError)
     // The first part keeps the encoder's priming packet, which comes before sample 0.
     const int64_t theKeepFrom = mNextPart == 0 ? std::numeric_limits<int64_t>::min() : mNextPart;
     const int64_t theKeepTo = theLast ? std::numeric_limits<int64_t>::max() : mNextPart + cPartSamples;
-    std::vector<float> thePart(mSamples.begin() + (theFirst - mSamplesStart) * 2,
-                               mSamples.begin() + (theStop - mSamplesStart) * 2);
-    mRunning.push_back(std::async(std::launch::async, &ParallelAudioEncoder::EncodePart, this, std::move(thePart),
-                                  theFirst, theKeepFrom, theKeepTo));
+    try {
+        std::vector<float> thePart(mSamples.begin() + (theFirst - mSamplesStart) * 2,
+                                   mSamples.begin() + (theStop - mSamplesStart) * 2);
+        mRunning.push_back(std::async(std::launch::async, &ParallelAudioEncoder::EncodePart, this, std::move(thePart),
+                                      theFirst, theKeepFrom, theKeepTo));
+    } catch (const std::exception& theFailure) { // no thread, or no memory for the part
+        outError = "Cannot encode the sound of " + mMovie + ": " + theFailure.what();
+        return false;
+    }
     mNextPart += cPartSamples;
     const int64_t theNeeded = std::max<int64_t>(0, mNextPart - cLeadSamples);
     if (theNeeded > mSamplesStart) {
