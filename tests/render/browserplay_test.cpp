@@ -70,13 +70,26 @@ int PlayInChromium(const TemporaryFolder& theFolder, const std::string& thePage,
 {
     const std::string theHome = theFolder.PathOf("chromium");
     std::filesystem::create_directories(theHome + "/tmp");
-    return RunCommand("cd '" + theFolder.Path() + "' && HOME='" + theHome + "' TMPDIR='" + theHome +
+    const int theStatus = RunCommand("cd '" + theFolder.Path() + "' && HOME='" + theHome + "' TMPDIR='" + theHome +
                           "/tmp' timeout -k 10 240 chromium --headless=new --no-sandbox --disable-gpu --mute-audio "
                           "--no-first-run --disable-background-networking --disable-component-update --disable-sync "
                           "--disable-quic --disable-dev-shm-usage --autoplay-policy=no-user-gesture-required "
                           "--user-data-dir='" +
                           theHome + "/profile' --enable-logging=stderr --v=0 'file://" + thePage + "'",
                       nullptr, outLog);
+    // A browser that crashed leaves its crash handler, in a session of its own, writing into the
+    // folder; the "[/]" keeps pkill from matching the shell that runs it.
+    RunCommand("pkill -KILL -f '[/]" + theHome.substr(1) + "'; for i in $(seq 50); do pgrep -f '[/]" + theHome.substr(1) +
+               "' || exit 0; sleep 0.1; done");
+    return theStatus;
+}
+
+// The limits a browser that cannot start may have run into.
+std::string Limits()
+{
+    std::string theLimits;
+    RunCommand("printf %s \"virtual memory $(ulimit -v), processes $(ulimit -p), open files $(ulimit -n)\"", &theLimits);
+    return theLimits;
 }
 
 // What the page said of playing thePath, and the browser's status and log.
@@ -116,7 +129,7 @@ TEST(BrowserPlay, ChromiumPlaysSmartAndFullRendersToTheEndAndSeeksIntoTheCopiedP
     const Playback theControl = Play(theFolder, theA, 2);
     if (theControl.events != cPlayedThrough)
         GTEST_SKIP() << "this Chromium does not play FFmpeg's own .mp4 (exit status " << theControl.status
-                     << ", page said: " << theControl.events << "); its log ends:\n"
+                     << ", page said: " << theControl.events << "; limits: " << Limits() << "); its log ends:\n"
                      << theControl.tail;
     const std::string theSameKind = "-pix_fmt yuv420p -c:v libx264 -g 40 -bf 2 -c:a aac";
     struct {
