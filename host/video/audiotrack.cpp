@@ -62,8 +62,9 @@ bool AudioTrack::Read(SInt64 theFirst, SInt32 theCount, float* theSamples, std::
         theSamples[2 * i] = theHave ? mBuffer[size_t(2 * theIndex)] : 0.0f;
         theSamples[2 * i + 1] = theHave ? mBuffer[size_t(2 * theIndex + 1)] : 0.0f;
     }
+    // Dropped a second at a time: each drop moves what is kept.
     SInt64 theDrop = std::clamp<SInt64>(theFirst - cHistory - mBufferStart, 0, SInt64(mBuffer.size() / 2));
-    if (mPositioned && theDrop > 0) {
+    if (mPositioned && theDrop >= cHistory) {
         mBuffer.erase(mBuffer.begin(), mBuffer.begin() + 2 * theDrop);
         mBufferStart += theDrop;
     }
