@@ -6,6 +6,7 @@ extern "C" {
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 
 using video::CodecPtr;
@@ -178,7 +179,7 @@ TEST(ParallelAudioEncoder, JoinsItsPartsIntoTheTrackOneEncoderWouldWrite)
 TEST(ParallelAudioEncoder, APartThatFailsStopsTheTrackWithItsError)
 {
     av_log_set_level(AV_LOG_ERROR);
-    int theOpened = 0;
+    std::atomic<int> theOpened = 0; // parts open their encoders on threads of their own
     ParallelAudioEncoder theEncoder(
         "\"test.mp4\"",
         [&](std::string& outError) -> CodecPtr {
