@@ -265,11 +265,13 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
         // MLT, as Kdenlive and Shotcut would read it, plays every frame.
         if (theCopied > 0) {
             std::string theMeltErrors;
-            EXPECT_EQ(RunCommand("cd '" + theFolder.Path() + "' && HOME='" + theFolder.Path() + "' timeout 60 melt -silent -quiet '" +
-                                     theSmart + "' -consumer avformat:melt.nut vcodec=rawvideo pix_fmt=yuv420p an=1 real_time=-1",
-                                 nullptr, &theMeltErrors),
-                      0)
-                << theMeltErrors;
+            const std::string theMelt = "cd '" + theFolder.Path() + "' && HOME='" + theFolder.Path() + "' timeout 30 melt -silent -quiet '" +
+                                        theSmart + "' -consumer avformat:melt.nut vcodec=rawvideo pix_fmt=yuv420p an=1 real_time=-1";
+            int theStatus = RunCommand(theMelt, nullptr, &theMeltErrors);
+            // melt plays these in under a second, yet once in CI hung until the timeout; a movie
+            // that hangs it hangs it again.
+            if (theStatus == 124) theStatus = RunCommand(theMelt, nullptr, &theMeltErrors);
+            EXPECT_EQ(theStatus, 0) << theMeltErrors;
             EXPECT_EQ(FfprobeFrameCount(theFolder.PathOf("melt.nut")), theFrames);
         }
     }
