@@ -63,23 +63,6 @@ std::string RateText(AVRational theRate)
     return std::string(theText) + " frames a second";
 }
 
-// Untagged pictures are read as the usual ones for their size, as the writer tags them.
-int SettledPrimaries(int thePrimaries, int theHeight)
-{
-    if (thePrimaries != AVCOL_PRI_UNSPECIFIED) return thePrimaries;
-    return theHeight >= 720 ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
-}
-int SettledTransfer(int theTransfer, int theHeight)
-{
-    if (theTransfer != AVCOL_TRC_UNSPECIFIED) return theTransfer;
-    return theHeight >= 720 ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
-}
-int SettledMatrix(int theMatrix, int theHeight, bool theRgb)
-{
-    if (theMatrix == AVCOL_SPC_UNSPECIFIED) return theRgb ? AVCOL_SPC_RGB : ColorSpaceForHeight(theHeight);
-    return theMatrix == AVCOL_SPC_BT470BG ? AVCOL_SPC_SMPTE170M : theMatrix; // the same matrix
-}
-
 bool CheckStream(const AVStream* theStream, const MovieSettings& theMovie, const OutputFormat& theFormat,
                  const CopyKind& theKind, std::string& outWhyNot)
 {

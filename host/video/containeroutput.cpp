@@ -346,13 +346,8 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
     theEncoder->gop_size = theSettings.keyFrameInterval > 0 ? theSettings.keyFrameInterval
                                                             : std::max(1, int(2 * av_q2d(theRate) + 0.5));
     // Every movie says how to read its pixels back: a player guessing would shift the colours.
-    const bool theHd = theEncoder->height >= 720;
-    theEncoder->color_primaries = theSettings.primaries != AVCOL_PRI_UNSPECIFIED ? AVColorPrimaries(theSettings.primaries)
-                                  : theHd                                        ? AVCOL_PRI_BT709
-                                                                                 : AVCOL_PRI_SMPTE170M;
-    theEncoder->color_trc = theSettings.transfer != AVCOL_TRC_UNSPECIFIED ? AVColorTransferCharacteristic(theSettings.transfer)
-                            : theHd                                       ? AVCOL_TRC_BT709
-                                                                          : AVCOL_TRC_SMPTE170M;
+    theEncoder->color_primaries = AVColorPrimaries(SettledPrimaries(theSettings.primaries, theEncoder->height));
+    theEncoder->color_trc = AVColorTransferCharacteristic(SettledTransfer(theSettings.transfer, theEncoder->height));
     theEncoder->colorspace = theSubsampled ? ColorSpaceForHeight(theEncoder->height) : AVCOL_SPC_RGB;
     theEncoder->color_range = theSubsampled ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
     mTrackColours = {theEncoder->color_primaries, theEncoder->color_trc, theEncoder->colorspace, theEncoder->color_range};

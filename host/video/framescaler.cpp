@@ -49,17 +49,9 @@ bool IsFullRangeYuv(const AVFrame* theFrame)
     }
 }
 
-AVColorSpace ColorSpaceForHeight(int theHeight)
-{
-    return theHeight >= 720 ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
-}
-
 AVColorSpace InputColorSpace(const AVFrame* theFrame)
 {
-    const AVColorSpace theTag = theFrame->colorspace;
-    return theTag == AVCOL_SPC_UNSPECIFIED || theTag == AVCOL_SPC_RGB || theTag == AVCOL_SPC_RESERVED
-               ? AVCOL_SPC_SMPTE170M
-               : theTag;
+    return AVColorSpace(SettledMatrix(theFrame->colorspace, theFrame->height, false));
 }
 
 SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& outError)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "avsupport.h"
+#include "colourtags.h"
 
 #include <string>
 
@@ -48,12 +49,8 @@ private:
     bool mQuick = false;
 };
 
-// The colour matrix the writer uses and tags for a movie of theHeight lines: BT.709 for HD,
-// BT.601 below.
-AVColorSpace ColorSpaceForHeight(int theHeight);
-
-// The matrix a decoded picture is read with: its tag, or for an untagged one BT.601 whatever
-// its size, as FFmpeg's own tools read it (so our frames match what they show of a clip).
+// The matrix a decoded picture is read with: its tag, or for an untagged one the usual matrix
+// for its height, as players read it.
 AVColorSpace InputColorSpace(const AVFrame* theFrame);
 
 // True for YUV pictures with the full range of levels (JPEG's), by format or tag.

@@ -68,10 +68,10 @@ std::vector<PlanRow> PlanOf(const std::string& theArguments)
     return theRows;
 }
 
-std::vector<uint8_t> FfmpegFrame(const std::string& thePath, int theFrame)
+std::vector<uint8_t> FfmpegFrame(const std::string& thePath, int theFrame, const std::string& theFilters)
 {
     std::string thePixels, theErrors;
-    const std::string theCommand = "ffmpeg -v error -i '" + thePath + "' -vf 'select=eq(n\\," + std::to_string(theFrame) +
+    const std::string theCommand = "ffmpeg -v error -i '" + thePath + "' -vf '" + theFilters + "select=eq(n\\," + std::to_string(theFrame) +
                                    ")' -frames:v 1 -f rawvideo -pix_fmt rgb24 -";
     EXPECT_EQ(RunCommand(theCommand, &thePixels, &theErrors), 0) << theErrors;
     return std::vector<uint8_t>(thePixels.begin(), thePixels.end());

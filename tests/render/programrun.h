@@ -26,8 +26,9 @@ struct PlanRow {
 // The rows glintweave's render --plan prints for theArguments (already quoted for the shell).
 std::vector<PlanRow> PlanOf(const std::string& theArguments);
 
-// Frame theFrame of a movie as FFmpeg's own command-line tool decodes it, 8-bit RGB.
-std::vector<uint8_t> FfmpegFrame(const std::string& thePath, int theFrame);
+// Frame theFrame of a movie as FFmpeg's own command-line tool decodes it, 8-bit RGB, after
+// theFilters (each ending in a comma) where given.
+std::vector<uint8_t> FfmpegFrame(const std::string& thePath, int theFrame, const std::string& theFilters = "");
 
 // The frames FFmpeg's prober counts in the movie's first video stream.
 int FfprobeFrameCount(const std::string& thePath);
