@@ -70,10 +70,12 @@ void AddRenderOptions(Command& ioCommand, bool theWantsOutput, RenderRequest& io
     RenderJob& theJob = ioRequest.job;
     theJob.which = 0;
     std::vector<Option>& theOptions = ioCommand.options;
-    theOptions.push_back(TransitionOption("which transition: cross at every cut between two clips or more;\n"
-                                          "in opens the movie on the first clip and out closes it on the\n"
-                                          "last, the clips between joined by plain cuts",
-                                          theJob.which));
+    Option theTransition = TransitionOption("which transition, default cross: cross at every cut between two\n"
+                                            "clips or more; in opens the movie on the first clip and out\n"
+                                            "closes it on the last, the clips between joined by plain cuts",
+                                            theJob.which);
+    theTransition.required = false;
+    theOptions.push_back(theTransition);
     theOptions.push_back(SpeedOption("0 (short) to 1 (long), default 0.5", theJob.speed));
     theOptions.push_back(ValueOption("--frames", "N", "the transition's length in frames (1 or more), instead of --speed",
                                      "takes a whole number of frames from 1 to 1000000",
@@ -173,6 +175,14 @@ void AddRenderOptions(Command& ioCommand, bool theWantsOutput, RenderRequest& io
 bool CheckRenderArguments(const Arguments& theClips, RenderRequest& ioRequest, std::string& outError)
 {
     RenderJob& theJob = ioRequest.job;
+    if (theJob.which == 0) {
+        theJob.which = 3;
+        if (!CheckClipCount(theJob.which, theClips.size(), false, outError)) {
+            outError = "a cross, the default transition, takes two clips or more; give --transition in or out "
+                       "for " + std::string(theClips.empty() ? "a clip" : "one clip");
+            return false;
+        }
+    }
     if (!CheckClipCount(theJob.which, theClips.size(), false, outError)) return false;
     theJob.clips = theClips;
     if ((theJob.crf >= 0 || !theJob.preset.empty()) && !IsMp4(theJob.output)) {

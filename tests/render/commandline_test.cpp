@@ -52,7 +52,10 @@ TEST(CommandLine, EveryCommandRefusesAFaultyCommandLineInOneLine)
         {"render --transition out -x -o out.mp4", "glintweave render: unknown option '-x'"},
         {"play -o out.mp4 --transition out a.mp4", "glintweave play: unknown option '-o'"},
         {"info a.mp4", "glintweave info: unexpected argument 'a.mp4'"},
-        {"render a.mp4 -o out.mp4", "glintweave render: --transition out|in|cross is missing"},
+        {"render a.mp4 -o out.mp4", "glintweave render: a cross, the default transition, takes two clips or more; "
+                                    "give --transition in or out for one clip"},
+        {"play", "glintweave play: a cross, the default transition, takes two clips or more; give --transition in "
+                 "or out for a clip"},
         {"render --transition out a.mp4", "glintweave render: -o OUTPUT is missing"},
         {"render --transition sideways a.mp4 -o out.mp4", "--transition is out, in or cross, not 'sideways'"},
         // A value that is one of the options means the value before it is missing; never help.

@@ -50,7 +50,8 @@ TEST(RenderPlan, PrintsEverySegmentsFramesAndWritesNothing)
         // 50 frames a clip, a Cross of 10 at both cuts.
         // Copied from the start; x264's B-frames end a copy a picture before the cut, and the
         // one keyframe of a later clip is in the transition.
-        {"--transition cross '" + theA + "' '" + theB + "' '" + theC + "'",
+        // Without --transition, a Cross.
+        {"'" + theA + "' '" + theB + "' '" + theC + "'",
          {"0-38 0-38", "39-39 39-39", "40-49 40-49, 0-9", "50-79 10-39", "80-89 40-49, 0-9", "90-129 10-49"}},
         {"--transition in '" + theA + "'", {"0-9 0-9", "10-49 10-49"}},
         // From 1 s: the Out and its end state; the rest of the clip is left out.
