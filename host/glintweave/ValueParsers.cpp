@@ -75,3 +75,13 @@ bool ParseSeconds(const std::string& theText, double& outSeconds)
     outSeconds = double(theMicroseconds) / 1e6;
     return true;
 }
+
+bool ParseFrameRate(const std::string& theText, double theLeast, double theMost, SInt32& outNum, SInt32& outDen)
+{
+    AVRational theRate{0, 0};
+    if (av_parse_video_rate(&theRate, theText.c_str()) < 0 || theRate.num <= 0 || theRate.den <= 0) return false;
+    if (av_cmp_q(theRate, av_d2q(theLeast, 1001000)) < 0 || av_cmp_q(theRate, av_d2q(theMost, 1001000)) > 0) return false;
+    outNum = theRate.num;
+    outDen = theRate.den;
+    return true;
+}

@@ -123,12 +123,19 @@ void AddRenderOptions(Command& ioCommand, bool theWantsOutput, RenderRequest& io
                                      }));
     theOptions.push_back(ValueOption("--size", "WxH",
                                      "output size (or a name: hd720, hd1080, uhd2160, ...), default\n"
-                                     "the first moving clip's (a movie of stills only: the first\n"
-                                     "still's, within 1920x1080; 25 frames a second); a clip of\n"
-                                     "another shape is fitted inside the frame on black",
+                                     "the first moving clip's (a movie of stills only: 1920x1080);\n"
+                                     "a clip of another shape is fitted inside the frame on black",
                                      "takes WIDTHxHEIGHT from 2x2 to 8192x8192 or a name such as hd1080",
                                      [&theJob](const std::string& theValue) {
                                          return ParseFrameSize(theValue, theJob.width, theJob.height);
+                                     }));
+    theOptions.push_back(ValueOption("--rate", "R",
+                                     "frames a second (25, 29.97, 30000/1001, ntsc, ...), default the\n"
+                                     "first moving clip's (a movie of stills only: 30); a clip of\n"
+                                     "another rate plays at its own speed",
+                                     "takes frames a second from 1 to 1000, such as 25, 29.97, 30000/1001 or ntsc",
+                                     [&theJob](const std::string& theValue) {
+                                         return ParseFrameRate(theValue, 1, 1000, theJob.rate.num, theJob.rate.den);
                                      }));
     theOptions.push_back(FlagOption("--proxy",
                                     "a quick proxy: half the size each way, quickly scaled and\n"

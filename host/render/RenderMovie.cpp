@@ -190,7 +190,7 @@ bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const Frame
     const auto theClip = [&](size_t theIndex) -> video::FrameSource* {
         if (!theOpen[theIndex]) {
             const video::FrameRate theRate =
-                theIndex == thePlan.firstMoving ? video::FrameRate{0, 0} : thePlan.settings.rate;
+                theIndex == thePlan.firstMoving && theJob.rate.num == 0 ? video::FrameRate{0, 0} : thePlan.settings.rate;
             theOpen[theIndex] = OpenMovieClip(theJob.clips[theIndex], theRate, outError);
             // Every frame is asked for once.
             if (theOpen[theIndex] && !theOpen[theIndex]->Info().still) theOpen[theIndex]->SetCacheLimits(0, 0);

@@ -27,6 +27,7 @@ struct RenderJob {
     std::string output;     // its extension picks the format; unused by RenderToSink
     SInt32 width = 0;       // 0: the first moving clip's size (see PlanRender)
     SInt32 height = 0;
+    video::FrameRate rate{0, 0}; // 0: the first moving clip's rate
     // The transition's length: frames, else seconds, else what the plug-in asks for at speed.
     SInt32 frames = 0;
     double seconds = 0.0;

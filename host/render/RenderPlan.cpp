@@ -15,8 +15,8 @@
 namespace {
 
 constexpr SInt32 cLargestSide = 8192;
-// A movie of stills only: no clip gives a rate, and photos are larger than screens.
-constexpr video::FrameRate cStillsRate{25, 1};
+// A movie of stills only: no clip gives a rate or a size, and photos are larger than screens.
+constexpr video::FrameRate cStillsRate{30, 1};
 constexpr SInt32 cStillsWidth = 1920, cStillsHeight = 1080;
 
 // Only the plug-in's length is asked for, before the clips are opened for the render: any
@@ -57,28 +57,13 @@ void ShownSize(const video::ClipInfo& theInfo, SInt32& outWidth, SInt32& outHeig
     outHeight = theInfo.height;
 }
 
-// Within theMaxWidth x theMaxHeight keeping the shape, and even.
-void FitStillsSize(SInt32& ioWidth, SInt32& ioHeight)
-{
-    if (ioWidth > cStillsWidth || ioHeight > cStillsHeight) {
-        if (SInt64(ioWidth) * cStillsHeight > SInt64(ioHeight) * cStillsWidth) {
-            ioHeight = SInt32((2 * SInt64(ioHeight) * cStillsWidth + ioWidth) / (2 * SInt64(ioWidth)));
-            ioWidth = cStillsWidth;
-        } else {
-            ioWidth = SInt32((2 * SInt64(ioWidth) * cStillsHeight + ioHeight) / (2 * SInt64(ioHeight)));
-            ioHeight = cStillsHeight;
-        }
-    }
-    ioWidth = std::max<SInt32>(2, ioWidth & ~1);
-    ioHeight = std::max<SInt32>(2, ioHeight & ~1);
-}
-
-// Opens every clip in turn, conformed to the first moving clip's rate, for its facts.
+// Opens every clip in turn, conformed to the movie's rate (the first moving clip's unless
+// given), for its facts.
 bool GatherClips(const RenderJob& theJob, const std::function<bool()>& theStopped, RenderPlan& ioPlan,
                  std::vector<video::ClipInfo>& outInfos, std::string& outError)
 {
     ioPlan.firstMoving = theJob.clips.size();
-    video::FrameRate theRate{0, 0};
+    video::FrameRate theRate = theJob.rate;
     for (size_t i = 0; i < theJob.clips.size(); ++i) {
         if (theStopped && theStopped()) {
             outError = "stopped";
@@ -89,7 +74,7 @@ bool GatherClips(const RenderJob& theJob, const std::function<bool()>& theStoppe
         outInfos.push_back(theClip->Info());
         if (!theClip->Info().still && ioPlan.firstMoving == theJob.clips.size()) {
             ioPlan.firstMoving = i;
-            theRate = theClip->Info().rate;
+            if (theJob.rate.num == 0) theRate = theClip->Info().rate;
         }
     }
     return true;
@@ -100,13 +85,15 @@ void ChooseSettings(const RenderJob& theJob, const std::vector<video::ClipInfo>&
     video::MovieSettings& theSettings = ioPlan.settings;
     const bool theStillsOnly = ioPlan.firstMoving == theInfos.size();
     const video::ClipInfo& theModel = theInfos[theStillsOnly ? 0 : ioPlan.firstMoving];
-    theSettings.rate = theStillsOnly ? cStillsRate : theModel.rate;
+    theSettings.rate = theJob.rate.num > 0 ? theJob.rate : theStillsOnly ? cStillsRate : theModel.rate;
     if (theJob.width > 0 && theJob.height > 0) {
         theSettings.width = theJob.width;
         theSettings.height = theJob.height;
+    } else if (theStillsOnly) {
+        theSettings.width = cStillsWidth;
+        theSettings.height = cStillsHeight;
     } else {
         ShownSize(theModel, theSettings.width, theSettings.height);
-        if (theStillsOnly) FitStillsSize(theSettings.width, theSettings.height);
     }
     if (theJob.proxy) {
         theSettings.width = std::max<SInt32>(2, theSettings.width / 2);

@@ -143,7 +143,8 @@ TEST_F(TimelineTest, InAndOutWithSeveralClipsJoinThemByCuts)
 }
 
 // The movie's size is the one its first clip shows at: a clip's pixel shape and a photo's
-// orientation count. Stills only: 25 frames a second, the first picture made to fit 1920x1080.
+// orientation count. Stills only: 1920x1080 at 30 frames a second. --size and --rate say
+// otherwise.
 TEST_F(TimelineTest, TheMovieTakesTheSizeItsFirstClipShowsAt)
 {
     const std::string theBig = folder.PathOf("big.png"), thePlain = folder.PathOf("plain.jpg"),
@@ -155,14 +156,18 @@ TEST_F(TimelineTest, TheMovieTakesTheSizeItsFirstClipShowsAt)
               0);
     WriteTurnedJpeg(thePlain, theTurned);
     const struct {
-        std::string first;
+        std::string first, options;
         const char* stream; // as ffprobe prints it
         int frames;
-    } theCases[] = {{theBig, "1440,1080,25/1", 15}, {theWidePixels, "160,120,25/1", 30}, {theTurned, "120,160,25/1", 15}};
+    } theCases[] = {{theBig, "", "1920,1080,30/1", 19},
+                    {theBig, "--rate ntsc --size 640x480", "640,480,30000/1001", 19},
+                    {theWidePixels, "", "160,120,25/1", 30},
+                    {theWidePixels, "--rate 50", "160,120,50/1", 65},
+                    {theTurned, "--size 120x160", "120,160,30/1", 19}};
     for (const auto& theCase : theCases) {
-        SCOPED_TRACE(theCase.first);
-        const std::string theMovie =
-            Render("--transition cross --frames 5 --still-duration 0.4 '" + theCase.first + "' '" + photo + "'");
+        SCOPED_TRACE(theCase.first + " " + theCase.options);
+        const std::string theMovie = Render("--transition cross --frames 5 --still-duration 0.4 " + theCase.options +
+                                            " '" + theCase.first + "' '" + photo + "'");
         std::string theStream;
         RunCommand("ffprobe -v error -select_streams v -show_entries stream=width,height,r_frame_rate -of csv=p=0 '" +
                        theMovie + "'",
