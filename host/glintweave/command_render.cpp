@@ -68,7 +68,7 @@ bool Render(const RenderRequest& theRequest, std::chrono::steady_clock::time_poi
     }
     if (!theFinished) return false;
     if (theRequest.stats) PrintStatistics(theStatistics, theStart);
-    std::printf("%s\n", theRequest.job.output.c_str());
+    std::printf("%s\n", video::FirstFileOf(theRequest.job.output).c_str());
     return true;
 }
 

@@ -191,6 +191,10 @@ bool CheckRenderArguments(const Arguments& theClips, RenderRequest& ioRequest, s
         }
     }
     if (!CheckClipCount(theJob.which, theClips.size(), false, outError)) return false;
+    if (theJob.frames > 0 && theJob.seconds > 0.0) {
+        outError = "give one of --frames and --duration";
+        return false;
+    }
     theJob.clips = theClips;
     if ((theJob.crf >= 0 || !theJob.preset.empty()) && !IsMp4(theJob.output)) {
         outError = "--crf and --preset are for .mp4 outputs only";

@@ -8,14 +8,14 @@ bool PlayerSink::AddFrame(GWorldPtr theFrame, const video::AudioBlock* theAudio,
 {
     PixMapHandle thePixMap = GetGWorldPixMap(theFrame);
     if (!thePixMap || GetPixDepth(thePixMap) != 32) {
-        outError = "Movies are played only from 32-bit GWorlds";
+        outError = "movies are played only from 32-bit GWorlds";
         return false;
     }
     Rect theBounds;
     GetPixBounds(thePixMap, &theBounds);
     const SInt32 theWidth = theBounds.right - theBounds.left, theHeight = theBounds.bottom - theBounds.top;
     if (theWidth <= 0 || theHeight <= 0) {
-        outError = "Cannot play an empty frame";
+        outError = "cannot play an empty frame";
         return false;
     }
     try {
@@ -41,7 +41,7 @@ bool PlayerSink::AddFrame(GWorldPtr theFrame, const video::AudioBlock* theAudio,
         }
         if (!mQueue.Push(std::move(theCopy))) return false;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory playing frame " + std::to_string(mFrames);
+        outError = "out of memory playing frame " + std::to_string(mFrames);
         return false;
     }
     ++mFrames;

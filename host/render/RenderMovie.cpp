@@ -6,6 +6,7 @@
 #include "MovieWriter.h"
 #include "MoviePlan.h"
 #include "TransitionRun.h"
+#include "avsupport.h"
 
 #include <memory>
 
@@ -244,7 +245,7 @@ bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const Render
 {
     if (!video::CheckMovieOutput(theJob.output, outError)) return false;
     if (!theJob.replace && video::MovieOutputExists(theJob.output)) {
-        outError = "'" + theJob.output + "' exists; give -y to replace it";
+        outError = video::Quoted(video::FirstFileOf(theJob.output)) + " exists; give -y to replace it";
         return false;
     }
     std::unique_ptr<video::MovieWriter> theWriter;

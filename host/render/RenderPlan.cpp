@@ -181,6 +181,25 @@ bool PlaceTransition(const RenderJob& theJob, RenderPlan& ioPlan, std::string& o
     return true;
 }
 
+// What to give instead so that a clip too short holds its transitions: a longer still, or a
+// transition of theFitting frames at most.
+std::string WayOut(const RenderJob& theJob, video::FrameRate theRate, bool theStill, SInt32 theNeeded, SInt32 theFitting)
+{
+    char theText[96];
+    const double theFrameSeconds = double(theRate.den) / theRate.num;
+    if (theStill) {
+        std::snprintf(theText, sizeof theText, ": give --still-duration %g or more", std::ceil(theNeeded * theFrameSeconds * 100) / 100);
+    } else if (theFitting < 1) {
+        return "";
+    } else if (theJob.frames > 0) {
+        std::snprintf(theText, sizeof theText, ": give --frames %d or fewer", int(theFitting));
+    } else {
+        // Rounded down, so that the time gives no more frames than fit.
+        std::snprintf(theText, sizeof theText, ": give --duration %g or less", std::floor(theFitting * theFrameSeconds * 100) / 100);
+    }
+    return theText;
+}
+
 // Every clip holds the transitions at its ends: a Cross takes from both clips of each cut, an
 // In from the first clip's head, an Out from the last clip's tail.
 bool CheckLengths(const RenderJob& theJob, const RenderPlan& thePlan, std::string& outError)
@@ -201,6 +220,7 @@ bool CheckLengths(const RenderJob& theJob, const RenderPlan& thePlan, std::strin
         }
         outError += theEnds == 2 ? "; the transitions at both of its ends need " + FramesText(theNeeded)
                                  : "; the transition needs " + FramesText(theNeeded);
+        outError += WayOut(theJob, thePlan.settings.rate, thePlan.stills[i], theNeeded, thePlan.lengths[i] / theEnds);
         return false;
     }
     return true;

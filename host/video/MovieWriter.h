@@ -100,6 +100,10 @@ private:
     std::unique_ptr<Impl> mImpl;
 };
 
+// The first file a movie of thePath is written into: thePath, or for a picture sequence its
+// first picture, named as the sequence names it.
+std::string FirstFileOf(const std::string& thePath);
+
 // True when thePath exists, or for a picture sequence its first picture, which a finished
 // movie would replace.
 bool MovieOutputExists(const std::string& thePath) noexcept;

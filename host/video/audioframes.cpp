@@ -33,7 +33,7 @@ bool FitAudioLength(AudioBlock& theBlock, SInt32 theLength, std::string& outErro
         }
         return true;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory for audio";
+        outError = "out of memory for audio";
         return false;
     }
 }
@@ -88,7 +88,7 @@ bool MixFrameAudio(const AudioBlock& theA, SInt32 theLevelA, const AudioBlock& t
     try {
         theMix.samples.assign(size_t(std::max(theLength, 0)) * cAudioChannels, 0.0f);
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory for audio";
+        outError = "out of memory for audio";
         return false;
     }
     AddAudioAtLevel(theMix, theA, theLevelA);

@@ -34,7 +34,7 @@ bool AudioTrack::Open(const std::string& thePath, int64_t theOrigin, std::string
     if (!mInput.Open(thePath, AVMEDIA_TYPE_AUDIO, outError)) return false;
     mFrame.reset(av_frame_alloc());
     if (!mFrame) {
-        outError = "Out of memory opening the sound of " + Quoted(FileNameOf(thePath));
+        outError = "out of memory opening the sound of " + Quoted(FileNameOf(thePath));
         return false;
     }
     mOrigin = theOrigin;
@@ -131,7 +131,7 @@ bool AudioTrack::Append(const AVFrame* theFrame, std::string& outError)
         if (theResult >= 0) theResult = swr_init(theResampler);
         if (theResult < 0) {
             av_channel_layout_uninit(&theLayout);
-            outError = "Cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theResult);
+            outError = "cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theResult);
             mResampler.reset();
             return false;
         }
@@ -152,7 +152,7 @@ bool AudioTrack::Append(const AVFrame* theFrame, std::string& outError)
                               theFrame->nb_samples);
     if (theMade < 0) {
         mBuffer.resize(theOldSize);
-        outError = "Cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theMade);
+        outError = "cannot convert the sound of " + Quoted(FileNameOf(mInput.Path())) + ": " + ErrorText(theMade);
         return false;
     }
     mBuffer.resize(theOldSize + size_t(2 * theMade));

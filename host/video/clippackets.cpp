@@ -18,14 +18,14 @@ bool ClipPackets::Open(const ClipCopyFacts& theClip, SInt32 theFirst, std::strin
     mClip = &theClip;
     const std::string theChanged = Quoted(FileNameOf(theClip.path)) + " changed while the movie was made";
     if (!theClip.CanStartAt(theFirst)) {
-        outError = "Cannot copy " + Quoted(FileNameOf(theClip.path)) + " from frame " + std::to_string(theFirst) +
+        outError = "cannot copy " + Quoted(FileNameOf(theClip.path)) + " from frame " + std::to_string(theFirst) +
                    ": no clean split there";
         return false;
     }
     if (!mInput.Open(theClip.path, AVMEDIA_TYPE_VIDEO, outError)) return false;
     mFirst.reset(av_packet_alloc());
     if (!mFirst) {
-        outError = "Out of memory reading " + Quoted(FileNameOf(theClip.path));
+        outError = "out of memory reading " + Quoted(FileNameOf(theClip.path));
         return false;
     }
     // Before the split in decode order come only pictures shown before it: a seek that lands

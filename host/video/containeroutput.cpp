@@ -186,7 +186,7 @@ ContainerOutput::~ContainerOutput()
 
 std::string ContainerOutput::Failure(const std::string& theStep, int theCode) const
 {
-    return "Cannot " + theStep + " " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theCode);
+    return "cannot " + theStep + " " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theCode);
 }
 
 bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
@@ -248,14 +248,14 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
     if (!theSettings.copySources.empty()) {
         std::string theWhyNot;
         if (!MovieTakesCopies(mPath, theWhyNot)) {
-            outError = "Cannot copy pictures into " + Quoted(FileNameOf(mPath)) + ": it " + theWhyNot;
+            outError = "cannot copy pictures into " + Quoted(FileNameOf(mPath)) + ": it " + theWhyNot;
             return false;
         }
         mCopying = true;
         mIntraCopies = theCodec->id != AV_CODEC_ID_H264;
         for (const ClipCopyFacts& theSource : theSettings.copySources) {
             if (theSource.intraOnly == mIntraCopies) continue;
-            outError = "Cannot copy the pictures of " + Quoted(FileNameOf(theSource.path)) + " into " +
+            outError = "cannot copy the pictures of " + Quoted(FileNameOf(theSource.path)) + " into " +
                        Quoted(FileNameOf(mPath)) + ": they were examined for another codec";
             return false;
         }
@@ -295,7 +295,7 @@ bool ContainerOutput::OpenVideo(const OutputFormat& theFormat, const MovieSettin
             // The track's codec private data is the encoder's: the copied pictures need the same.
             for (const ClipCopyFacts& theSource : theSettings.copySources) {
                 if (theSource.codecPrivate == mEncoderHeaders) continue;
-                outError = "Cannot copy the pictures of " + Quoted(FileNameOf(theSource.path)) + " into " +
+                outError = "cannot copy the pictures of " + Quoted(FileNameOf(theSource.path)) + " into " +
                            Quoted(FileNameOf(mPath)) + ": its codec settings are not the encoder's";
                 return false;
             }
@@ -334,7 +334,7 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
     theEncoder->width = theNeedsEven ? theSettings.width & ~1 : theSettings.width;
     theEncoder->height = theNeedsEven ? theSettings.height & ~1 : theSettings.height;
     if (theEncoder->width <= 0 || theEncoder->height <= 0) {
-        outError = "Cannot write " + Quoted(FileNameOf(mPath)) + ": " + std::to_string(theSettings.width) + "x" +
+        outError = "cannot write " + Quoted(FileNameOf(mPath)) + ": " + std::to_string(theSettings.width) + "x" +
                    std::to_string(theSettings.height) + " is too small for this format";
         return false;
     }
@@ -607,7 +607,7 @@ bool ContainerOutput::WriteVideo(const ArgbPixels& thePicture, std::string& outE
 bool ContainerOutput::WriteCopiedPacket(PacketPtr thePacket, std::string& outError)
 {
     if (!mCopying) {
-        outError = "Cannot copy pictures into " + Quoted(FileNameOf(mPath)) + ": no clip to copy was given";
+        outError = "cannot copy pictures into " + Quoted(FileNameOf(mPath)) + ": no clip to copy was given";
         return false;
     }
     mVideoPts = std::max<int64_t>(mVideoPts, thePacket->pts + 1);
@@ -617,7 +617,7 @@ bool ContainerOutput::WriteCopiedPacket(PacketPtr thePacket, std::string& outErr
 bool ContainerOutput::WriteDecoded(const AVFrame* thePicture, std::string& outError)
 {
     if (mVideo->colorspace == AVCOL_SPC_RGB) {
-        outError = "Cannot write a decoded picture into " + Quoted(FileNameOf(mPath)) + ": its encoder takes RGB";
+        outError = "cannot write a decoded picture into " + Quoted(FileNameOf(mPath)) + ": its encoder takes RGB";
         return false;
     }
     const bool theOwnSize = thePicture->width == mMovieWidth && thePicture->height == mMovieHeight;
@@ -661,7 +661,7 @@ bool ContainerOutput::EncodeJob(EncodeWorker::Job& theJob, std::string& outError
             if (!std::equal(mEncoderHeaders.begin(), mEncoderHeaders.end(), mVideo->extradata,
                             mVideo->extradata + mVideo->extradata_size) ||
                 mVideo->extradata_size != int(mEncoderHeaders.size())) {
-                outError = "The video encoder changed its headers within " + Quoted(FileNameOf(mPath));
+                outError = "the video encoder changed its headers within " + Quoted(FileNameOf(mPath));
                 return false;
             }
             mRunEnded = false;

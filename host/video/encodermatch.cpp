@@ -26,21 +26,21 @@ bool MatchEncoderToCopies(const std::vector<ClipCopyFacts>& theClips, AVCodecCon
 {
     outMatch = EncoderMatch();
     if (theClips.empty()) {
-        outError = "No clip to copy from";
+        outError = "no clip to copy from";
         return false;
     }
     outMatch.sets = theClips.front().parameterSets;
     for (const ClipCopyFacts& theClip : theClips) {
         std::string theWhyNot;
         if (!h264::MergeParameterSets(outMatch.sets, theClip.parameterSets, theWhyNot)) {
-            outError = "Cannot copy from " + Quoted(FileNameOf(theClip.path)) + ": it " + theWhyNot;
+            outError = "cannot copy from " + Quoted(FileNameOf(theClip.path)) + ": it " + theWhyNot;
             return false;
         }
         outMatch.reorderDepth = std::max(outMatch.reorderDepth, theClip.reorderDepth);
     }
     outMatch.encoderId = h264::FreeParameterSetId(outMatch.sets);
     if (outMatch.encoderId > 31) {
-        outError = "Cannot copy from the clips: they use every SPS id";
+        outError = "cannot copy from the clips: they use every SPS id";
         return false;
     }
     const ClipCopyFacts& theModel = theClips.front();
@@ -72,13 +72,13 @@ bool AvcConfigWithEncoder(const EncoderMatch& theMatch, const AVCodecContext* th
     if (theOwn.sps.size() != 1 || theOwn.pps.size() != 1 || !h264::ReadSps(theOwn.sps.front(), theFacts) ||
         !h264::ReadPpsIds(theOwn.pps.front(), thePps, theSps) || theFacts.id != theMatch.encoderId ||
         thePps != theMatch.encoderId) {
-        outError = "The H.264 encoder did not give the parameter sets asked of it";
+        outError = "the H.264 encoder did not give the parameter sets asked of it";
         return false;
     }
     h264::ParameterSets theAll = theMatch.sets;
     std::string theWhyNot;
     if (!h264::MergeParameterSets(theAll, theOwn, theWhyNot)) {
-        outError = "Cannot copy from the clips: their NAL units carry other than 4-byte lengths";
+        outError = "cannot copy from the clips: their NAL units carry other than 4-byte lengths";
         return false;
     }
     outRecord = h264::WriteAvcConfig(theAll);

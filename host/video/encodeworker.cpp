@@ -22,7 +22,7 @@ bool EncodeWorker::Start(std::string& outError)
         mThread = std::thread(&EncodeWorker::Run, this);
         return true;
     } catch (const std::system_error& theProblem) {
-        outError = std::string("Cannot start the encoder thread: ") + theProblem.what();
+        outError = std::string("cannot start the encoder thread: ") + theProblem.what();
         return false;
     }
 }
@@ -93,9 +93,9 @@ void EncodeWorker::Run()
         bool theDone = false;
         try {
             theDone = mHandler(theJob, theError);
-            if (!theDone && theError.empty()) theError = "The encoder failed";
+            if (!theDone && theError.empty()) theError = "the encoder failed";
         } catch (const std::bad_alloc&) {
-            theError = "Out of memory"; // short enough to need no allocation
+            theError = "out of memory"; // short enough to need no allocation
         }
 
         {

@@ -104,7 +104,7 @@ bool CountFrames(MediaInput& theInput, const FrameNumbering& theNumbering, SInt6
 {
     PacketPtr thePacket(av_packet_alloc());
     if (!thePacket) {
-        outError = "Out of memory";
+        outError = "out of memory";
         return false;
     }
     theCount = 0;

@@ -35,7 +35,7 @@ bool FindPictures(const std::string& theFolder, const FrameNamePattern& thePatte
     outNames.clear();
     DIR* theListing = opendir(theFolder.c_str());
     if (!theListing) {
-        outError = "Cannot read the folder " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "cannot read the folder " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     while (const dirent* theEntry = readdir(theListing)) {
@@ -48,7 +48,7 @@ bool FindPictures(const std::string& theFolder, const FrameNamePattern& thePatte
 bool ParseFrameNamePattern(const std::string& theFileName, FrameNamePattern& thePattern, std::string& outError)
 {
     auto theFailure = [&] {
-        outError = "Cannot write " + Quoted(theFileName) + ": a frame number is written %d or %05d, once; a percent sign as %%";
+        outError = "cannot write " + Quoted(theFileName) + ": a frame number is written %d or %05d, once; a percent sign as %%";
         return false;
     };
     std::string theText;

@@ -21,7 +21,7 @@ public:
     virtual bool WriteDecoded(const AVFrame* thePicture, std::string& outError)
     {
         (void)thePicture;
-        outError = "This output takes only drawn pictures";
+        outError = "this output takes only drawn pictures";
         return false;
     }
     // Exactly the sound of the frame just written, already clipped.
@@ -31,7 +31,7 @@ public:
     virtual bool WriteCopiedPacket(PacketPtr thePacket, std::string& outError)
     {
         (void)thePacket;
-        outError = "Only .mp4, .mov and .mkv movies take copied pictures";
+        outError = "only .mp4, .mov and .mkv movies take copied pictures";
         return false;
     }
     virtual bool CopiesPackets() const { return false; }

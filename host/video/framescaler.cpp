@@ -63,7 +63,7 @@ SwsContext* FrameScaler::Prepare(const Setup& theSetup, std::string& outError)
                                                 theSetup.targetHeight, theSetup.quick),
                                   nullptr, nullptr, nullptr));
     if (!mContext) {
-        outError = "Cannot convert " + FormatName(theSetup.sourceFormat) + " pictures of " +
+        outError = "cannot convert " + FormatName(theSetup.sourceFormat) + " pictures of " +
                    std::to_string(theSetup.sourceWidth) + "x" + std::to_string(theSetup.sourceHeight) + " to " +
                    FormatName(theSetup.targetFormat) + " at " + std::to_string(theSetup.targetWidth) + "x" +
                    std::to_string(theSetup.targetHeight);
@@ -95,7 +95,7 @@ bool FrameScaler::ToArgb(const AVFrame* theFrame, const ArgbPixels& theTarget, s
     int theStrides[4] = {theTarget.rowBytes, 0, 0, 0};
     int theRows = sws_scale(theContext, theFrame->data, theFrame->linesize, 0, theFrame->height, thePlanes, theStrides);
     if (theRows != theTarget.height) {
-        outError = "Cannot scale a picture to " + std::to_string(theTarget.width) + "x" + std::to_string(theTarget.height);
+        outError = "cannot scale a picture to " + std::to_string(theTarget.width) + "x" + std::to_string(theTarget.height);
         return false;
     }
     return true;
@@ -117,7 +117,7 @@ bool FrameScaler::FromArgb(const ArgbPixels& theSource, AVFrame* theFrame, std::
     int theStrides[4] = {theSource.rowBytes, 0, 0, 0};
     int theRows = sws_scale(theContext, thePlanes, theStrides, 0, theSource.height, theFrame->data, theFrame->linesize);
     if (theRows != theFrame->height) {
-        outError = "Cannot convert a picture for the encoder";
+        outError = "cannot convert a picture for the encoder";
         return false;
     }
     return true;
@@ -131,7 +131,7 @@ bool FrameScaler::Convert(const AVFrame* theFrom, int theWidth, int theHeight, A
     if (!theContext) return false;
     if (sws_scale(theContext, theFrom->data, theFrom->linesize, 0, theHeight, theTo->data, theTo->linesize) !=
         theTo->height) {
-        outError = "Cannot convert a picture for the encoder";
+        outError = "cannot convert a picture for the encoder";
         return false;
     }
     theTo->colorspace = InputColorSpace(theFrom);

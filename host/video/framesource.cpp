@@ -162,7 +162,7 @@ bool FrameSource::State::Open(const std::string& thePath, FrameRate theRate, std
     pending.reset(av_frame_alloc());
     scratch.reset(av_frame_alloc());
     if (!held || !pending || !scratch) {
-        outError = "Out of memory opening " + Quoted(FileNameOf(thePath));
+        outError = "out of memory opening " + Quoted(FileNameOf(thePath));
         return false;
     }
     if (!input.Open(thePath, AVMEDIA_TYPE_VIDEO, outError)) return false;
@@ -428,7 +428,7 @@ std::unique_ptr<FrameSource> FrameSource::Open(const std::string& thePath, Frame
         if (!theState->Open(thePath, theRate, outError)) return nullptr;
         return std::unique_ptr<FrameSource>(new FrameSource(std::move(theState)));
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory opening " + Quoted(FileNameOf(thePath));
+        outError = "out of memory opening " + Quoted(FileNameOf(thePath));
         return nullptr;
     }
 }
@@ -444,7 +444,7 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         State& theState = *mState;
         PixMapHandle thePixMap = GetGWorldPixMap(theDestination);
         if (!thePixMap || GetPixDepth(thePixMap) != 32) {
-            outError = "Frames are drawn only into 32-bit GWorlds";
+            outError = "frames are drawn only into 32-bit GWorlds";
             return false;
         }
         Rect theBounds;
@@ -452,11 +452,11 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         const int theWholeWidth = theBounds.right - theBounds.left;
         const int theWholeHeight = theBounds.bottom - theBounds.top;
         if (theWholeWidth <= 0 || theWholeHeight <= 0) {
-            outError = "Cannot draw a frame into an empty GWorld";
+            outError = "cannot draw a frame into an empty GWorld";
             return false;
         }
         if (theFrame < 0 || theFrame >= theState.info.frameCount) {
-            outError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path)) +
+            outError = "frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path)) +
                        ", which has frames 0 to " + std::to_string(theState.info.frameCount - 1);
             return false;
         }
@@ -475,7 +475,7 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
             if (!theState.cache.Keeps()) return theState.ScaleUpright(theDecoded, theTarget, outError);
             thePixels = theState.cache.Store(theFrame, theWidth, theHeight);
             if (!thePixels) {
-                outError = "Out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
+                outError = "out of memory for a frame of " + std::to_string(theWidth) + "x" + std::to_string(theHeight);
                 return false;
             }
             if (!theState.ScaleUpright(theDecoded, *thePixels, outError)) {
@@ -489,7 +489,7 @@ bool FrameSource::DrawFrame(SInt32 theFrame, GWorldPtr theDestination, std::stri
         }
         return true;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory decoding frame " + std::to_string(theFrame);
+        outError = "out of memory decoding frame " + std::to_string(theFrame);
         return false;
     }
 }
@@ -499,12 +499,12 @@ const AVFrame* FrameSource::DecodedFrame(SInt32 theFrame, std::string& outError)
     try {
         State& theState = *mState;
         if (theFrame < 0 || theFrame >= theState.info.frameCount) {
-            outError = "Frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path));
+            outError = "frame " + std::to_string(theFrame) + " is outside " + Quoted(FileNameOf(theState.path));
             return nullptr;
         }
         return theState.Decoded(theFrame, outError);
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory decoding frame " + std::to_string(theFrame);
+        outError = "out of memory decoding frame " + std::to_string(theFrame);
         return nullptr;
     }
 }
@@ -514,7 +514,7 @@ bool FrameSource::GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::stri
     try {
         State& theState = *mState;
         if (theFrame < 0) {
-            outError = "Frame " + std::to_string(theFrame) + " has no sound";
+            outError = "frame " + std::to_string(theFrame) + " has no sound";
             return false;
         }
         SInt32 theLength = AudioSamplesInFrame(theFrame, theState.info.rate);
@@ -529,7 +529,7 @@ bool FrameSource::GetFrameAudio(SInt32 theFrame, AudioBlock& theAudio, std::stri
         return theState.audio->Read(FirstAudioSampleOfFrame(theFrame, theState.info.rate), theLength,
                                     theAudio.samples.data(), outError);
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory decoding the sound of frame " + std::to_string(theFrame);
+        outError = "out of memory decoding the sound of frame " + std::to_string(theFrame);
         return false;
     }
 }

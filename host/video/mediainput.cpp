@@ -25,7 +25,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     std::string theName = FileNameOf(thePath);
     if (!mPacket) mPacket.reset(av_packet_alloc());
     if (!mPacket) {
-        outError = "Out of memory opening " + Quoted(theName);
+        outError = "out of memory opening " + Quoted(theName);
         return false;
     }
 
@@ -34,7 +34,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
     struct stat theStatus;
     const bool theExists = stat(thePath.c_str(), &theStatus) == 0;
     if (theExists && !S_ISREG(theStatus.st_mode)) {
-        outError = "Cannot read " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode) + ", not a clip";
+        outError = "cannot read " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode) + ", not a clip";
         return false;
     }
 
@@ -51,13 +51,13 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
         return false;
     }
     if (theResult < 0) {
-        outError = "Cannot open " + Quoted(thePath) + ": " + ErrorText(theResult);
+        outError = "cannot open " + Quoted(thePath) + ": " + ErrorText(theResult);
         return false;
     }
     mFormat.reset(theFormat);
     theResult = avformat_find_stream_info(theFormat, nullptr);
     if (theResult < 0) {
-        outError = "Cannot read " + Quoted(theName) + ": " + ErrorText(theResult);
+        outError = "cannot read " + Quoted(theName) + ": " + ErrorText(theResult);
         return false;
     }
 
@@ -81,7 +81,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
 
     mDecoder.reset(avcodec_alloc_context3(theCodec));
     if (!mDecoder) {
-        outError = "Out of memory opening " + Quoted(theName);
+        outError = "out of memory opening " + Quoted(theName);
         return false;
     }
     theResult = avcodec_parameters_to_context(mDecoder.get(), mStream->codecpar);
@@ -91,7 +91,7 @@ bool MediaInput::Open(const std::string& thePath, AVMediaType theType, std::stri
         theResult = avcodec_open2(mDecoder.get(), theCodec, nullptr);
     }
     if (theResult < 0) {
-        outError = "Cannot decode the " + std::string(theKind) + " of " + Quoted(theName) + ": " + ErrorText(theResult);
+        outError = "cannot decode the " + std::string(theKind) + " of " + Quoted(theName) + ": " + ErrorText(theResult);
         return false;
     }
     return true;
@@ -107,7 +107,7 @@ MediaInput::Result MediaInput::ReceiveFrame(AVFrame* theFrame, std::string& outE
         }
         if (theResult == AVERROR_EOF || (theResult == AVERROR(EAGAIN) && mDemuxEnded)) return Result::end;
         if (theResult != AVERROR(EAGAIN)) {
-            outError = "Cannot decode " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theResult);
+            outError = "cannot decode " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theResult);
             return Result::failed;
         }
         if (!ReadPacket(mPacket.get())) {

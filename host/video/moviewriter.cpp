@@ -58,15 +58,15 @@ bool CheckFolder(const std::string& thePath, std::string& outError)
     std::string theFolder = FolderOf(thePath);
     struct stat theStatus;
     if (stat(theFolder.c_str(), &theStatus) != 0) {
-        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     if (!S_ISDIR(theStatus.st_mode)) {
-        outError = "Cannot write in " + Quoted(theFolder) + ": it is not a folder";
+        outError = "cannot write in " + Quoted(theFolder) + ": it is not a folder";
         return false;
     }
     if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
-        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     return true;
@@ -77,28 +77,44 @@ bool CheckFolder(const std::string& thePath, std::string& outError)
 bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcept
 {
     try {
+        // What the name is comes before what its extension says.
+        struct stat theStatus;
+        const bool theFolderName = !thePath.empty() && thePath.back() == '/';
+        if (theFolderName || (stat(thePath.c_str(), &theStatus) == 0 && !S_ISREG(theStatus.st_mode))) {
+            const bool theFolder = theFolderName || S_ISDIR(theStatus.st_mode);
+            outError = "cannot write " + Quoted(thePath) + ": it is " +
+                       (theFolder ? "a folder" : KindOfFile(theStatus.st_mode)) + "; give a file name such as " +
+                       (theFolder ? thePath + (theFolderName ? "" : "/") : std::string()) + "movie.mp4";
+            return false;
+        }
         const OutputFormat* theFormat = OutputFormatFor(thePath, outError);
         if (!theFormat) return false;
         if (!theFormat->muxer) return CheckFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);
         mode_t theMode;
         return CheckFolder(FollowLinks(thePath), outError) && CheckReplaceable(thePath, theMode, outError);
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory";
+        outError = "out of memory";
         return false;
     }
+}
+
+std::string FirstFileOf(const std::string& thePath)
+{
+    std::string theError;
+    const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
+    FrameNamePattern thePattern;
+    if (theFormat && !theFormat->muxer && ParseFrameNamePattern(FileNameOf(thePath), thePattern, theError)) {
+        const size_t theSlash = thePath.find_last_of('/');
+        return (theSlash == std::string::npos ? "" : thePath.substr(0, theSlash + 1)) + thePattern.NameOf(0);
+    }
+    return thePath;
 }
 
 bool MovieOutputExists(const std::string& thePath) noexcept
 {
     try {
-        std::string theError;
-        const OutputFormat* theFormat = OutputFormatFor(thePath, theError);
-        std::string theFile = thePath;
-        FrameNamePattern thePattern;
-        if (theFormat && !theFormat->muxer && ParseFrameNamePattern(FileNameOf(thePath), thePattern, theError))
-            theFile = FolderOf(thePath) + "/" + thePattern.NameOf(0);
         struct stat theStatus;
-        return lstat(theFile.c_str(), &theStatus) == 0;
+        return lstat(FirstFileOf(thePath).c_str(), &theStatus) == 0;
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -115,12 +131,12 @@ std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, con
         QuietFFmpegLog();
         if (!CheckMovieOutput(thePath, outError)) return nullptr;
         if (theSettings.width <= 0 || theSettings.height <= 0 || theSettings.width > 32767 || theSettings.height > 32767) {
-            outError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.width) + "x" +
+            outError = "cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.width) + "x" +
                        std::to_string(theSettings.height);
             return nullptr;
         }
         if (theSettings.rate.num <= 0 || theSettings.rate.den <= 0) {
-            outError = "Cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.rate.num) + "/" +
+            outError = "cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.rate.num) + "/" +
                        std::to_string(theSettings.rate.den) + " frames per second";
             return nullptr;
         }
@@ -131,14 +147,14 @@ std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, con
                                            : OpenPngSequence(thePath, theSettings, outError);
         if (!theImpl->output) return nullptr;
         if (!theSettings.copySources.empty() && !theImpl->output->CopiesPackets()) {
-            outError = "Only .mp4, .mov and .mkv movies take copied pictures, not " + Quoted(FileNameOf(thePath));
+            outError = "only .mp4, .mov and .mkv movies take copied pictures, not " + Quoted(FileNameOf(thePath));
             return nullptr;
         }
         theImpl->description = theImpl->output->Description();
         theImpl->carriesAudio = theImpl->output->CarriesAudio();
         return std::unique_ptr<MovieWriter>(new MovieWriter(std::move(theImpl)));
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory preparing " + Quoted(FileNameOf(thePath));
+        outError = "out of memory preparing " + Quoted(FileNameOf(thePath));
         return nullptr;
     }
 }
@@ -150,7 +166,7 @@ bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::
     try {
         PixMapHandle thePixMap = GetGWorldPixMap(theFrame);
         if (!thePixMap || GetPixDepth(thePixMap) != 32) {
-            outError = "Movies are written only from 32-bit GWorlds";
+            outError = "movies are written only from 32-bit GWorlds";
             return false;
         }
         Rect theBounds;
@@ -161,14 +177,14 @@ bool MovieWriter::AddFrame(GWorldPtr theFrame, const AudioBlock* theAudio, std::
         thePicture.width = theBounds.right - theBounds.left;
         thePicture.height = theBounds.bottom - theBounds.top;
         if (thePicture.width <= 0 || thePicture.height <= 0) {
-            outError = "Cannot write an empty frame";
+            outError = "cannot write an empty frame";
             return false;
         }
         if (!theImpl.output->WriteVideo(thePicture, outError) || !theImpl.WriteSound(theAudio, outError))
             return theImpl.Fail(outError);
         return true;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
+        outError = "out of memory writing frame " + std::to_string(theImpl.framesWritten);
         return theImpl.Fail(outError);
     }
 }
@@ -182,7 +198,7 @@ bool MovieWriter::AddDecodedFrame(const AVFrame* thePicture, const AudioBlock* t
             return theImpl.Fail(outError);
         return true;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory writing frame " + std::to_string(theImpl.framesWritten);
+        outError = "out of memory writing frame " + std::to_string(theImpl.framesWritten);
         return theImpl.Fail(outError);
     }
 }
@@ -197,11 +213,11 @@ bool MovieWriter::AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst
         bool theKnown = false;
         for (const ClipCopyFacts& theSource : theImpl.settings.copySources) theKnown = theKnown || theSource.path == theClip.path;
         if (!theImpl.output->CopiesPackets() || !theKnown) {
-            outError = "Cannot copy the pictures of " + theName + " into " + theImpl.description;
+            outError = "cannot copy the pictures of " + theName + " into " + theImpl.description;
             return theImpl.Fail(outError);
         }
         if (theFirst >= theEnd || !theClip.CanEndAt(theEnd)) {
-            outError = "Cannot copy frames " + std::to_string(theFirst) + " to " + std::to_string(theEnd) + " of " + theName +
+            outError = "cannot copy frames " + std::to_string(theFirst) + " to " + std::to_string(theEnd) + " of " + theName +
                        ": no clean split at their end";
             return theImpl.Fail(outError);
         }
@@ -232,7 +248,7 @@ bool MovieWriter::AddCopiedPackets(const ClipCopyFacts& theClip, SInt32 theFirst
         }
         return true;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory copying frame " + std::to_string(theImpl.framesWritten);
+        outError = "out of memory copying frame " + std::to_string(theImpl.framesWritten);
         return theImpl.Fail(outError);
     }
 }
@@ -248,7 +264,7 @@ bool MovieWriter::Finish(std::string& outError) noexcept
     if (theImpl.Refuse(outError)) return false;
     try {
         if (theImpl.framesWritten == 0) {
-            outError = "Cannot write a movie without frames";
+            outError = "cannot write a movie without frames";
             return theImpl.Fail(outError);
         }
         if (!theImpl.output->Finish(outError)) return theImpl.Fail(outError);
@@ -256,7 +272,7 @@ bool MovieWriter::Finish(std::string& outError) noexcept
         theImpl.output.reset();
         return true;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory finishing the movie";
+        outError = "out of memory finishing the movie";
         return theImpl.Fail(outError);
     }
 }

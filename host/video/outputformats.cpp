@@ -58,7 +58,7 @@ const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& out
     for (const OutputFormat& theFormat : cFormats) {
         if (theExtension == theFormat.extension) return &theFormat;
     }
-    outError = "Cannot write " + Quoted(theName) + ": " +
+    outError = "cannot write " + Quoted(theName) + ": " +
                (theExtension.empty() ? "it has no extension" : "unknown type " + Quoted(theExtension)) +
                "; use .mp4, .mov, .mkv, .y4m or .png";
     return nullptr;

@@ -72,7 +72,7 @@ bool ParallelAudioEncoder::StartPart(bool theLast, std::string& outError)
         mRunning.push_back(std::async(std::launch::async, &ParallelAudioEncoder::EncodePart, this, std::move(thePart),
                                       theFirst, theKeepFrom, theKeepTo));
     } catch (const std::exception& theFailure) { // no thread, or no memory for the part
-        outError = "Cannot encode the sound of " + mMovie + ": " + theFailure.what();
+        outError = "cannot encode the sound of " + mMovie + ": " + theFailure.what();
         return false;
     }
     mNextPart += cPartSamples;
@@ -154,7 +154,7 @@ ParallelAudioEncoder::Part ParallelAudioEncoder::EncodePart(std::vector<float> t
     }
     if (theResult >= 0) theResult = avcodec_send_frame(theEncoder.get(), nullptr);
     if (theResult >= 0) theResult = theReceive();
-    if (theResult < 0) thePart.error = "Cannot encode the sound of " + mMovie + ": " + ErrorText(theResult);
+    if (theResult < 0) thePart.error = "cannot encode the sound of " + mMovie + ": " + ErrorText(theResult);
     return thePart;
 }
 

@@ -61,15 +61,15 @@ bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& 
     struct stat theStatus;
     if (stat(thePath.c_str(), &theStatus) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) return true; // a missing folder is the folder check's to report
-        outError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(errno);
+        outError = "cannot write " + Quoted(thePath) + ": " + std::strerror(errno);
         return false;
     }
     if (!S_ISREG(theStatus.st_mode)) {
-        outError = "Cannot write " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode);
+        outError = "cannot write " + Quoted(thePath) + ": it is " + KindOfFile(theStatus.st_mode);
         return false;
     }
     if (access(thePath.c_str(), W_OK) != 0) {
-        outError = "Cannot write " + Quoted(thePath) + ": " +
+        outError = "cannot write " + Quoted(thePath) + ": " +
                    (errno == EACCES || errno == EPERM ? std::string("it is read-only") : std::strerror(errno));
         return false;
     }
@@ -107,7 +107,7 @@ bool PendingFile::CreateInstalled(const std::string& theFinalPath, mode_t theMod
     Discard();
     struct stat theStatus;
     if (lstat(theFinalPath.c_str(), &theStatus) == 0 && !S_ISREG(theStatus.st_mode) && !S_ISLNK(theStatus.st_mode)) {
-        outError = "Cannot write " + Quoted(theFinalPath) + ": it is " + KindOfFile(theStatus.st_mode);
+        outError = "cannot write " + Quoted(theFinalPath) + ": it is " + KindOfFile(theStatus.st_mode);
         return false;
     }
     mFinalPath = theFinalPath;
@@ -119,7 +119,7 @@ bool PendingFile::Open(mode_t theMode, std::string& outError)
     std::string theFolder = FolderOf(mFinalPath);
     mDescriptor = open(theFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (mDescriptor < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
         return false;
     }
     if (mDescriptor < 0) {
@@ -128,14 +128,14 @@ bool PendingFile::Open(mode_t theMode, std::string& outError)
         theName.push_back('\0');
         mDescriptor = mkostemp(theName.data(), O_CLOEXEC);
         if (mDescriptor < 0) {
-            outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+            outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
             return false;
         }
         mTemporaryPath = theName.data();
         mCleanup.Remember(mTemporaryPath);
     }
     if (fchmod(mDescriptor, theMode) != 0) {
-        outError = "Cannot set the permissions of " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+        outError = "cannot set the permissions of " + Quoted(mFinalPath) + ": " + std::strerror(errno);
         Discard();
         return false;
     }
@@ -145,7 +145,7 @@ bool PendingFile::Open(mode_t theMode, std::string& outError)
 bool PendingFile::Commit(std::string& outError)
 {
     auto theFailure = [&](const char* theStep) {
-        outError = "Cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+        outError = "cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
         Discard();
         return false;
     };
@@ -200,7 +200,7 @@ bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t
         const ssize_t theWritten = write(theFile.Descriptor(), theBytes.data() + theDone, theBytes.size() - theDone);
         if (theWritten < 0 && errno == EINTR) continue;
         if (theWritten <= 0) {
-            outError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(theWritten < 0 ? errno : ENOSPC);
+            outError = "cannot write " + Quoted(thePath) + ": " + std::strerror(theWritten < 0 ? errno : ENOSPC);
             return false;
         }
         theDone += size_t(theWritten);

@@ -72,7 +72,7 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
     std::vector<char> theName(theTemplate.begin(), theTemplate.end());
     theName.push_back('\0');
     if (!mkdtemp(theName.data())) {
-        outError = "Cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
+        outError = "cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
         return false;
     }
     mStaging = theName.data();
@@ -87,7 +87,7 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
     mFrame.reset(av_frame_alloc());
     mPacket.reset(av_packet_alloc());
     if (!mEncoder || !mFrame || !mPacket) {
-        outError = "Out of memory for " + mPatternText;
+        outError = "out of memory for " + mPatternText;
         return false;
     }
     mEncoder->width = theSettings.width;
@@ -102,7 +102,7 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
         theResult = av_frame_get_buffer(mFrame.get(), 0);
     }
     if (theResult < 0) {
-        outError = "Cannot start the PNG encoder for " + mPatternText + ": " + ErrorText(theResult);
+        outError = "cannot start the PNG encoder for " + mPatternText + ": " + ErrorText(theResult);
         return false;
     }
     return true;
@@ -121,7 +121,7 @@ bool PngSequence::WritePacket(std::string& outError)
     }
     if (theFile) mNames.push_back(theName); // removed with the staging folder even when incomplete
     if (!theOk) {
-        outError = "Cannot write " + Quoted(theName) + ": " + std::strerror(theCode);
+        outError = "cannot write " + Quoted(theName) + ": " + std::strerror(theCode);
         return false;
     }
     return true;
@@ -131,7 +131,7 @@ bool PngSequence::WriteVideo(const ArgbPixels& thePicture, std::string& outError
 {
     int theResult = av_frame_make_writable(mFrame.get());
     if (theResult < 0) {
-        outError = "Cannot encode " + mPatternText + ": " + ErrorText(theResult);
+        outError = "cannot encode " + mPatternText + ": " + ErrorText(theResult);
         return false;
     }
     if (!mScaler.FromArgb(thePicture, mFrame.get(), outError)) return false;
@@ -144,7 +144,7 @@ bool PngSequence::WriteVideo(const ArgbPixels& thePicture, std::string& outError
         av_packet_unref(mPacket.get());
         if (!theOk) return false;
     }
-    outError = "Cannot encode " + mPatternText + ": " + ErrorText(theResult);
+    outError = "cannot encode " + mPatternText + ": " + ErrorText(theResult);
     return false;
 }
 
@@ -171,7 +171,7 @@ bool PngSequence::MoveIntoPlace(std::string& outError)
         std::vector<char> theName(theTemplate.begin(), theTemplate.end());
         theName.push_back('\0');
         if (!mkdtemp(theName.data())) {
-            outError = "Cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
+            outError = "cannot write in " + Quoted(mFolder) + ": " + std::strerror(errno);
             return false;
         }
         theAside = theName.data();
@@ -204,7 +204,7 @@ bool PngSequence::MoveIntoPlace(std::string& outError)
     }
 
     // All or nothing: the new pictures go back, the earlier ones return.
-    outError = "Cannot create " + Quoted(theFailedPath) + ": " + std::strerror(theCode);
+    outError = "cannot create " + Quoted(theFailedPath) + ": " + std::strerror(theCode);
     for (size_t i = 0; i < theMoved; ++i) {
         if (rename(FinalPath(mNames[i]).c_str(), StagedPath(mNames[i]).c_str()) != 0) unlink(FinalPath(mNames[i]).c_str());
     }
@@ -230,7 +230,7 @@ bool CheckPngSequenceOutput(const std::string& thePath, std::string& outError)
         const std::string thePicture = theFolder + "/" + theName;
         struct stat theStatus;
         if (lstat(thePicture.c_str(), &theStatus) == 0 && S_ISLNK(theStatus.st_mode)) {
-            outError = "Cannot write " + Quoted(thePicture) + ": it is a symbolic link; a sequence replaces only pictures";
+            outError = "cannot write " + Quoted(thePicture) + ": it is a symbolic link; a sequence replaces only pictures";
             return false;
         }
         mode_t theMode;

@@ -71,7 +71,7 @@ bool CheckOutputSparesInputs(const std::string& thePath, const std::vector<std::
         }
         return true;
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory";
+        outError = "out of memory";
         return false;
     }
 }

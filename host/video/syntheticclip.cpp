@@ -26,7 +26,7 @@ struct Generator {
     {
         graph.reset(avfilter_graph_alloc());
         if (!graph) {
-            outError = "Out of memory";
+            outError = "out of memory";
             return false;
         }
         const AVFilter* theSinkFilter = avfilter_get_by_name(theAudio ? "abuffersink" : "buffersink");
@@ -45,7 +45,7 @@ struct Generator {
         avfilter_inout_free(&theOutputs);
         if (theResult >= 0) theResult = avfilter_graph_config(graph.get(), nullptr);
         if (theResult < 0) {
-            outError = "Cannot set up the generator " + Quoted(theChain) + ": " + ErrorText(theResult);
+            outError = "cannot set up the generator " + Quoted(theChain) + ": " + ErrorText(theResult);
             return false;
         }
         return true;
@@ -69,11 +69,11 @@ bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::str
     bool theKnown = false;
     for (const char* thePattern : cPatterns) theKnown = theKnown || theClip.pattern == thePattern;
     if (!theKnown) {
-        outError = "Unknown test pattern " + Quoted(theClip.pattern);
+        outError = "unknown test pattern " + Quoted(theClip.pattern);
         return false;
     }
     if (theClip.frameCount <= 0 || theClip.toneHertz < 0 || theClip.toneHertz > 20000) {
-        outError = "A test clip needs frames, and a tone between 0 and 20000 Hz";
+        outError = "a test clip needs frames, and a tone between 0 and 20000 Hz";
         return false;
     }
     MovieSettings theSettings;
@@ -100,7 +100,7 @@ bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::str
     GWorldPtr theWorld = nullptr;
     Rect theBounds{0, 0, SInt16(theClip.height), SInt16(theClip.width)};
     if (NewGWorld(&theWorld, 32, &theBounds, nullptr, nullptr, 0) != noErr) {
-        outError = "Out of memory for a " + theSize + " picture";
+        outError = "out of memory for a " + theSize + " picture";
         return false;
     }
     std::unique_ptr<OpaqueGrafPort, void (*)(GWorldPtr)> theWorldOwner(theWorld, DisposeGWorld);
@@ -108,13 +108,13 @@ bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::str
     FramePtr theSound(av_frame_alloc());
     AudioBlock theAudio;
     if (!thePicture || !theSound) {
-        outError = "Out of memory";
+        outError = "out of memory";
         return false;
     }
     for (SInt32 theFrame = 0; theFrame < theClip.frameCount; ++theFrame) {
         int theResult = av_buffersink_get_frame(thePictures.sink, thePicture.get());
         if (theResult < 0) {
-            outError = "The " + theClip.pattern + " generator stopped: " + ErrorText(theResult);
+            outError = "the " + theClip.pattern + " generator stopped: " + ErrorText(theResult);
             return false;
         }
         CopyToGWorld(thePicture.get(), theWorld);
@@ -123,7 +123,7 @@ bool MakeClip(const std::string& thePath, const SyntheticClip& theClip, std::str
             SInt32 theLength = AudioSamplesInFrame(theFrame, theClip.rate);
             theResult = av_buffersink_get_samples(theTone.sink, theSound.get(), theLength);
             if (theResult < 0) {
-                outError = "The tone generator stopped: " + ErrorText(theResult);
+                outError = "the tone generator stopped: " + ErrorText(theResult);
                 return false;
             }
             const float* theSamples = reinterpret_cast<const float*>(theSound->data[0]);
@@ -142,7 +142,7 @@ bool MakeSyntheticClip(const std::string& thePath, const SyntheticClip& theClip,
     try {
         return MakeClip(thePath, theClip, outError);
     } catch (const std::bad_alloc&) {
-        outError = "Out of memory making " + Quoted(FileNameOf(thePath));
+        outError = "out of memory making " + Quoted(FileNameOf(thePath));
         return false;
     }
 }

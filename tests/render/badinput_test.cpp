@@ -116,8 +116,15 @@ TEST(RenderBadInput, OnlyARegularFileOrNothingIsReplaced)
         const char* output;
         const char* message;
     };
-    for (const Case& theCase : {Case{"folder.mp4", "it is a folder"}, Case{"fifo.mkv", "it is a pipe"},
-                                Case{"device.y4m", "it is a device"}, Case{"f.png", "it is a folder"}}) {
+    // Named for what they are, with what to give instead, whatever their extension says.
+    for (const Case& theCase :
+         {Case{"folder.mp4", "cannot write 'folder.mp4': it is a folder; give a file name such as folder.mp4/movie.mp4"},
+          Case{"fifo.mkv", "cannot write 'fifo.mkv': it is a pipe; give a file name such as movie.mp4"},
+          Case{"device.y4m", "cannot write 'device.y4m': it is a device; give a file name such as movie.mp4"},
+          Case{"/dev/null", "cannot write '/dev/null': it is a device; give a file name such as movie.mp4"},
+          Case{"out/", "cannot write 'out/': it is a folder; give a file name such as out/movie.mp4"},
+          Case{"x.avi", "cannot write 'x.avi': unknown type '.avi'; use .mp4, .mov, .mkv, .y4m or .png"},
+          Case{"f.png", "it is a folder"}}) {
         ExpectRefused(theFolder, std::string("render -y --transition out --speed 0 a.mp4 -o ") + theCase.output,
                       theCase.message);
     }
@@ -154,14 +161,20 @@ TEST(RenderBadInput, AClipTooShortForItsTransitionsIsNamed)
         const char* message;
     } theCases[] = {
         {"cross a.mp4 short.mp4 a.mp4",
-         "the second clip, 'short.mp4', is 15 frames long; the transitions at both of its ends need 20 frames"},
+         "the second clip, 'short.mp4', is 15 frames long; the transitions at both of its ends need 20 frames: give "
+         "--duration 0.7 or less"},
+        {"cross --frames 8 a.mp4 short.mp4 a.mp4",
+         "the second clip, 'short.mp4', is 15 frames long; the transitions at both of its ends need 16 frames: give "
+         "--frames 7 or fewer"},
         {"cross --still-duration 1.5 a.mp4 picture a.mp4",
          "the second clip, 'picture', is 15 frames long (a still of 1.5 s); the transitions at both of its ends need "
-         "20 frames"},
+         "20 frames: give --still-duration 2 or more"},
         {"out --still-duration 0.5 a.mp4 still.jpg",
-         "the second clip, 'still.jpg', is 5 frames long (a still of 0.5 s); the transition needs 10 frames"},
+         "the second clip, 'still.jpg', is 5 frames long (a still of 0.5 s); the transition needs 10 frames: give "
+         "--still-duration 1 or more"},
         {"in --still-duration 0.5 still.png a.mp4",
-         "the first clip, 'still.png', is 5 frames long (a still of 0.5 s); the transition needs 10 frames"},
+         "the first clip, 'still.png', is 5 frames long (a still of 0.5 s); the transition needs 10 frames: give "
+         "--still-duration 1 or more"},
         {"cross --at 0.5 a.mp4 a.mp4 a.mp4",
          "--at places a single transition in the first clip: give it with two clips for cross, not 3"},
     };

@@ -76,6 +76,7 @@ TEST(CommandLine, EveryCommandRefusesAFaultyCommandLineInOneLine)
         {"render --transition out --size 1x1 a.mp4 -o out.mp4", "glintweave render: --size takes"},
         {"render --transition out --duration 0 a.mp4 -o out.mp4", "glintweave render: --duration takes"},
         {"render --transition out --at -1 a.mp4 -o out.mp4", "glintweave render: --at takes"},
+        {"render --frames 5 --duration 1 a.mp4 b.mp4 -o out.mp4", "glintweave render: give one of --frames and --duration"},
         {"render --rate 1e9 a.mp4 b.mp4 -o out.mp4", "glintweave render: --rate takes frames a second from 1 to 1000"},
         {"render --rate 0.5 a.mp4 b.mp4 -o out.mp4", "glintweave render: --rate takes frames a second from 1 to 1000"},
         {"frobnicate", "glintweave: unknown command 'frobnicate'"},

@@ -66,9 +66,11 @@ TEST(RenderOutputs, AnExistingOutputIsReplacedOnlyWithY)
     ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i testsrc2=size=64x48:rate=25:duration=0.6 -c:v libx264 "
                          "-pix_fmt yuv420p '" + theClip + "'"),
               0);
-    for (const std::string theName : {"out.mp4", "shot_%03d.png"}) {
+    // The movie's name and where its first picture goes.
+    for (const auto& [theName, theFirst] : {std::pair{"out.mp4", "out.mp4"}, std::pair{"shot_%03d.png", "shot_000.png"},
+                                            std::pair{"y.png", "y_00000.png"}}) {
         SCOPED_TRACE(theName);
-        const std::string theExisting = theFolder.PathOf(theName == "out.mp4" ? "out.mp4" : "shot_000.png");
+        const std::string theExisting = theFolder.PathOf(theFirst);
         {
             std::ofstream theStream(theExisting, std::ios::binary);
             theStream << "an earlier movie";
@@ -76,9 +78,11 @@ TEST(RenderOutputs, AnExistingOutputIsReplacedOnlyWithY)
         const std::string theRender = "render --transition out --speed 0 '" + theClip + "' -o '" + theFolder.PathOf(theName) + "'";
         std::string theErrors;
         EXPECT_EQ(RunGlintweave(theRender, nullptr, &theErrors), 1);
-        EXPECT_EQ(theErrors, "glintweave render: '" + theFolder.PathOf(theName) + "' exists; give -y to replace it\n");
+        EXPECT_EQ(theErrors, "glintweave render: '" + theExisting + "' exists; give -y to replace it\n");
         EXPECT_EQ(FileBytes(theExisting), "an earlier movie");
-        ASSERT_EQ(RunGlintweave(theRender + " -y", nullptr, &theErrors), 0) << theErrors;
-        EXPECT_EQ(FfprobeFrameCount(theExisting), theName == "out.mp4" ? 16 : 1);
+        std::string thePrinted;
+        ASSERT_EQ(RunGlintweave(theRender + " -y", &thePrinted, &theErrors), 0) << theErrors;
+        EXPECT_EQ(thePrinted, theExisting + "\n");
+        EXPECT_EQ(FfprobeFrameCount(theExisting), std::string(theName) == "out.mp4" ? 16 : 1);
     }
 }

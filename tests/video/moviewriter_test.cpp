@@ -308,7 +308,7 @@ TEST(MovieWriter, TakesDecodedPictures)
         ASSERT_TRUE(thePicture) << theError;
         if (!theCase.takes) {
             EXPECT_FALSE(theWriter->AddDecodedFrame(thePicture, nullptr, theError));
-            EXPECT_EQ(theError, "This output takes only drawn pictures");
+            EXPECT_EQ(theError, "this output takes only drawn pictures");
             continue;
         }
         for (SInt32 i = 0; i < 20; ++i) {

@@ -184,7 +184,7 @@ TEST(ParallelAudioEncoder, APartThatFailsStopsTheTrackWithItsError)
         "\"test.mp4\"",
         [&](std::string& outError) -> CodecPtr {
             if (++theOpened == 2) {
-                outError = "Cannot start the aac encoder for \"test.mp4\": out of memory";
+                outError = "cannot start the aac encoder for \"test.mp4\": out of memory";
                 return nullptr;
             }
             return OpenAac(outError);
@@ -197,5 +197,5 @@ TEST(ParallelAudioEncoder, APartThatFailsStopsTheTrackWithItsError)
         theWritten = theEncoder.Write(theSound.data() + theAt * 2, 4800, theError);
     if (theWritten) theWritten = theEncoder.Finish(theError);
     EXPECT_FALSE(theWritten);
-    EXPECT_EQ(theError, "Cannot start the aac encoder for \"test.mp4\": out of memory");
+    EXPECT_EQ(theError, "cannot start the aac encoder for \"test.mp4\": out of memory");
 }
