@@ -27,17 +27,23 @@ std::string PulseConfigFolder()
 
 SoundRuntimeFolder::SoundRuntimeFolder()
 {
-    if (!EnvironmentValue("XDG_RUNTIME_DIR").empty()) return;
+    if (!EnvironmentValue("XDG_RUNTIME_DIR").empty() || !EnvironmentValue("PULSE_RUNTIME_PATH").empty()) return;
     const std::string thePulse = PulseConfigFolder();
     std::error_code theError;
     if (thePulse.empty() || std::filesystem::exists(thePulse, theError) || theError) return;
     std::string theIgnored;
-    if (mFolder.Make("glintweave-runtime", theIgnored)) setenv("XDG_RUNTIME_DIR", mFolder.Path().c_str(), 1);
+    if (!mFolder.Make("glintweave-runtime", theIgnored)) return;
+    setenv("XDG_RUNTIME_DIR", mFolder.Path().c_str(), 1);
+    // PulseAudio's own name for it keeps its files in the folder itself rather than in a folder
+    // of their own, which the removal on a signal would leave.
+    setenv("PULSE_RUNTIME_PATH", mFolder.Path().c_str(), 1);
 }
 
 SoundRuntimeFolder::~SoundRuntimeFolder()
 {
-    if (!mFolder.Path().empty()) unsetenv("XDG_RUNTIME_DIR");
+    if (mFolder.Path().empty()) return;
+    unsetenv("XDG_RUNTIME_DIR");
+    unsetenv("PULSE_RUNTIME_PATH");
 }
 
 } // namespace play
