@@ -27,9 +27,11 @@ std::string ChecksumOf(const std::string& theBytes)
     return reinterpret_cast<const char*>(theHex);
 }
 
-bool InstallRecord::Read(const std::string& thePath, std::string& outError)
+bool InstallRecord::Read(const std::string& thePath, const std::string& theRoot, std::string& outError)
 {
     mPath = thePath;
+    mRoot = theRoot;
+    while (!mRoot.empty() && mRoot.back() == '/') mRoot.pop_back();
     std::error_code theMissing;
     if (!fs::exists(thePath, theMissing) && !theMissing) return true;
     std::ifstream theStream(thePath);
@@ -45,8 +47,8 @@ bool InstallRecord::Read(const std::string& thePath, std::string& outError)
         theWords >> std::ws;
         std::getline(theWords, thePathOf);
         if (thePathOf.empty() || (theKind == "file" && theChecksum.empty())) continue;
-        if (theKind == "file") mFiles[thePathOf] = theChecksum;
-        else if (theKind == "folder") mFolders.insert(thePathOf);
+        if (theKind == "file") mFiles[mRoot + thePathOf] = theChecksum;
+        else if (theKind == "folder") mFolders.insert(mRoot + thePathOf);
     }
     return true;
 }
@@ -64,9 +66,14 @@ bool InstallRecord::Write(std::string& outError)
     if (!MakeFolders(mPath, outError)) return false;
     std::string theText = "# What glintweave install wrote: uninstall removes these files while their bytes are "
                           "unchanged, then these folders while empty.\n";
-    for (const auto& [thePath, theChecksum] : mFiles) theText += "file " + theChecksum + " " + thePath + "\n";
-    for (const std::string& theFolder : mFolders) theText += "folder " + theFolder + "\n";
+    for (const auto& [thePath, theChecksum] : mFiles) theText += "file " + theChecksum + " " + Stored(thePath) + "\n";
+    for (const std::string& theFolder : mFolders) theText += "folder " + Stored(theFolder) + "\n";
     return video::InstallFile(mPath, theText, 0644, outError);
+}
+
+std::string InstallRecord::Stored(const std::string& thePath) const
+{
+    return !mRoot.empty() && thePath.rfind(mRoot + "/", 0) == 0 ? thePath.substr(mRoot.size()) : thePath;
 }
 
 std::string InstallRecord::ChecksumOf(const std::string& thePath) const
@@ -88,7 +95,9 @@ bool InstallRecord::MakeFolders(const std::string& thePath, std::string& outErro
         outError = theMissing.front().string() + ": " + theError.message();
         return false;
     }
-    for (const fs::path& theFolder : theMissing) mFolders.insert(theFolder.string());
+    // The staging root itself is no folder of the package's.
+    for (const fs::path& theFolder : theMissing)
+        if (mRoot.empty() || Stored(theFolder.string()) != theFolder.string()) mFolders.insert(theFolder.string());
     return true;
 }
 

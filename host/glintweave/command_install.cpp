@@ -81,13 +81,15 @@ fs::path ProgramFolder()
     return theError ? fs::current_path(theError) : theExecutable.parent_path();
 }
 
-// The table's files at their places, and where the record of them goes.
-bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, fs::path& outRecord, std::string& outError)
+// The table's files at their places, where the record of them goes, and the staging root.
+bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, fs::path& outRecord, std::string& outRoot,
+               std::string& outError)
 {
     fs::path theFrei0rFolder, theDataFolder;
     if (theSystem) {
         const char* theStage = std::getenv("DESTDIR");
         const fs::path theRoot = theStage && *theStage ? fs::path(theStage) : fs::path("/");
+        if (theStage && *theStage) outRoot = theStage;
         theFrei0rFolder = theRoot / "usr/local/lib/frei0r-1";
         theDataFolder = theRoot / "usr/local/share";
     } else {
@@ -276,10 +278,10 @@ bool RemoveFiles(const std::vector<InstalledFile>& theFiles, InstallRecord& theR
 
 // Installs or removes theFiles; the record keeps what was done, also when a step fails.
 bool InstallOrRemove(bool theRemoving, const std::vector<InstalledFile>& theFiles, const fs::path& theRecordPath,
-                     std::string& outError)
+                     const std::string& theRoot, std::string& outError)
 {
     InstallRecord theRecord;
-    if (!theRecord.Read(theRecordPath.string(), outError)) return false;
+    if (!theRecord.Read(theRecordPath.string(), theRoot, outError)) return false;
     const bool theDone = theRemoving ? RemoveFiles(theFiles, theRecord, outError) : WriteFiles(theFiles, theRecord, outError);
     std::string theRecordError;
     if (!theRecord.Write(theRecordError) && theDone) {
@@ -336,12 +338,13 @@ Command InstallCommand(bool theRemoving)
         video::RemovePendingOutputsOnSignals();
         std::vector<InstalledFile> theFiles;
         fs::path theRecord;
-        if (!ListFiles(theValues->system, theFiles, theRecord, outError)) return false;
+        std::string theRoot;
+        if (!ListFiles(theValues->system, theFiles, theRecord, theRoot, outError)) return false;
         std::vector<fs::path> theWritten;
         for (const InstalledFile& theFile : theFiles) theWritten.push_back(theFile.destination);
         theWritten.push_back(theRecord);
         if (!CheckRights(theWritten, theValues->system, theRemoving, outError)) return false;
-        return InstallOrRemove(theRemoving, theFiles, theRecord, outError);
+        return InstallOrRemove(theRemoving, theFiles, theRecord, theRoot, outError);
     };
     return theCommand;
 }

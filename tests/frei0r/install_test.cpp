@@ -131,9 +131,14 @@ TEST_F(InstallCommand, FollowsXdgDataHomeAndDestdir)
     ASSERT_EQ(theRun.status, 0) << theRun.err;
     EXPECT_EQ(theRun.out,
               Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "installed"));
+    // The record names the files where the package puts them.
+    const std::string theRecord = ReadText(theStage + "/usr/local/share/glintweave/installed.txt");
+    EXPECT_NE(theRecord.find(" /usr/local/lib/frei0r-1/glintweave.so\n"), std::string::npos) << theRecord;
+    EXPECT_EQ(theRecord.find(theStage), std::string::npos) << theRecord;
     theRun = Glintweave("uninstall --system", "DESTDIR='" + theStage + "'");
     EXPECT_EQ(theRun.out,
               Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "removed"));
+    EXPECT_TRUE(fs::is_empty(theStage));
 }
 
 TEST_F(InstallCommand, MapsAreTheWholeFramesCrossAndAUsersOwnMapIsLeftAlone)
