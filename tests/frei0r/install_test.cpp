@@ -199,6 +199,31 @@ TEST_F(InstallCommand, WithoutTheRightsSaysSoInOneLineAndWritesNothing)
     EXPECT_TRUE(fs::exists(theStage / "usr/local/share/kdenlive/transitions/glintweave.xml"));
 }
 
+// The record is written too: a folder of it that its user may not write in refuses the install
+// before any file is written, as an ordinary user meets it.
+TEST_F(InstallCommand, ARecordThatCannotBeWrittenRefusesTheInstall)
+{
+    const fs::path theData = folder / "home/.local/share";
+    fs::create_directories(theData / "glintweave");
+    std::string thePrefix;
+    if (geteuid() == 0) {
+        thePrefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+        ASSERT_EQ(chown((folder / "home").c_str(), 65534, 65534), 0);
+        for (const char* theFolder : {".local", ".local/share"})
+            ASSERT_EQ(chown((folder / "home" / theFolder).c_str(), 65534, 65534), 0);
+        if (std::system((thePrefix + " test -x '" GLINT_PROGRAM "'").c_str()) != 0)
+            GTEST_SKIP() << "nobody cannot run " GLINT_PROGRAM " from this build folder";
+    }
+    fs::permissions(theData / "glintweave", fs::perms(0555));
+    const Outcome theRun = Glintweave("install", "", thePrefix);
+    fs::permissions(theData / "glintweave", fs::perms(0755));
+    EXPECT_EQ(theRun.status, 1);
+    EXPECT_EQ(theRun.out, "");
+    EXPECT_EQ(theRun.err, "glintweave install: no permission to write in " + (theData / "glintweave").string() +
+                              ": check that folder's owner and permissions\n");
+    EXPECT_FALSE(fs::exists(folder / "home/.frei0r-1"));
+}
+
 // Links at the destination's names are replaced, never written through: what they point at
 // keeps its bytes and its mode.
 TEST_F(InstallCommand, ALinkInTheWayIsReplacedNotFollowed)
