@@ -5,6 +5,7 @@
 #include "PluginBundle.h"
 #include "SettingsFolder.h"
 #include "ToolboxDisplay.h"
+#include "UnfinishedSettings.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -69,6 +70,8 @@ bool Configure(const ConfigureJob& theJob, const std::string& theBundlePath, std
         outError = std::string("cannot open the dialog: ") + GlintDisplayProblem();
         return false;
     }
+    // After the display: Ctrl-C stays SDL's quit, which closes the dialog as Cancel does.
+    RemoveUnfinishedSettingsOnSignals();
     PrepareSettingsFolder();
     std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
     if (!theBundle) return false;

@@ -5,6 +5,9 @@
 #include "SettingsFolder.h"
 #include "TestPatternClips.h"
 #include "TransitionRun.h"
+#ifdef GLINT_WITH_VIDEO
+#include "UnfinishedSettings.h"
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +45,9 @@ std::string Readable(const char* theMacRoman)
 // Reports on all three transitions, at theSpeed.
 bool ReportInfo(const std::string& theBundlePath, float theSpeed, std::string& outError)
 {
+#ifdef GLINT_WITH_VIDEO
+    RemoveUnfinishedSettingsOnSignals();
+#endif
     PrepareSettingsFolder();
     std::unique_ptr<PluginBundle> theBundle = LoadBundle(theBundlePath, outError);
     if (!theBundle) return false;

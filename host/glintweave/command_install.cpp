@@ -2,6 +2,7 @@
 // Kdenlive look for them, for one user or for everyone.
 #include "commands.h"
 
+#include "InstallRecord.h"
 #include "LumaFile.h"
 #include "pendingfile.h"
 #include "signalcleanup.h"
@@ -22,27 +23,55 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* cMixerName = "glintweave.so";
-constexpr const char* cDescriptionNames[] = {"glintweave.xml", "glintweave_automatic.xml"};
+// The folders install writes in, each for one user or for everyone.
+enum class Place { kFrei0r, kData };
+
+// Everything install writes, a row a file: where it goes, where its bytes come from (a file the
+// build made, beside this program, or else the luma map of the size given), and text that every
+// version of it holds, by which a file that an install without a record wrote is known.
+struct TableRow {
+    Place place;
+    const char* path;
+    const char* built;
+    const char* marker;
+    SInt32 mapWidth = 0, mapHeight = 0;
+};
+
+constexpr const char* cMixerMarker = "Glintweave Developers";
+constexpr const char* cDescriptionMarker = "tag=\"frei0r.glintweave\"";
+// Shotcut lists maps by name; Kdenlive by the project's frame size, in HD, PAL and NTSC.
+constexpr TableRow cInstalledFiles[] = {
+    {Place::kFrei0r, "glintweave.so", "frei0r-1/glintweave.so", cMixerMarker},
+    {Place::kData, "kdenlive/transitions/glintweave.xml", "kdenlive/transitions/glintweave.xml", cDescriptionMarker},
+    {Place::kData, "kdenlive/transitions/glintweave_automatic.xml", "kdenlive/transitions/glintweave_automatic.xml",
+     cDescriptionMarker},
+    {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 1920x1080.pgm", nullptr, cLumaFileMark, 1920, 1080},
+    {Place::kData, "kdenlive/lumas/HD/Glintweave 1920x1080.pgm", nullptr, cLumaFileMark, 1920, 1080},
+    {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 3840x2160.pgm", nullptr, cLumaFileMark, 3840, 2160},
+    {Place::kData, "kdenlive/lumas/HD/Glintweave 3840x2160.pgm", nullptr, cLumaFileMark, 3840, 2160},
+    {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 1280x720.pgm", nullptr, cLumaFileMark, 1280, 720},
+    {Place::kData, "kdenlive/lumas/HD/Glintweave 1280x720.pgm", nullptr, cLumaFileMark, 1280, 720},
+    {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 1080x1920.pgm", nullptr, cLumaFileMark, 1080, 1920},
+    {Place::kData, "kdenlive/lumas/HD/Glintweave 1080x1920.pgm", nullptr, cLumaFileMark, 1080, 1920},
+    {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 1080x1080.pgm", nullptr, cLumaFileMark, 1080, 1080},
+    {Place::kData, "kdenlive/lumas/HD/Glintweave 1080x1080.pgm", nullptr, cLumaFileMark, 1080, 1080},
+    {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 720x576.pgm", nullptr, cLumaFileMark, 720, 576},
+    {Place::kData, "kdenlive/lumas/PAL/Glintweave 720x576.pgm", nullptr, cLumaFileMark, 720, 576},
+    {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 720x480.pgm", nullptr, cLumaFileMark, 720, 480},
+    {Place::kData, "kdenlive/lumas/NTSC/Glintweave 720x480.pgm", nullptr, cLumaFileMark, 720, 480},
+};
+// Where the record of what install wrote goes, in the data folder.
+constexpr const char* cRecordPath = "glintweave/installed.txt";
+// The engine gives a pixel one of at most 32000 moments: at this length every pixel has its own
+// in the finest order there is, which a luma wipe of any length spreads evenly over itself.
+constexpr SInt32 cMapFrames = 32000;
 
 struct InstalledFile {
     fs::path source;
     fs::path destination;
-    // Text that every version of the file holds, and no file of anyone else's is likely to.
     const char* marker;
     std::optional<LumaRequest> map = {}; // made here instead of copied from source
 };
-
-// The maps' sizes, and the Kdenlive folder that lists each (by the project's frame size).
-struct MapSize {
-    SInt32 width, height;
-    const char* kdenliveFolder;
-};
-constexpr MapSize cMapSizes[] = {{1920, 1080, "HD"}, {3840, 2160, "HD"}, {1280, 720, "HD"}, {1080, 1920, "HD"},
-                                 {1080, 1080, "HD"}, {720, 576, "PAL"},  {720, 480, "NTSC"}};
-// The engine gives a pixel one of at most 32000 moments: at this length every pixel has its own
-// in the finest order there is, which a luma wipe of any length spreads evenly over itself.
-constexpr SInt32 cMapFrames = 32000;
 
 // The build puts the mixer and the description files beside this program.
 fs::path ProgramFolder()
@@ -52,14 +81,16 @@ fs::path ProgramFolder()
     return theError ? fs::current_path(theError) : theExecutable.parent_path();
 }
 
-bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string& outError)
+// The table's files at their places, where the record of them goes, and the staging root.
+bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, fs::path& outRecord, std::string& outRoot,
+               std::string& outError)
 {
-    fs::path theMixerFolder, theDescriptionFolder, theDataFolder;
+    fs::path theFrei0rFolder, theDataFolder;
     if (theSystem) {
         const char* theStage = std::getenv("DESTDIR");
         const fs::path theRoot = theStage && *theStage ? fs::path(theStage) : fs::path("/");
-        theMixerFolder = theRoot / "usr/local/lib/frei0r-1";
-        theDescriptionFolder = theRoot / "usr/local/share/kdenlive/transitions";
+        if (theStage && *theStage) outRoot = theStage;
+        theFrei0rFolder = theRoot / "usr/local/lib/frei0r-1";
         theDataFolder = theRoot / "usr/local/share";
     } else {
         const char* theHome = std::getenv("HOME");
@@ -67,26 +98,21 @@ bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, std::string
             outError = "HOME is not set to a folder, so there is no user folder to use (try --system)";
             return false;
         }
-        theMixerFolder = fs::path(theHome) / ".frei0r-1/lib";
+        theFrei0rFolder = fs::path(theHome) / ".frei0r-1/lib";
         // Kdenlive finds its data through XDG_DATA_HOME, as every KDE program does.
         const char* theData = std::getenv("XDG_DATA_HOME");
-        const fs::path theDataHome = theData && *theData == '/' ? fs::path(theData) : fs::path(theHome) / ".local/share";
-        theDescriptionFolder = theDataHome / "kdenlive/transitions";
-        theDataFolder = theDataHome;
+        theDataFolder = theData && *theData == '/' ? fs::path(theData) : fs::path(theHome) / ".local/share";
     }
     const fs::path theBuild = ProgramFolder();
-    outFiles.push_back({theBuild / "frei0r-1" / cMixerName, theMixerFolder / cMixerName, "Glintweave Developers"});
-    for (const char* theName : cDescriptionNames)
-        outFiles.push_back(
-            {theBuild / "kdenlive/transitions" / theName, theDescriptionFolder / theName, "tag=\"frei0r.glintweave\""});
-    for (const MapSize& theSize : cMapSizes) {
-        const std::string theName =
-            "Glintweave " + std::to_string(theSize.width) + "x" + std::to_string(theSize.height) + ".pgm";
-        const LumaRequest theMap{theSize.width, theSize.height, cMapFrames, 3, {0.0, 1.0, 0.0, 1.0}};
-        for (const fs::path& theFolder : {theDataFolder / "Meltytech/Shotcut/transitions",
-                                          theDataFolder / "kdenlive/lumas" / theSize.kdenliveFolder})
-            outFiles.push_back({{}, theFolder / theName, cLumaFileMark, theMap});
+    for (const TableRow& theRow : cInstalledFiles) {
+        InstalledFile theFile{theRow.built ? theBuild / theRow.built : fs::path(),
+                              (theRow.place == Place::kFrei0r ? theFrei0rFolder : theDataFolder) / theRow.path,
+                              theRow.marker};
+        if (!theRow.built)
+            theFile.map = LumaRequest{theRow.mapWidth, theRow.mapHeight, cMapFrames, 3, {0.0, 1.0, 0.0, 1.0}};
+        outFiles.push_back(theFile);
     }
+    outRecord = theDataFolder / cRecordPath;
     return true;
 }
 
@@ -107,13 +133,12 @@ fs::path ExistingAncestor(fs::path thePath)
 
 // Checked before anything is touched, so that a refusal leaves nothing half done. Removing needs
 // rights only where there is something to remove.
-bool CheckRights(const std::vector<InstalledFile>& theFiles, bool theSystem, bool theRemoving,
-                 std::string& outError)
+bool CheckRights(const std::vector<fs::path>& thePaths, bool theSystem, bool theRemoving, std::string& outError)
 {
-    for (const InstalledFile& theFile : theFiles) {
+    for (const fs::path& thePath : thePaths) {
         std::error_code theUnreachable;
-        if (theRemoving && !fs::exists(theFile.destination, theUnreachable) && !theUnreachable) continue;
-        const fs::path theFolder = ExistingAncestor(theFile.destination.parent_path());
+        if (theRemoving && !fs::exists(thePath, theUnreachable) && !theUnreachable) continue;
+        const fs::path theFolder = ExistingAncestor(thePath.parent_path());
         if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
             outError = errno == EROFS ? theFolder.string() + " is on a read-only file system"
                                       : DeniedMessage(theRemoving ? "uninstall" : "install", theFolder, theSystem);
@@ -136,19 +161,6 @@ std::string SystemMessage(const fs::path& thePath, const std::error_code& theErr
     return thePath.string() + ": " + theError.message();
 }
 
-// Written beside the destination and renamed over it: an editor that has the old mixer loaded
-// keeps its copy, and a full disk never leaves half a file where MLT looks.
-bool CopyInPlace(const std::string& theBytes, const fs::path& theDestination, std::string& outError)
-{
-    std::error_code theError;
-    fs::create_directories(theDestination.parent_path(), theError);
-    if (theError) {
-        outError = SystemMessage(theDestination.parent_path(), theError);
-        return false;
-    }
-    return video::InstallFile(theDestination.string(), theBytes, 0644, outError);
-}
-
 // Only a regular file is read at a destination: a FIFO would never answer, and a link's target is
 // not ours.
 bool ReadRegularFile(const fs::path& thePath, std::string& outBytes)
@@ -157,12 +169,24 @@ bool ReadRegularFile(const fs::path& thePath, std::string& outBytes)
     return lstat(thePath.c_str(), &theStatus) == 0 && S_ISREG(theStatus.st_mode) && ReadFile(thePath, outBytes);
 }
 
-// A regular file that is what we install, or an earlier version of it.
-bool IsOurs(const InstalledFile& theFile, const std::string& theInstalled)
+enum class Standing { kMissing, kOurs, kEdited, kNotOurs };
+
+// What the file at theFile's destination is to us. Only a regular file can be ours: as the record
+// has it, by its checksum (a changed one that still holds our marker was edited, one without is
+// another's); one the record does not name (of an install before records were kept, or never
+// ours) by its bytes: theInstalled, or any version's marker.
+Standing StandingOf(const InstalledFile& theFile, const InstallRecord& theRecord, const std::string& theInstalled)
 {
+    std::error_code theMissing;
+    if (fs::symlink_status(theFile.destination, theMissing).type() == fs::file_type::not_found) return Standing::kMissing;
     std::string theBytes;
-    if (!ReadRegularFile(theFile.destination, theBytes)) return false;
-    return theBytes == theInstalled || theBytes.find(theFile.marker) != std::string::npos;
+    const bool theRegular = ReadRegularFile(theFile.destination, theBytes);
+    if (!theRegular) return Standing::kNotOurs;
+    const bool theMarked = theBytes.find(theFile.marker) != std::string::npos;
+    const std::string theRecorded = theRecord.ChecksumOf(theFile.destination.string());
+    if (!theRecorded.empty())
+        return ChecksumOf(theBytes) == theRecorded ? Standing::kOurs : theMarked ? Standing::kEdited : Standing::kNotOurs;
+    return theMarked || (!theInstalled.empty() && theBytes == theInstalled) ? Standing::kOurs : Standing::kNotOurs;
 }
 
 // True when HOME is unset or belongs to root (the owner of its deepest existing folder).
@@ -179,7 +203,14 @@ void Report(const char* theAction, const fs::path& thePath)
     std::printf("%-10s  %s\n", theAction, thePath.c_str());
 }
 
-bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
+// A file of ours that is not as we wrote it is the user's now.
+void ReportLeftAlone(Standing theStanding, const fs::path& thePath)
+{
+    std::printf("%-10s  %s: %s\n", "left alone", thePath.c_str(),
+                theStanding == Standing::kEdited ? "edited since it was installed" : "not Glintweave's");
+}
+
+bool WriteFiles(const std::vector<InstalledFile>& theFiles, InstallRecord& theRecord, std::string& outError)
 {
     std::vector<std::string> theContents;
     for (const InstalledFile& theFile : theFiles) {
@@ -191,58 +222,73 @@ bool Install(const std::vector<InstalledFile>& theFiles, std::string& outError)
     }
     for (size_t i = 0; i < theFiles.size(); ++i) {
         const fs::path& theDestination = theFiles[i].destination;
-        if (theFiles[i].map) {
-            // A map under our name that we did not write is the user's own.
-            std::error_code theMissing;
-            if (fs::symlink_status(theDestination, theMissing).type() != fs::file_type::not_found &&
-                !IsOurs(theFiles[i], "")) {
-                std::printf("%-10s  %s: not Glintweave's\n", "left alone", theDestination.c_str());
-                continue;
-            }
-            if (!MakeLumaFile(*theFiles[i].map, [&](const char* theBytes, size_t theSize) {
-                    theContents[i].append(theBytes, theSize);
-                    return true;
-                })) {
-                outError = "out of memory for " + theDestination.string();
-                return false;
-            }
+        const Standing theStanding = StandingOf(theFiles[i], theRecord, theContents[i]);
+        // A built file under our name that is not ours is replaced, as MLT would load it as ours;
+        // a map under our name that we did not write is the user's own.
+        if (theStanding == Standing::kEdited || (theStanding == Standing::kNotOurs && theFiles[i].map)) {
+            ReportLeftAlone(theStanding, theDestination);
+            continue;
+        }
+        if (theFiles[i].map && !MakeLumaFile(*theFiles[i].map, [&](const char* theBytes, size_t theSize) {
+                theContents[i].append(theBytes, theSize);
+                return true;
+            })) {
+            outError = "out of memory for " + theDestination.string();
+            return false;
         }
         std::string theInstalled;
         if (ReadRegularFile(theDestination, theInstalled) && theInstalled == theContents[i]) {
             Report("up to date", theDestination);
-            continue;
+        } else {
+            // Written beside the destination and renamed over it: an editor that has the old mixer
+            // loaded keeps its copy, and a full disk never leaves half a file where MLT looks.
+            if (!theRecord.MakeFolders(theDestination.string(), outError) ||
+                !video::InstallFile(theDestination.string(), theContents[i], 0644, outError))
+                return false;
+            Report(theStanding == Standing::kMissing ? "installed" : "replaced", theDestination);
         }
-        std::error_code theMissing;
-        const bool theReplacing = fs::symlink_status(theDestination, theMissing).type() != fs::file_type::not_found;
-        if (!CopyInPlace(theContents[i], theDestination, outError)) return false;
-        Report(theReplacing ? "replaced" : "installed", theDestination);
+        theRecord.RecordFile(theDestination.string(), ChecksumOf(theContents[i]));
         theContents[i] = {};
     }
     return true;
 }
 
-bool Uninstall(const std::vector<InstalledFile>& theFiles, std::string& outError)
+bool RemoveFiles(const std::vector<InstalledFile>& theFiles, InstallRecord& theRecord, std::string& outError)
 {
     for (const InstalledFile& theFile : theFiles) {
-        std::error_code theError;
-        if (fs::symlink_status(theFile.destination, theError).type() == fs::file_type::not_found) {
-            Report("not there", theFile.destination);
-            continue;
-        }
         std::string theInstalled;
         if (!theFile.map) ReadFile(theFile.source, theInstalled);
-        if (!IsOurs(theFile, theInstalled)) {
-            std::printf("%-10s  %s: not Glintweave's\n", "left alone", theFile.destination.c_str());
+        const Standing theStanding = StandingOf(theFile, theRecord, theInstalled);
+        if (theStanding == Standing::kEdited || theStanding == Standing::kNotOurs) {
+            ReportLeftAlone(theStanding, theFile.destination);
             continue;
         }
-        const bool theRemoved = fs::remove(theFile.destination, theError);
+        std::error_code theError;
+        const bool theRemoved = theStanding == Standing::kOurs && fs::remove(theFile.destination, theError);
         if (theError) {
             outError = SystemMessage(theFile.destination, theError);
             return false;
         }
+        theRecord.ForgetFile(theFile.destination.string());
         Report(theRemoved ? "removed" : "not there", theFile.destination);
     }
+    theRecord.RemoveEmptyFolders();
     return true;
+}
+
+// Installs or removes theFiles; the record keeps what was done, also when a step fails.
+bool InstallOrRemove(bool theRemoving, const std::vector<InstalledFile>& theFiles, const fs::path& theRecordPath,
+                     const std::string& theRoot, std::string& outError)
+{
+    InstallRecord theRecord;
+    if (!theRecord.Read(theRecordPath.string(), theRoot, outError)) return false;
+    const bool theDone = theRemoving ? RemoveFiles(theFiles, theRecord, outError) : WriteFiles(theFiles, theRecord, outError);
+    std::string theRecordError;
+    if (!theRecord.Write(theRecordError) && theDone) {
+        outError = theRecordError;
+        return false;
+    }
+    return theDone;
 }
 
 } // namespace
@@ -261,8 +307,10 @@ Command InstallCommand(bool theRemoving)
         "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
         "FREI0R_PATH, and Glintweave's Cross as luma maps (\"Glintweave 1920x1080.pgm\", ...) where\n"
         "Shotcut's Transition panel and Kdenlive's Luma composition list them; uninstall takes them\n"
-        "away. A file of another's under their names stays, installing or not. Restart Kdenlive and\n"
-        "Shotcut afterwards.";
+        "away, with the folders install made once they are empty. A file of another's under their\n"
+        "names stays, installing or not, and so does one edited since it was installed (install\n"
+        "keeps a record of what it wrote: glintweave/installed.txt in the data folder). Restart\n"
+        "Kdenlive and Shotcut afterwards.";
     theCommand.options = {
         FlagOption("--user",
                    "for you alone (the default): ~/.frei0r-1/lib/,\n"
@@ -289,10 +337,14 @@ Command InstallCommand(bool theRemoving)
         }
         video::RemovePendingOutputsOnSignals();
         std::vector<InstalledFile> theFiles;
-        if (!ListFiles(theValues->system, theFiles, outError) ||
-            !CheckRights(theFiles, theValues->system, theRemoving, outError))
-            return false;
-        return theRemoving ? Uninstall(theFiles, outError) : Install(theFiles, outError);
+        fs::path theRecord;
+        std::string theRoot;
+        if (!ListFiles(theValues->system, theFiles, theRecord, theRoot, outError)) return false;
+        std::vector<fs::path> theWritten;
+        for (const InstalledFile& theFile : theFiles) theWritten.push_back(theFile.destination);
+        theWritten.push_back(theRecord);
+        if (!CheckRights(theWritten, theValues->system, theRemoving, outError)) return false;
+        return InstallOrRemove(theRemoving, theFiles, theRecord, theRoot, outError);
     };
     return theCommand;
 }

@@ -5,7 +5,7 @@
 #include "SettingsFolder.h"
 #include "ToolboxDisplay.h"
 #include "renderarguments.h"
-#include "signalcleanup.h"
+#include "UnfinishedSettings.h"
 
 #include <chrono>
 #include <cstdio>
@@ -20,7 +20,7 @@ bool Play(const RenderRequest& theRequest, std::chrono::steady_clock::time_point
         return false;
     }
     // After the display: Ctrl-C stays SDL's quit, which ends the player in order.
-    video::RemovePendingOutputsOnSignals();
+    RemoveUnfinishedSettingsOnSignals();
     PrepareSettingsFolder();
     OneRenderSettings theSettings;
     if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, outError)) return false;

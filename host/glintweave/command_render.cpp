@@ -5,7 +5,7 @@
 #include "ProgressBar.h"
 #include "SettingsFolder.h"
 #include "renderarguments.h"
-#include "signalcleanup.h"
+#include "UnfinishedSettings.h"
 
 #include <chrono>
 #include <cstdio>
@@ -51,9 +51,9 @@ bool PrintPlan(const RenderRequest& theRequest, std::string& outError)
 bool Render(const RenderRequest& theRequest, std::chrono::steady_clock::time_point theStart, std::string& outError)
 {
     if (!CheckOutput(theRequest.job, outError)) return false;
+    RemoveUnfinishedSettingsOnSignals();
     PrepareSettingsFolder();
     if (theRequest.plan) return PrintPlan(theRequest, outError);
-    video::RemovePendingOutputsOnSignals();
     OneRenderSettings theSettings;
     if (theRequest.changes.Any() && !theSettings.Apply(theRequest.changes, outError)) return false;
     std::unique_ptr<PluginBundle> theBundle = LoadBundle(theRequest.bundlePath, outError);

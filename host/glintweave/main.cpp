@@ -1,10 +1,27 @@
 // glintweave: a stand-in for the video editor that drives the Glintweave transition plug-in.
 #include "commands.h"
 
+#include "ToolboxDisplay.h"
+
 #include <cstdio>
 #include <exception>
 
 namespace {
+
+std::string lgCommandName;
+
+void ReportFailure(const std::string& theError)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "glintweave%s%s: %s\n", lgCommandName.empty() ? "" : " ", lgCommandName.c_str(),
+                 theError.empty() ? "failed" : theError.c_str());
+}
+
+// The platform ends the process once this returns.
+void DisplayLostHandler()
+{
+    ReportFailure("lost the display");
+}
 
 std::vector<Command> AllCommands()
 {
@@ -46,8 +63,9 @@ bool RunCommand(const Command& theCommand, const Arguments& theArguments, ExitSt
 // Every way out but success and help comes here: one line, prefixed with the command.
 int main(int argc, char** argv)
 {
-    std::string theName, theError;
+    std::string theError;
     ExitStatus theStatus = kFailed;
+    GlintSetDisplayLostProc(DisplayLostHandler);
     try {
         const std::vector<Command> theCommands = AllCommands();
         const std::string theFirst = argc > 1 ? argv[1] : "";
@@ -63,7 +81,7 @@ int main(int argc, char** argv)
         theError = "unknown command '" + theFirst + "' (see glintweave --help)";
         for (const Command& theCommand : theCommands) {
             if (theFirst != theCommand.name) continue;
-            theName = theCommand.name;
+            lgCommandName = theCommand.name;
             theError.clear();
             if (RunCommand(theCommand, Arguments(argv + 2, argv + argc), theStatus, theError)) return kDone;
             break;
@@ -75,8 +93,6 @@ int main(int argc, char** argv)
         theError = "an unexpected failure";
         theStatus = kFailed;
     }
-    std::fflush(stdout);
-    if (theError.empty()) theError = "failed";
-    std::fprintf(stderr, "glintweave%s%s: %s\n", theName.empty() ? "" : " ", theName.c_str(), theError.c_str());
+    ReportFailure(theError);
     return theStatus;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "MacTypes.h"
+#include "SoundRuntimeFolder.h"
 
 #include <SDL.h>
 
@@ -40,6 +41,7 @@ private:
     SInt64 PlayedLocked(std::chrono::steady_clock::time_point theNow) const;
 
     using Clock = std::chrono::steady_clock;
+    SoundRuntimeFolder mRuntimeFolder; // first made, last removed
     SDL_AudioDeviceID mDevice = 0;
     std::mutex mMutex;
     std::vector<float> mPending;

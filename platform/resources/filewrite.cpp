@@ -2,6 +2,7 @@
 #define _FILE_OFFSET_BITS 64
 
 #include "Files.h"
+#include "PendingFiles.h"
 #include "ResourceFaults.h"
 #include "filewrite.h"
 
@@ -19,6 +20,27 @@ namespace {
 
 long lgGoodStepsLeft = -1;
 unsigned long lgTemporaryCount = 0;
+GlintPendingFileBeginProcPtr lgPendingBegin = nullptr;
+GlintPendingFileEndProcPtr lgPendingEnd = nullptr;
+
+// The program hears of the temporary file from before it is made until it is renamed or removed.
+class PendingFile {
+public:
+    explicit PendingFile(const std::string& thePath)
+        : mEnd(lgPendingEnd), mToken(lgPendingBegin && mEnd ? lgPendingBegin(thePath.c_str()) : nullptr)
+    {
+    }
+    ~PendingFile()
+    {
+        if (mToken) mEnd(mToken);
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+private:
+    GlintPendingFileEndProcPtr mEnd;
+    void* mToken;
+};
 
 // Every step that touches the disk asks first, so that a test can stop a write anywhere.
 bool StepAllowed()
@@ -223,6 +245,7 @@ OSErr ReplaceFileAtomically(const std::string& thePath, const FileWriter& theWri
     std::string theTarget;
     if (OSErr theErr = WriteTargetOf(thePath, &theTarget)) return theErr;
     const std::string theTemp = TemporaryPathFor(theTarget);
+    const PendingFile thePending(theTemp);
     int theFile = -1;
     if (OSErr theErr = WriteTemporary(theTemp, theWriter, OldFileAt(theTarget), theTypes, &theFile)) return theErr;
     OSErr theErr = noErr;
@@ -244,6 +267,7 @@ OSErr CreateFileAtomically(const std::string& thePath, const FileWriter& theWrit
     if (OSErr theErr = WriteTargetOf(thePath, &theTarget)) return theErr == notAFileErr ? OSErr(dupFNErr) : theErr;
     if (access(theTarget.c_str(), F_OK) == 0) return dupFNErr;
     const std::string theTemp = TemporaryPathFor(theTarget);
+    const PendingFile thePending(theTemp);
     if (OSErr theErr = WriteTemporary(theTemp, theWriter, OldFile(), &theTypes, nullptr)) return theErr;
     // A hard link, unlike rename, never replaces a file that appeared meanwhile.
     OSErr theErr = noErr;
@@ -260,6 +284,12 @@ extern "C" {
 void SetResourceWriteFailureAfter(long theGoodSteps)
 {
     resources_internal::lgGoodStepsLeft = theGoodSteps;
+}
+
+void GlintSetPendingFileProcs(GlintPendingFileBeginProcPtr theBegin, GlintPendingFileEndProcPtr theEnd)
+{
+    resources_internal::lgPendingBegin = theBegin;
+    resources_internal::lgPendingEnd = theEnd;
 }
 
 } // extern "C"

@@ -17,6 +17,12 @@ Boolean GlintOpenVisibleDisplay(void);
 // cannot be opened").
 const char* GlintDisplayProblem(void);
 
+// Told when the display in use goes away (its server ended, or the program's connection was
+// killed, as xkill does): nothing more can be drawn, and once the procedure returns the process
+// ends with ExitToShell. Without one it ends the same way, silently.
+typedef void (*GlintDisplayLostProcPtr)(void);
+void GlintSetDisplayLostProc(GlintDisplayLostProcPtr theProc);
+
 // The command whose handling ended the most recent application-modal loop that ran inside no
 // other ('ok  ' for an OK button, 'not!' for Cancel); 0 when no command ended it.
 UInt32 GlintLastModalQuitCommand(void);

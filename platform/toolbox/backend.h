@@ -48,5 +48,7 @@ bool OpenVisibleVideo(std::string& outProblem);
 // The SDL2 backend, or null with the reason when no display can be opened (or this build has none).
 Backend* OpenDisplayBackend(std::string& outProblem);
 void UseBackend(Backend* theBackend);
+// The display went away: tells the program and ends the process.
+[[noreturn]] void DisplayLost();
 
 } // namespace toolbox_internal

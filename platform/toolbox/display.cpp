@@ -1,4 +1,5 @@
 // Choosing the backend.
+#include "Processes.h"
 #include "ToolboxDisplay.h"
 #include "backend.h"
 
@@ -9,8 +10,19 @@ using namespace toolbox_internal;
 namespace {
 
 std::string lgDisplayProblem;
+GlintDisplayLostProcPtr lgDisplayLostProc = nullptr;
 
 } // namespace
+
+namespace toolbox_internal {
+
+void DisplayLost()
+{
+    if (lgDisplayLostProc) lgDisplayLostProc();
+    ExitToShell();
+}
+
+} // namespace toolbox_internal
 
 extern "C" {
 
@@ -38,6 +50,11 @@ Boolean GlintDisplayInUse(void)
 const char* GlintDisplayProblem(void)
 {
     return lgDisplayProblem.c_str();
+}
+
+void GlintSetDisplayLostProc(GlintDisplayLostProcPtr theProc)
+{
+    lgDisplayLostProc = theProc;
 }
 
 } // extern "C"

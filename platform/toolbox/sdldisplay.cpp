@@ -10,6 +10,7 @@
 #include "modalloop.h"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -251,6 +252,13 @@ private:
     std::deque<InputEvent> mTyped; // characters of a text input event not yet handed out
 };
 
+// Xlib's own handler would exit, and SDL_Quit at exit would then talk to the dead display and
+// abort; ending past the exit hooks touches it no more.
+int DisplayLostHandler(Display*)
+{
+    DisplayLost();
+}
+
 // SDL_Init with stderr silenced: Xlib and libwayland print their own complaints about a display
 // they cannot reach, and the caller says what went wrong in one line.
 bool InitQuietly()
@@ -290,6 +298,7 @@ bool OpenVisibleVideo(std::string& outProblem)
             if (theCurrent && std::strcmp(theCurrent, theDriver) == 0) {
                 static const bool lgQuitAtExit = std::atexit(SDL_Quit) == 0;
                 (void)lgQuitAtExit;
+                if (std::strcmp(theDriver, "x11") == 0) XSetIOErrorHandler(DisplayLostHandler);
                 return true;
             }
             SDL_Quit();

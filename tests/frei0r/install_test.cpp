@@ -101,7 +101,8 @@ TEST_F(InstallCommand, InstallsReplacesAndRemovesForOneUser)
 
     EXPECT_EQ(Glintweave("install --user").out, Report(theMixers, theData, "up to date"));
 
-    // An older mixer is replaced; nothing is left beside it.
+    // An older mixer, of an install that kept no record, is replaced; nothing is left beside it.
+    ASSERT_TRUE(fs::remove(theData + "/glintweave/installed.txt"));
     std::ofstream(theMixers + "/glintweave.so") << "older";
     theRun = Glintweave("install");
     EXPECT_EQ(theRun.out.substr(0, theRun.out.find('\n')), "replaced    " + theMixers + "/glintweave.so");
@@ -130,9 +131,14 @@ TEST_F(InstallCommand, FollowsXdgDataHomeAndDestdir)
     ASSERT_EQ(theRun.status, 0) << theRun.err;
     EXPECT_EQ(theRun.out,
               Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "installed"));
+    // The record names the files where the package puts them.
+    const std::string theRecord = ReadText(theStage + "/usr/local/share/glintweave/installed.txt");
+    EXPECT_NE(theRecord.find(" /usr/local/lib/frei0r-1/glintweave.so\n"), std::string::npos) << theRecord;
+    EXPECT_EQ(theRecord.find(theStage), std::string::npos) << theRecord;
     theRun = Glintweave("uninstall --system", "DESTDIR='" + theStage + "'");
     EXPECT_EQ(theRun.out,
               Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "removed"));
+    EXPECT_TRUE(fs::is_empty(theStage));
 }
 
 TEST_F(InstallCommand, MapsAreTheWholeFramesCrossAndAUsersOwnMapIsLeftAlone)
@@ -193,6 +199,31 @@ TEST_F(InstallCommand, WithoutTheRightsSaysSoInOneLineAndWritesNothing)
     EXPECT_TRUE(fs::exists(theStage / "usr/local/share/kdenlive/transitions/glintweave.xml"));
 }
 
+// The record is written too: a folder of it that its user may not write in refuses the install
+// before any file is written, as an ordinary user meets it.
+TEST_F(InstallCommand, ARecordThatCannotBeWrittenRefusesTheInstall)
+{
+    const fs::path theData = folder / "home/.local/share";
+    fs::create_directories(theData / "glintweave");
+    std::string thePrefix;
+    if (geteuid() == 0) {
+        thePrefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+        ASSERT_EQ(chown((folder / "home").c_str(), 65534, 65534), 0);
+        for (const char* theFolder : {".local", ".local/share"})
+            ASSERT_EQ(chown((folder / "home" / theFolder).c_str(), 65534, 65534), 0);
+        if (std::system((thePrefix + " test -x '" GLINT_PROGRAM "'").c_str()) != 0)
+            GTEST_SKIP() << "nobody cannot run " GLINT_PROGRAM " from this build folder";
+    }
+    fs::permissions(theData / "glintweave", fs::perms(0555));
+    const Outcome theRun = Glintweave("install", "", thePrefix);
+    fs::permissions(theData / "glintweave", fs::perms(0755));
+    EXPECT_EQ(theRun.status, 1);
+    EXPECT_EQ(theRun.out, "");
+    EXPECT_EQ(theRun.err, "glintweave install: no permission to write in " + (theData / "glintweave").string() +
+                              ": check that folder's owner and permissions\n");
+    EXPECT_FALSE(fs::exists(folder / "home/.frei0r-1"));
+}
+
 // Links at the destination's names are replaced, never written through: what they point at
 // keeps its bytes and its mode.
 TEST_F(InstallCommand, ALinkInTheWayIsReplacedNotFollowed)
@@ -217,31 +248,38 @@ TEST_F(InstallCommand, ALinkInTheWayIsReplacedNotFollowed)
     }
 }
 
-// Uninstall takes away what install wrote, an earlier version too, and nothing else.
+// Uninstall takes away what install wrote, and an earlier version that an install without a
+// record wrote, and nothing else: neither another's file nor one of ours edited since.
 TEST_F(InstallCommand, UninstallLeavesFilesThatAreNotOurs)
 {
     const fs::path theDescriptions = folder / "home/.local/share/kdenlive/transitions";
     const fs::path theMixer = folder / "home/.frei0r-1/lib/glintweave.so";
+    const fs::path theRecord = folder / "home/.local/share/glintweave/installed.txt";
+    const std::string theOurs = "<transition tag=\"frei0r.glintweave\" id=\"frei0r.glintweave\">";
     const struct {
-        const char* content;
-        bool removed;
+        std::string content;
+        bool recorded;
+        const char* outcome;
     } cCases[] = {
-        {"<transition tag=\"dissolve\" id=\"glintweave.xml\">someone else's</transition>", false},
-        {"<transition tag=\"frei0r.glintweave\" id=\"frei0r.glintweave\"><!-- an earlier one --></transition>", true},
+        {"<transition tag=\"dissolve\" id=\"glintweave.xml\">someone else's</transition>", true, ": not Glintweave's"},
+        {theOurs + "<!-- the user's own change --></transition>", true, ": edited since it was installed"},
+        {theOurs + "<!-- an earlier one --></transition>", false, nullptr},
     };
     for (const auto& theCase : cCases) {
         SCOPED_TRACE(theCase.content);
         ASSERT_EQ(Glintweave("install").status, 0);
+        if (!theCase.recorded) {
+            ASSERT_TRUE(fs::remove(theRecord));
+        }
         std::ofstream(theDescriptions / "glintweave.xml") << theCase.content;
         const Outcome theRun = Glintweave("uninstall");
         ASSERT_EQ(theRun.status, 0) << theRun.err;
-        EXPECT_EQ(fs::exists(theDescriptions / "glintweave.xml"), !theCase.removed);
+        EXPECT_EQ(fs::exists(theDescriptions / "glintweave.xml"), theCase.outcome != nullptr);
         EXPECT_FALSE(fs::exists(theMixer));
         EXPECT_FALSE(fs::exists(theDescriptions / "glintweave_automatic.xml"));
-        const std::string theLine = theCase.removed
-                                        ? "removed     " + (theDescriptions / "glintweave.xml").string() + "\n"
-                                        : "left alone  " + (theDescriptions / "glintweave.xml").string() +
-                                              ": not Glintweave's\n";
+        const std::string theLine = theCase.outcome
+                                        ? "left alone  " + (theDescriptions / "glintweave.xml").string() + theCase.outcome + "\n"
+                                        : "removed     " + (theDescriptions / "glintweave.xml").string() + "\n";
         EXPECT_NE(theRun.out.find(theLine), std::string::npos) << theRun.out;
         // A line a file: the mixer, two descriptions and seven maps each for Shotcut and Kdenlive.
         EXPECT_EQ(std::count(theRun.out.begin(), theRun.out.end(), '\n'), 17) << theRun.out;
@@ -253,6 +291,43 @@ TEST_F(InstallCommand, UninstallLeavesFilesThatAreNotOurs)
     fs::create_symlink(GLINT_MIXER_PATH, theMixer);
     EXPECT_EQ(Glintweave("uninstall").status, 0);
     EXPECT_TRUE(fs::is_symlink(theMixer));
+}
+
+// install keeps a record of what it wrote: a file edited since is neither replaced nor removed,
+// and named; uninstall takes away the folders install made once they are empty, and only those.
+TEST_F(InstallCommand, EditedFilesStayAndOnlyTheFoldersItMadeGo)
+{
+    const fs::path theData = folder / "home/.local/share";
+    fs::create_directories(theData / "kdenlive"); // the user's, as Kdenlive makes it
+    ASSERT_EQ(Glintweave("install").status, 0);
+    const fs::path theDescription = theData / "kdenlive/transitions/glintweave.xml";
+    const fs::path theMap = theData / "Meltytech/Shotcut/transitions/Glintweave 720x480.pgm";
+    std::ofstream(theDescription, std::ios::app) << "<!-- mine -->";
+    std::ofstream(theMap, std::ios::app) << "mine";
+    const std::string theEditedDescription = ReadText(theDescription), theEditedMap = ReadText(theMap);
+    const std::string theLines = "left alone  " + theDescription.string() + ": edited since it was installed\n";
+    const std::string theMapLine = "left alone  " + theMap.string() + ": edited since it was installed\n";
+    for (const char* theCommand : {"install", "uninstall"}) {
+        SCOPED_TRACE(theCommand);
+        const Outcome theRun = Glintweave(theCommand);
+        ASSERT_EQ(theRun.status, 0) << theRun.err;
+        EXPECT_NE(theRun.out.find(theLines), std::string::npos) << theRun.out;
+        EXPECT_NE(theRun.out.find(theMapLine), std::string::npos) << theRun.out;
+        EXPECT_EQ(ReadText(theDescription), theEditedDescription);
+        EXPECT_TRUE(ReadText(theMap) == theEditedMap) << "the edited map changed";
+    }
+    EXPECT_FALSE(fs::exists(folder / "home/.frei0r-1"));
+    EXPECT_FALSE(fs::exists(theData / "kdenlive/lumas"));
+    EXPECT_FALSE(fs::exists(theData / "kdenlive/transitions/glintweave_automatic.xml"));
+    // Once the user takes the edited files away, the folders that held them go too.
+    fs::remove(theDescription);
+    fs::remove(theMap);
+    ASSERT_EQ(Glintweave("uninstall").status, 0);
+    std::vector<std::string> theLeft;
+    for (const auto& theEntry : fs::recursive_directory_iterator(folder / "home"))
+        theLeft.push_back(fs::relative(theEntry.path(), folder / "home").string());
+    std::sort(theLeft.begin(), theLeft.end());
+    EXPECT_EQ(theLeft, (std::vector<std::string>{".local", ".local/share", ".local/share/kdenlive"}));
 }
 
 // Under sudo, root with the user's HOME: folders made there would be root's, so it refuses.
