@@ -1,6 +1,7 @@
 // glintweave: a stand-in for the video editor that drives the Glintweave transition plug-in.
 #include "commands.h"
 
+#include <cctype>
 #include <cstdio>
 #include <exception>
 
@@ -77,6 +78,10 @@ int main(int argc, char** argv)
     }
     std::fflush(stdout);
     if (theError.empty()) theError = "failed";
+    // Lower case after the command's name, whichever layer wrote it ("Cannot", not "FFmpeg").
+    const auto theCharacter = [&](size_t i) { return static_cast<unsigned char>(theError[i]); };
+    if (theError.size() > 1 && std::isupper(theCharacter(0)) && std::islower(theCharacter(1)))
+        theError[0] = char(std::tolower(theCharacter(0)));
     std::fprintf(stderr, "glintweave%s%s: %s\n", theName.empty() ? "" : " ", theName.c_str(), theError.c_str());
     return theStatus;
 }

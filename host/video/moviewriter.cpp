@@ -51,37 +51,13 @@ struct MovieWriter::Impl {
     }
 };
 
-namespace {
-
-bool CheckFolder(const std::string& thePath, std::string& outError)
-{
-    std::string theFolder = FolderOf(thePath);
-    struct stat theStatus;
-    if (stat(theFolder.c_str(), &theStatus) != 0) {
-        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
-        return false;
-    }
-    if (!S_ISDIR(theStatus.st_mode)) {
-        outError = "Cannot write in " + Quoted(theFolder) + ": it is not a folder";
-        return false;
-    }
-    if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
-        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcept
 {
     try {
         const OutputFormat* theFormat = OutputFormatFor(thePath, outError);
         if (!theFormat) return false;
-        if (!theFormat->muxer) return CheckFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);
-        mode_t theMode;
-        return CheckFolder(FollowLinks(thePath), outError) && CheckReplaceable(thePath, theMode, outError);
+        if (!theFormat->muxer) return CheckOutputFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);
+        return CheckOutputFile(thePath, outError);
     } catch (const std::bad_alloc&) {
         outError = "Out of memory";
         return false;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -53,6 +54,42 @@ std::string FollowLinks(const std::string& thePath)
         thePlace = theNext[0] == '/' || thePlace.find('/') == std::string::npos ? theNext : FolderOf(thePlace) + "/" + theNext;
     }
     return thePlace;
+}
+
+std::string DescribeWriteFailure(const std::string& thePath, int theCode)
+{
+    std::string theReason = std::strerror(theCode);
+    if (theCode == ENOSPC) {
+        char* theFolder = realpath(FolderOf(thePath).c_str(), nullptr);
+        theReason = "no space left in " + Quoted(theFolder ? theFolder : FolderOf(thePath));
+        std::free(theFolder);
+    }
+    return "Cannot write " + Quoted(FileNameOf(thePath)) + ": " + theReason;
+}
+
+bool CheckOutputFolder(const std::string& thePath, std::string& outError)
+{
+    std::string theFolder = FolderOf(thePath);
+    struct stat theStatus;
+    if (stat(theFolder.c_str(), &theStatus) != 0) {
+        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(theStatus.st_mode)) {
+        outError = "Cannot write in " + Quoted(theFolder) + ": it is not a folder";
+        return false;
+    }
+    if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
+        outError = "Cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool CheckOutputFile(const std::string& thePath, std::string& outError)
+{
+    mode_t theMode;
+    return CheckOutputFolder(FollowLinks(thePath), outError) && CheckReplaceable(thePath, theMode, outError);
 }
 
 bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& outError)
@@ -145,7 +182,8 @@ bool PendingFile::Open(mode_t theMode, std::string& outError)
 bool PendingFile::Commit(std::string& outError)
 {
     auto theFailure = [&](const char* theStep) {
-        outError = "Cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+        outError = errno == ENOSPC ? DescribeWriteFailure(mFinalPath, errno)
+                                   : "Cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
         Discard();
         return false;
     };
@@ -200,7 +238,7 @@ bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t
         const ssize_t theWritten = write(theFile.Descriptor(), theBytes.data() + theDone, theBytes.size() - theDone);
         if (theWritten < 0 && errno == EINTR) continue;
         if (theWritten <= 0) {
-            outError = "Cannot write " + Quoted(thePath) + ": " + std::strerror(theWritten < 0 ? errno : ENOSPC);
+            outError = DescribeWriteFailure(thePath, theWritten < 0 ? errno : ENOSPC);
             return false;
         }
         theDone += size_t(theWritten);

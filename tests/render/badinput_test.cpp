@@ -241,6 +241,42 @@ TEST(RenderBadInput, AReadOnlyOutputIsRefusedOrKeepsItsMode)
     EXPECT_NE(ReadFile(theFolder.PathOf("kept.mp4")), "a finished movie");
 }
 
+// A full disk is said to be one, naming the folder that is full: a tmpfs of two pages, mounted
+// in a mount namespace of the program's own.
+TEST(RenderBadInput, AFullDiskNamesTheFolderThatIsFull)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    std::filesystem::create_directory(theFolder.PathOf("full"));
+    const std::string thePrefix = "unshare -rm sh -c 'mount -t tmpfs -o size=8k none full && exec \"$0\" \"$@\"' ";
+    if (std::system(("cd " + theFolder.Path() + " && " + thePrefix + "true").c_str()) != 0)
+        GTEST_SKIP() << "no mount namespace of its own for a small tmpfs";
+    const std::string theFull = std::filesystem::canonical(theFolder.PathOf("full")).string();
+    const std::vector<std::string> theBefore = theFolder.Entries();
+    const struct {
+        const char* arguments;
+        const char* command;
+        const char* name; // of the file that could not be written, or its start
+    } theCases[] = {
+        {"render --transition out --speed 0 a.mp4 -o full/big.mkv", "render", "big.mkv"},
+        {"render --transition out --speed 0 a.mp4 -o full/f_%03d.png", "render", "f_0"},
+        {"luma --size 320x240 --frames 10 -o full/big.pgm", "luma", "big.pgm"},
+    };
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.arguments);
+        std::string theErrors;
+        EXPECT_EQ(RunProgram(theFolder, theCase.arguments, theErrors, thePrefix), 1);
+        // The last line; a .mkv's note comes before it.
+        const std::string theLine = theErrors.substr(theErrors.rfind('\n', theErrors.size() - 2) + 1);
+        EXPECT_EQ(theLine.rfind("glintweave " + std::string(theCase.command) + ": cannot write '" + theCase.name, 0), 0u)
+            << theErrors;
+        const std::string theEnd = "': no space left in '" + theFull + "'\n";
+        EXPECT_TRUE(theLine.size() > theEnd.size() && theLine.compare(theLine.size() - theEnd.size(), theEnd.size(), theEnd) == 0)
+            << theErrors;
+        EXPECT_EQ(theFolder.Entries(), theBefore);
+    }
+}
+
 TEST(RenderBadInput, ASequenceReplacesAllOfTheEarlierOneOrNone)
 {
     TemporaryFolder theFolder;
