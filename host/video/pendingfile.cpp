@@ -153,6 +153,7 @@ bool PendingFile::CreateInstalled(const std::string& theFinalPath, mode_t theMod
 
 bool PendingFile::Open(mode_t theMode, std::string& outError)
 {
+    EndByNotedSignal(); // one that came as an earlier output was put in place
     std::string theFolder = FolderOf(mFinalPath);
     mDescriptor = open(theFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (mDescriptor < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
@@ -179,19 +180,16 @@ bool PendingFile::Open(mode_t theMode, std::string& outError)
     return true;
 }
 
-bool PendingFile::Commit(std::string& outError)
+bool PendingFile::Fail(const char* theStep, std::string& outError)
 {
-    auto theFailure = [&](const char* theStep) {
-        outError = errno == ENOSPC ? DescribeWriteFailure(mFinalPath, errno)
-                                   : "Cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
-        Discard();
-        return false;
-    };
-    if (mDescriptor < 0) {
-        errno = EBADF;
-        return theFailure("finish");
-    }
-    if (fsync(mDescriptor) != 0) return theFailure("write");
+    outError = errno == ENOSPC ? DescribeWriteFailure(mFinalPath, errno)
+                               : "Cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+    Discard();
+    return false;
+}
+
+bool PendingFile::MoveIntoPlace(std::string& outError)
+{
     SignalHold theHold; // a named temporary file exists from here until the rename
     if (mTemporaryPath.empty()) {
         // An unnamed file can only be linked to a free name: link it to a hidden one, then
@@ -202,30 +200,55 @@ bool PendingFile::Commit(std::string& outError)
             std::vector<char> theName(theTemplate.begin(), theTemplate.end());
             theName.push_back('\0');
             int theProbe = mkstemp(theName.data()); // reserves a fresh name
-            if (theProbe < 0) return theFailure("create");
+            if (theProbe < 0) return Fail("create", outError);
             close(theProbe);
             unlink(theName.data());
             if (linkat(AT_FDCWD, theProcPath.c_str(), AT_FDCWD, theName.data(), AT_SYMLINK_FOLLOW) == 0) {
                 mTemporaryPath = theName.data();
             } else if (errno != EEXIST || theTry > 10) {
-                return theFailure("create");
+                return Fail("create", outError);
             }
         }
     }
-    if (rename(mTemporaryPath.c_str(), mFinalPath.c_str()) != 0) return theFailure("create");
+    // A signal that came meanwhile gives the rename up: the name keeps what it had.
+    if (SignalHold::SignalWaiting()) {
+        std::fprintf(stderr, "glintweave: note: the signal came before %s was put in place: it is left as it was\n",
+                     Quoted(mFinalPath).c_str());
+        Discard();
+        outError = "stopped before " + Quoted(mFinalPath) + " was replaced";
+        return false;
+    }
+    if (rename(mTemporaryPath.c_str(), mFinalPath.c_str()) != 0) return Fail("create", outError);
+    // One that comes during the rename finds the output whole: it stays, and the program goes on.
+    theHold.Completed();
     mTemporaryPath.clear();
     mCleanup.Forget();
+    return true;
+}
+
+bool PendingFile::Commit(std::string& outError)
+{
+    if (mDescriptor < 0) {
+        errno = EBADF;
+        return Fail("finish", outError);
+    }
+    if (fsync(mDescriptor) != 0) return Fail("write", outError);
+    const bool theNotedBefore = NotedSignal() != 0;
+    if (!MoveIntoPlace(outError)) return false;
+    if (!theNotedBefore && NotedSignal() != 0)
+        std::fprintf(stderr, "glintweave: note: the signal came as %s was put in place: it is complete, and kept\n",
+                     Quoted(mFinalPath).c_str());
     close(mDescriptor);
     mDescriptor = -1;
     // The rename lives in the folder: until the folder is synced, a crash may undo it.
     const int theFolder = open(FolderOf(mFinalPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (theFolder < 0) return theFailure("write");
+    if (theFolder < 0) return Fail("write", outError);
     const bool theSynced = fsync(theFolder) == 0 || errno == EINVAL;
     const int theCode = errno;
     close(theFolder);
     if (!theSynced) {
         errno = theCode;
-        return theFailure("write");
+        return Fail("write", outError);
     }
     return true;
 }

@@ -36,6 +36,9 @@ public:
 
 private:
     void Discard();
+    bool Fail(const char* theStep, std::string& outError); // with errno's reason
+    // Under a signal hold: the data under the final name, or nothing changed.
+    bool MoveIntoPlace(std::string& outError);
     bool Open(mode_t theMode, std::string& outError);
 
     std::string mFinalPath; // the link's target when the name is a symbolic link

@@ -407,6 +407,47 @@ TEST(RenderBadInput, AnEndingSignalLeavesNothingInTheTemporaryFolder)
     }
 }
 
+// A signal as the finished movie is put in place: one before the rename gives it up (the earlier
+// movie stays, the render ends by the signal), one during it finds the movie whole (kept, and
+// status 0). Either way one line says which. strace delivers the signal at that system call; the
+// settings cannot be saved (their folder would be under a file), so the movie's is the only rename.
+TEST(RenderBadInput, ASignalAsTheMovieIsPutInPlaceSaysWhetherItIsKept)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    const std::string theMovie = theFolder.PathOf("movie.mkv");
+    const int theUnnamed = open(theFolder.Path().c_str(), O_TMPFILE | O_RDWR, 0600);
+    if (theUnnamed >= 0) close(theUnnamed);
+    const struct {
+        const char* call;
+        int status;
+        const char* said;
+        bool kept; // the new movie, else the earlier one
+    } theCases[] = {
+        // Only an unnamed file is linked to a hidden name before the rename.
+        {"linkat", 128 + SIGINT, "the signal came before '" , false},
+        {"rename", 0, "the signal came as '", true},
+    };
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.call);
+        if (!theCase.kept && theUnnamed < 0) continue;
+        WriteFile(theMovie, "an earlier movie");
+        std::string theErrors;
+        // LeakSanitizer cannot work under a tracer.
+        const std::string thePrefix = "ASAN_OPTIONS=detect_leaks=0 XDG_CONFIG_HOME='" + theFolder.PathOf("a.mp4/config") +
+                                      "' strace -f -qq -o /dev/null -e trace=" + theCase.call + " -e inject=" +
+                                      theCase.call + ":signal=SIGINT ";
+        EXPECT_EQ(RunProgram(theFolder, "render -y --transition out --speed 0 a.mp4 -o " + theMovie, theErrors, thePrefix),
+                  theCase.status)
+            << theErrors;
+        const std::string theLine = std::string("glintweave: note: ") + theCase.said + theMovie + "' was put in place: " +
+                                    (theCase.kept ? "it is complete, and kept\n" : "it is left as it was\n");
+        EXPECT_NE(theErrors.find(theLine), std::string::npos) << theErrors;
+        EXPECT_EQ(ReadFile(theMovie) == "an earlier movie", !theCase.kept);
+        EXPECT_EQ(theFolder.Entries(), (std::vector<std::string>{"a.mp4", "movie.mkv"}));
+    }
+}
+
 TEST(RenderBadInput, EachGivesOneLineAndLeavesNothingBehind)
 {
     TemporaryFolder theFolder;
