@@ -4,6 +4,7 @@
 #include "OneRenderSettings.h"
 #include "RenderPlan.h"
 #include "ValueParsers.h"
+#include "pendingfile.h"
 
 #include <cstdio>
 #include <memory>
@@ -14,6 +15,8 @@ extern "C" {
 }
 
 namespace {
+
+constexpr int cHighestLumaRate = 1000;
 
 struct LumaValues {
     LumaRequest request{0, 0, 0, 3, {0.0, 1.0, 0.0, 1.0}};
@@ -54,6 +57,8 @@ bool CheckLumaOutput(const LumaValues& theValues, std::string& outError)
         outError = "the map's name must end in .pgm, not '" + thePath + "'";
         return false;
     }
+    // As render's output: a folder or a pipe under the name is refused whatever -y says.
+    if (!video::CheckOutputFile(thePath, outError)) return false;
     struct stat theStatus;
     if (!theValues.replace && lstat(thePath.c_str(), &theStatus) == 0) {
         outError = "'" + thePath + "' exists; give -y to replace it";
@@ -105,11 +110,13 @@ Command LumaCommand()
                    outError = "takes a time above 0, in seconds or as [HH:]MM:SS[.m]";
                    return ParseSeconds(theValue, theValues->seconds) && theValues->seconds > 0.0;
                }},
-        Option{"--rate", "R", "frames a second: 25, 29.97, 30000/1001, ntsc, ...",
+        Option{"--rate", "R", "frames a second, above 0 to 1000: 25, 29.97, 30000/1001, ntsc, ...",
                [theValues](const std::string& theValue, std::string& outError) {
-                   outError = "takes frames a second such as 25, 29.97, 30000/1001 or ntsc";
+                   outError = "takes frames a second above 0 and up to 1000, such as 25, 29.97, 30000/1001 or ntsc";
                    AVRational& theRate = theValues->rate;
-                   return av_parse_video_rate(&theRate, theValue.c_str()) >= 0 && theRate.num > 0 && theRate.den > 0;
+                   // libavutil makes any rate above about a million that million, without a word.
+                   return av_parse_video_rate(&theRate, theValue.c_str()) >= 0 && theRate.num > 0 && theRate.den > 0 &&
+                          theRate.num <= SInt64(cHighestLumaRate) * theRate.den;
                }},
         theTransition,
         Option{"--region", "L,R,T,B", "the part of the frame that dissolves, instead of the saved one",

@@ -19,7 +19,8 @@ bool Play(const RenderRequest& theRequest, std::chrono::steady_clock::time_point
         outError = std::string("cannot open a window: ") + GlintDisplayProblem();
         return false;
     }
-    // After the display: Ctrl-C stays SDL's quit, which ends the player in order.
+    // After the display: Ctrl-C still becomes SDL's quit, which ends the player in order, and is
+    // noted on its way.
     RemoveUnfinishedSettingsOnSignals();
     PrepareSettingsFolder();
     OneRenderSettings theSettings;
@@ -27,14 +28,17 @@ bool Play(const RenderRequest& theRequest, std::chrono::steady_clock::time_point
     std::unique_ptr<PluginBundle> theBundle = LoadBundle(theRequest.bundlePath, outError);
     if (!theBundle) return false;
     play::PlayStatistics theStatistics;
-    if (!play::PlayMovie(theBundle->Main(), theRequest.job, outError, &theStatistics)) return false;
-    if (theRequest.stats) {
+    const bool thePlayed = play::PlayMovie(theBundle->Main(), theRequest.job, outError, &theStatistics);
+    if (theRequest.stats && (thePlayed || video::NotedSignal())) {
         const double theWall = std::chrono::duration<double>(std::chrono::steady_clock::now() - theStart).count();
-        std::fprintf(stderr, "play: %d frames, a movie of %.2f s, in %.2f s from start to end; the plug-in's own %.3f s "
-                             "of processor time\n",
-                     int(theStatistics.frames), theStatistics.movieSeconds, theWall, theStatistics.pluginSeconds);
+        std::fprintf(stderr, "play: %d frames rendered, %d shown, a movie of %.2f s, in %.2f s from start to end; the "
+                             "plug-in's own %.3f s of processor time\n",
+                     int(theStatistics.frames), int(theStatistics.shown), theStatistics.movieSeconds, theWall,
+                     theStatistics.pluginSeconds);
     }
-    return true;
+    // Stopped by Ctrl-C or the like, in order: it ends as render does, by the signal.
+    video::EndByNotedSignal();
+    return thePlayed;
 }
 
 } // namespace

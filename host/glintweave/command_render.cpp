@@ -37,7 +37,7 @@ void PrintStatistics(const RenderStatistics& theStatistics, std::chrono::steady_
 }
 
 // Prints the movie's plan; --fill and --region change no segment, so no settings of this
-// render's own are made, and nothing is written.
+// render's own are made, and no movie is written.
 bool PrintPlan(const RenderRequest& theRequest, std::string& outError)
 {
     std::unique_ptr<PluginBundle> theBundle = LoadBundle(theRequest.bundlePath, outError);

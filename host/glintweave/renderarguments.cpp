@@ -160,11 +160,11 @@ void AddRenderOptions(Command& ioCommand, bool theWantsOutput, RenderRequest& io
                                     theJob.replace));
     theOptions.push_back(FlagOption("--plan",
                                     "print what each stretch of the movie is made from, and why,\n"
-                                    "and write nothing",
+                                    "and write no movie",
                                     ioRequest.plan));
     theOptions.push_back(FlagOption("--reencode", "encode every frame, copying none of the clips' pictures",
                                     theJob.reencode));
-    theOptions.push_back(ValueOption("--crf", "N", ".mp4 only: x264's quality, 0 (lossless) to 51, default 18",
+    theOptions.push_back(ValueOption("--crf", "N", ".mp4 only: x264's quality, 0 (lossless, copying nothing) to 51,\ndefault 18",
                                      "takes a whole number from 0 to 51", [&theJob](const std::string& theValue) {
                                          long theCrf = 0;
                                          if (!ParseWhole(theValue, 0, 51, theCrf)) return false;

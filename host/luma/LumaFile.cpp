@@ -55,7 +55,7 @@ bool WriteLumaFile(const LumaRequest& theRequest, const std::string& thePath, st
         return false;
     });
     if (!theWritten) {
-        outError = "cannot write " + thePath + ": " + (theProblem ? std::strerror(theProblem) : "out of memory");
+        outError = theProblem ? video::DescribeWriteFailure(thePath, theProblem) : "cannot write " + thePath + ": out of memory";
         return false;
     }
     return theFile.Commit(outError);

@@ -27,6 +27,7 @@ public:
     // reason when the window cannot show a frame.
     bool Run(std::string& outError);
     bool PersonQuit() const { return mQuit; }
+    SInt64 FramesShown() const { return mNewestShown + 1; }
 
 private:
     using Clock = std::chrono::steady_clock;

@@ -64,6 +64,7 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
     bool thePlayed = true;
     video::MovieSettings theSettings;
     bool theQuit = false;
+    SInt64 theShown = 0;
     try {
         while (!theQueue.WaitForBegin(theSettings, std::chrono::milliseconds(20)) && !theQueue.HasFinished()) {
             // Ctrl-C and the like while the clips open.
@@ -82,6 +83,7 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
                 MoviePlayer thePlayer(theQueue, *theWindow, theSound.get(), theSettings, TitleOf(theJob));
                 thePlayed = thePlayer.Run(outError);
                 theQuit = thePlayer.PersonQuit();
+                theShown = thePlayer.FramesShown();
             } else {
                 thePlayed = false;
             }
@@ -99,6 +101,7 @@ bool PlayMovie(HYPluginMainProc theMain, const RenderJob& theJob, std::string& o
     theRender.join();
     if (outStatistics) {
         outStatistics->frames = theStatistics.frames;
+        outStatistics->shown = SInt32(theShown);
         outStatistics->movieSeconds = double(FrameStartNanoseconds(theStatistics.frames, theSettings.rate)) * 1e-9;
         outStatistics->pluginSeconds = theStatistics.pluginSeconds;
     }

@@ -10,6 +10,7 @@ namespace play {
 // For people checking whether their machine plays a movie in real time.
 struct PlayStatistics {
     SInt32 frames = 0;          // rendered
+    SInt32 shown = 0;           // of them, shown in the window
     double movieSeconds = 0.0;  // what those frames last
     double pluginSeconds = 0.0; // of processor time in the plug-in's own code
 };

@@ -110,6 +110,9 @@ bool PlanMovie(HYPluginMainProc theMain, const RenderJob& theJob, MoviePlan& out
     if (!PlanRender(theMain, theJob, outPlan.render, outError, theStopped)) return false;
     const RenderPlan& theRender = outPlan.render;
     outPlan.smartWhyNot = WhyMovieNotCopied(theJob, theRender);
+    // The only reason the person did not choose outright.
+    if (!outPlan.smartWhyNot.empty() && outPlan.smartWhyNot == WhyLosslessNotCopied(theJob))
+        std::fprintf(stderr, "glintweave: note: %s\n", outPlan.smartWhyNot.c_str());
     const size_t theCount = theJob.clips.size();
     const SInt32 theLength = theRender.transitionFrames;
     std::vector<int> theCopyOf;

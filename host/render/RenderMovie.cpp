@@ -199,7 +199,7 @@ bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const Frame
         return theOpen[theIndex].get();
     };
     RenderStatistics theCounts;
-    for (const MovieSegment& theSegment : theMoviePlan.segments) {
+    const auto theRenderSegment = [&](const MovieSegment& theSegment) {
         for (size_t i = 0; i < theSegment.clip; ++i) theOpen[i].reset();
         video::FrameSource* theA = theClip(theSegment.clip);
         if (!theA) return false;
@@ -231,13 +231,18 @@ bool RenderToSink(HYPluginMainProc theMain, const RenderJob& theJob, const Frame
             break;
         }
         }
-    }
+        return true;
+    };
+    bool theRendered = true;
+    for (const MovieSegment& theSegment : theMoviePlan.segments)
+        if (!(theRendered = theRenderSegment(theSegment))) break;
+    // A render stopped early (a player closed) still counts what it made.
     if (outStatistics) {
         theCounts.frames = theSink->FramesWritten();
         theCounts.pluginSeconds = theRender.PluginSeconds();
         *outStatistics = theCounts;
     }
-    return true;
+    return theRendered;
 }
 
 bool RenderMovie(HYPluginMainProc theMain, const RenderJob& theJob, const RenderObserver& theObserver,

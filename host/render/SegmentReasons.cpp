@@ -72,7 +72,16 @@ std::string WhyMovieNotCopied(const RenderJob& theJob, const RenderPlan& thePlan
     if (theJob.width > 0) return "--size " + SizeText(thePlan.settings.width, thePlan.settings.height) + ": every frame is scaled";
     std::string theWhyNot;
     if (!video::MovieTakesCopies(theJob.output, theWhyNot)) return "the output " + theWhyNot;
+    if (theKind == ".mp4") return WhyLosslessNotCopied(theJob);
     return "";
+}
+
+std::string WhyLosslessNotCopied(const RenderJob& theJob)
+{
+    // x264's lossless pictures are High 4:4:4 Predictive, which the clips' pictures are not: one
+    // track would mix two profiles that many players do not decode together.
+    if (theJob.crf != 0) return "";
+    return "--crf 0: lossless pictures cannot sit beside copied ones, so every frame is encoded";
 }
 
 std::string WhyClipNotCopied(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex)

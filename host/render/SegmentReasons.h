@@ -10,6 +10,9 @@
 // empty when it depends on the clip.
 std::string WhyMovieNotCopied(const RenderJob& theJob, const RenderPlan& thePlan);
 
+// Why a lossless .mp4 (--crf 0) copies nothing, as a note says; empty when it is not lossless.
+std::string WhyLosslessNotCopied(const RenderJob& theJob);
+
 // Why clip theIndex cannot be copied into the movie, as far as its facts without reading its
 // packets tell; empty when only ExamineClipForCopy can say.
 std::string WhyClipNotCopied(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex);

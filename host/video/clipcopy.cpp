@@ -175,12 +175,24 @@ bool ReadAvcHeaders(const AVCodecParameters* theCodec, ClipCopyFacts& ioFacts, s
     return true;
 }
 
+// A ProRes frame's interlace mode (0: progressive), from its frame header: after the frame's
+// size and 'icpf', the header's size, version, creator, width and height, then frame_flags,
+// whose bits 3-2 hold it. -1 when the packet holds no ProRes frame.
+int ProResInterlaceMode(const AVPacket& thePacket)
+{
+    constexpr int cFlags = 20;
+    if (thePacket.size <= cFlags || std::memcmp(thePacket.data + 4, "icpf", 4) != 0) return -1;
+    return (thePacket.data[cFlags] >> 2) & 3;
+}
+
 // Parameter sets sent with the pictures join the avcC record's: the encoder's id must clash with
 // none of them, and a clip that gives one id two meanings cannot share a record.
 // An intra-only clip has no parameter sets, and every picture must be flagged a keyframe.
+// ProRes frames say themselves whether they are interlaced, whatever the container says.
 bool ReadPackets(MediaInput& theInput, bool theIntra, h264::ParameterSets& ioSets, std::vector<PacketSeen>& outPackets,
                  std::string& outWhyNot)
 {
+    const bool theProRes = theInput.Stream()->codecpar->codec_id == AV_CODEC_ID_PRORES;
     const int theLengthSize = ioSets.lengthSize;
     PacketPtr thePacket(av_packet_alloc());
     if (!thePacket) throw std::bad_alloc();
@@ -190,8 +202,9 @@ bool ReadPackets(MediaInput& theInput, bool theIntra, h264::ParameterSets& ioSet
         theSeen.pts = thePacket->pts;
         theSeen.flaggedKey = thePacket->flags & AV_PKT_FLAG_KEY;
         const bool theHidden = thePacket->flags & AV_PKT_FLAG_DISCARD;
-        const bool theParsed =
-            theIntra || h264::NalTypesOf(thePacket->data, size_t(thePacket->size), theLengthSize, theTypes);
+        const int theInterlace = theProRes ? ProResInterlaceMode(*thePacket) : 0;
+        const bool theParsed = theIntra ? theInterlace >= 0
+                                        : h264::NalTypesOf(thePacket->data, size_t(thePacket->size), theLengthSize, theTypes);
         const bool theCarriesSets = !theIntra && theParsed && std::any_of(theTypes.begin(), theTypes.end(), [](int theType) {
                                         return theType == h264::cSps || theType == h264::cPps;
                                     });
@@ -215,6 +228,10 @@ bool ReadPackets(MediaInput& theInput, bool theIntra, h264::ParameterSets& ioSet
         }
         if (!theParsed) {
             outWhyNot = "has a damaged packet (picture " + std::to_string(outPackets.size()) + " in decode order)";
+            return false;
+        }
+        if (theInterlace > 0) {
+            outWhyNot = "is interlaced";
             return false;
         }
         if (theIntra && !theSeen.flaggedKey) {

@@ -186,6 +186,7 @@ ContainerOutput::~ContainerOutput()
 
 std::string ContainerOutput::Failure(const std::string& theStep, int theCode) const
 {
+    if (theCode == AVERROR(ENOSPC)) return DescribeWriteFailure(mPath, ENOSPC);
     return "cannot " + theStep + " " + Quoted(FileNameOf(mPath)) + ": " + ErrorText(theCode);
 }
 

@@ -27,7 +27,7 @@ struct MovieWriter::Impl {
     bool Refuse(std::string& outError) const
     {
         if (failure.empty() && !finished) return false;
-        outError = finished ? "The movie is already finished" : failure;
+        outError = finished ? "the movie is already finished" : failure;
         return true;
     }
     bool Fail(std::string& outError)
@@ -51,29 +51,6 @@ struct MovieWriter::Impl {
     }
 };
 
-namespace {
-
-bool CheckFolder(const std::string& thePath, std::string& outError)
-{
-    std::string theFolder = FolderOf(thePath);
-    struct stat theStatus;
-    if (stat(theFolder.c_str(), &theStatus) != 0) {
-        outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
-        return false;
-    }
-    if (!S_ISDIR(theStatus.st_mode)) {
-        outError = "cannot write in " + Quoted(theFolder) + ": it is not a folder";
-        return false;
-    }
-    if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
-        outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcept
 {
     try {
@@ -89,9 +66,8 @@ bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcep
         }
         const OutputFormat* theFormat = OutputFormatFor(thePath, outError);
         if (!theFormat) return false;
-        if (!theFormat->muxer) return CheckFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);
-        mode_t theMode;
-        return CheckFolder(FollowLinks(thePath), outError) && CheckReplaceable(thePath, theMode, outError);
+        if (!theFormat->muxer) return CheckOutputFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);
+        return CheckOutputFile(thePath, outError);
     } catch (const std::bad_alloc&) {
         outError = "out of memory";
         return false;

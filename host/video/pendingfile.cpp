@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -53,6 +54,42 @@ std::string FollowLinks(const std::string& thePath)
         thePlace = theNext[0] == '/' || thePlace.find('/') == std::string::npos ? theNext : FolderOf(thePlace) + "/" + theNext;
     }
     return thePlace;
+}
+
+std::string DescribeWriteFailure(const std::string& thePath, int theCode)
+{
+    std::string theReason = std::strerror(theCode);
+    if (theCode == ENOSPC) {
+        char* theFolder = realpath(FolderOf(thePath).c_str(), nullptr);
+        theReason = "no space left in " + Quoted(theFolder ? theFolder : FolderOf(thePath));
+        std::free(theFolder);
+    }
+    return "cannot write " + Quoted(FileNameOf(thePath)) + ": " + theReason;
+}
+
+bool CheckOutputFolder(const std::string& thePath, std::string& outError)
+{
+    std::string theFolder = FolderOf(thePath);
+    struct stat theStatus;
+    if (stat(theFolder.c_str(), &theStatus) != 0) {
+        outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISDIR(theStatus.st_mode)) {
+        outError = "cannot write in " + Quoted(theFolder) + ": it is not a folder";
+        return false;
+    }
+    if (access(theFolder.c_str(), W_OK | X_OK) != 0) {
+        outError = "cannot write in " + Quoted(theFolder) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool CheckOutputFile(const std::string& thePath, std::string& outError)
+{
+    mode_t theMode;
+    return CheckOutputFolder(FollowLinks(thePath), outError) && CheckReplaceable(thePath, theMode, outError);
 }
 
 bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& outError)
@@ -116,6 +153,7 @@ bool PendingFile::CreateInstalled(const std::string& theFinalPath, mode_t theMod
 
 bool PendingFile::Open(mode_t theMode, std::string& outError)
 {
+    EndByNotedSignal(); // one that came as an earlier output was put in place
     std::string theFolder = FolderOf(mFinalPath);
     mDescriptor = open(theFolder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (mDescriptor < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
@@ -142,18 +180,16 @@ bool PendingFile::Open(mode_t theMode, std::string& outError)
     return true;
 }
 
-bool PendingFile::Commit(std::string& outError)
+bool PendingFile::Fail(const char* theStep, std::string& outError)
 {
-    auto theFailure = [&](const char* theStep) {
-        outError = "cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
-        Discard();
-        return false;
-    };
-    if (mDescriptor < 0) {
-        errno = EBADF;
-        return theFailure("finish");
-    }
-    if (fsync(mDescriptor) != 0) return theFailure("write");
+    outError = errno == ENOSPC ? DescribeWriteFailure(mFinalPath, errno)
+                               : "cannot " + std::string(theStep) + " " + Quoted(mFinalPath) + ": " + std::strerror(errno);
+    Discard();
+    return false;
+}
+
+bool PendingFile::MoveIntoPlace(std::string& outError)
+{
     SignalHold theHold; // a named temporary file exists from here until the rename
     if (mTemporaryPath.empty()) {
         // An unnamed file can only be linked to a free name: link it to a hidden one, then
@@ -164,30 +200,55 @@ bool PendingFile::Commit(std::string& outError)
             std::vector<char> theName(theTemplate.begin(), theTemplate.end());
             theName.push_back('\0');
             int theProbe = mkstemp(theName.data()); // reserves a fresh name
-            if (theProbe < 0) return theFailure("create");
+            if (theProbe < 0) return Fail("create", outError);
             close(theProbe);
             unlink(theName.data());
             if (linkat(AT_FDCWD, theProcPath.c_str(), AT_FDCWD, theName.data(), AT_SYMLINK_FOLLOW) == 0) {
                 mTemporaryPath = theName.data();
             } else if (errno != EEXIST || theTry > 10) {
-                return theFailure("create");
+                return Fail("create", outError);
             }
         }
     }
-    if (rename(mTemporaryPath.c_str(), mFinalPath.c_str()) != 0) return theFailure("create");
+    // A signal that came meanwhile gives the rename up: the name keeps what it had.
+    if (SignalHold::SignalWaiting()) {
+        std::fprintf(stderr, "glintweave: note: the signal came before %s was put in place: it is left as it was\n",
+                     Quoted(mFinalPath).c_str());
+        Discard();
+        outError = "stopped before " + Quoted(mFinalPath) + " was replaced";
+        return false;
+    }
+    if (rename(mTemporaryPath.c_str(), mFinalPath.c_str()) != 0) return Fail("create", outError);
+    // One that comes during the rename finds the output whole: it stays, and the program goes on.
+    theHold.Completed();
     mTemporaryPath.clear();
     mCleanup.Forget();
+    return true;
+}
+
+bool PendingFile::Commit(std::string& outError)
+{
+    if (mDescriptor < 0) {
+        errno = EBADF;
+        return Fail("finish", outError);
+    }
+    if (fsync(mDescriptor) != 0) return Fail("write", outError);
+    const bool theNotedBefore = NotedSignal() != 0;
+    if (!MoveIntoPlace(outError)) return false;
+    if (!theNotedBefore && NotedSignal() != 0)
+        std::fprintf(stderr, "glintweave: note: the signal came as %s was put in place: it is complete, and kept\n",
+                     Quoted(mFinalPath).c_str());
     close(mDescriptor);
     mDescriptor = -1;
     // The rename lives in the folder: until the folder is synced, a crash may undo it.
     const int theFolder = open(FolderOf(mFinalPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (theFolder < 0) return theFailure("write");
+    if (theFolder < 0) return Fail("write", outError);
     const bool theSynced = fsync(theFolder) == 0 || errno == EINVAL;
     const int theCode = errno;
     close(theFolder);
     if (!theSynced) {
         errno = theCode;
-        return theFailure("write");
+        return Fail("write", outError);
     }
     return true;
 }
@@ -200,7 +261,7 @@ bool InstallFile(const std::string& thePath, const std::string& theBytes, mode_t
         const ssize_t theWritten = write(theFile.Descriptor(), theBytes.data() + theDone, theBytes.size() - theDone);
         if (theWritten < 0 && errno == EINTR) continue;
         if (theWritten <= 0) {
-            outError = "cannot write " + Quoted(thePath) + ": " + std::strerror(theWritten < 0 ? errno : ENOSPC);
+            outError = DescribeWriteFailure(thePath, theWritten < 0 ? errno : ENOSPC);
             return false;
         }
         theDone += size_t(theWritten);

@@ -36,6 +36,9 @@ public:
 
 private:
     void Discard();
+    bool Fail(const char* theStep, std::string& outError); // with errno's reason
+    // Under a signal hold: the data under the final name, or nothing changed.
+    bool MoveIntoPlace(std::string& outError);
     bool Open(mode_t theMode, std::string& outError);
 
     std::string mFinalPath; // the link's target when the name is a symbolic link
@@ -60,5 +63,16 @@ std::string FollowLinks(const std::string& thePath);
 // True when thePath (links followed) is absent, or a regular file the user may write; then
 // outMode is its permissions, or 0 when absent. Else false with the reason.
 bool CheckReplaceable(const std::string& thePath, mode_t& outMode, std::string& outError);
+
+// "cannot write 'big.mp4': " and the reason theCode (an errno) gives; for a full disk, the
+// folder that is full.
+std::string DescribeWriteFailure(const std::string& thePath, int theCode);
+
+// The folder of thePath exists and takes a new file; else false with the reason.
+bool CheckOutputFolder(const std::string& thePath, std::string& outError);
+
+// The checks an output file the user names takes before any work: its folder (links followed)
+// takes a new file, and the name holds nothing or a regular file the user may write.
+bool CheckOutputFile(const std::string& thePath, std::string& outError);
 
 } // namespace video

@@ -121,7 +121,7 @@ bool PngSequence::WritePacket(std::string& outError)
     }
     if (theFile) mNames.push_back(theName); // removed with the staging folder even when incomplete
     if (!theOk) {
-        outError = "cannot write " + Quoted(theName) + ": " + std::strerror(theCode);
+        outError = DescribeWriteFailure(FinalPath(theName), theCode);
         return false;
     }
     return true;

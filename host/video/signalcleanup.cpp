@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
 #include <sched.h>
 #include <unistd.h>
 
@@ -28,6 +29,9 @@ Slot lgSlots[cSlots];
 std::atomic<int> lgHolds{0};
 std::atomic<bool> lgDying{false};
 std::atomic<int> lgWaitingSignal{0};
+std::atomic<int> lgNotedSignal{0};
+// The handlers of the libraries that had a signal before us, by its place in cSignals.
+struct sigaction lgLibraryActions[std::size(cSignals)];
 
 // Only calls that are safe in a signal handler from here on.
 void EmptyFolder(int theFolder)
@@ -87,24 +91,54 @@ void EndingSignalHandler(int theSignal)
     EndBySignal(theSignal);
 }
 
+void NotingSignalHandler(int theSignal, siginfo_t* theInfo, void* theContext)
+{
+    lgNotedSignal.store(theSignal);
+    for (size_t i = 0; i < std::size(cSignals); ++i) {
+        if (cSignals[i] != theSignal) continue;
+        const struct sigaction& theLibrary = lgLibraryActions[i];
+        if (theLibrary.sa_flags & SA_SIGINFO) theLibrary.sa_sigaction(theSignal, theInfo, theContext);
+        else if (theLibrary.sa_handler != SIG_DFL && theLibrary.sa_handler != SIG_IGN) theLibrary.sa_handler(theSignal);
+    }
+}
+
 } // namespace
 
 void RemovePendingOutputsOnSignals()
 {
-    for (int theSignal : cSignals) {
+    for (size_t i = 0; i < std::size(cSignals); ++i) {
+        const int theSignal = cSignals[i];
         struct sigaction theOld;
         // A signal the program was started to ignore (nohup) stays ignored, and one a library
-        // already turns into an event of its own (SDL's quit) stays with it.
+        // already turns into an event of its own (SDL's quit) still goes to it.
         if (sigaction(theSignal, nullptr, &theOld) != 0 || theOld.sa_handler == SIG_IGN) continue;
-        if (theOld.sa_handler != SIG_DFL && theOld.sa_handler != EndingSignalHandler) continue;
+        const bool theOurs = (theOld.sa_flags & SA_SIGINFO) ? theOld.sa_sigaction == NotingSignalHandler
+                                                             : theOld.sa_handler == EndingSignalHandler;
+        if (theOurs) continue;
         struct sigaction theAction;
         std::memset(&theAction, 0, sizeof theAction);
-        theAction.sa_handler = EndingSignalHandler;
-        theAction.sa_flags = SA_RESTART;
+        if (theOld.sa_handler == SIG_DFL) {
+            theAction.sa_handler = EndingSignalHandler;
+        } else {
+            lgLibraryActions[i] = theOld;
+            theAction.sa_sigaction = NotingSignalHandler;
+            theAction.sa_flags = SA_SIGINFO;
+        }
+        theAction.sa_flags |= SA_RESTART;
         sigemptyset(&theAction.sa_mask);
         for (int theOther : cSignals) sigaddset(&theAction.sa_mask, theOther);
         sigaction(theSignal, &theAction, nullptr);
     }
+}
+
+int NotedSignal()
+{
+    return lgNotedSignal.load();
+}
+
+void EndByNotedSignal()
+{
+    if (const int theSignal = lgNotedSignal.load()) EndBySignal(theSignal);
 }
 
 bool SignalCleanup::Remember(const std::string& thePath)
@@ -137,10 +171,17 @@ SignalHold::SignalHold()
     while (lgDying.load()) sched_yield();
 }
 
+bool SignalHold::SignalWaiting()
+{
+    return lgWaitingSignal.load() != 0;
+}
+
 SignalHold::~SignalHold()
 {
     if (--lgHolds > 0) return;
-    if (int theSignal = lgWaitingSignal.exchange(0)) EndBySignal(theSignal);
+    const int theSignal = lgWaitingSignal.exchange(0);
+    if (theSignal && mCompleted) lgNotedSignal.store(theSignal);
+    else if (theSignal) EndBySignal(theSignal);
 }
 
 } // namespace video

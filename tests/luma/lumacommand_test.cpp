@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -129,6 +130,34 @@ TEST_F(LumaCommand, BadInputIsOneLineAndWritesNothing)
     std::filesystem::remove(mFolder / "folder.pgm");
     for (const auto& theEntry : std::filesystem::directory_iterator(mFolder))
         ADD_FAILURE() << "left behind: " << theEntry.path().filename();
+}
+
+// What no map can replace is named at once, -y or not, as render names it; a rate libavutil
+// would bring down to a million without a word is refused with the range.
+TEST_F(LumaCommand, SaysAtOnceWhatIsWrong)
+{
+    std::filesystem::create_directory(mFolder / "folder.pgm");
+    ASSERT_EQ(mkfifo((mFolder / "fifo.pgm").c_str(), 0644), 0);
+    const struct {
+        const char* arguments;
+        const char* message;
+    } theCases[] = {
+        {"--frames 10 -o folder.pgm", "it is a folder"},
+        {"--frames 10 -o folder.pgm -y", "it is a folder"},
+        {"--frames 10 -o fifo.pgm", "it is a pipe"},
+        {"--frames 10 -o fifo.pgm -y", "it is a pipe"},
+        {"--duration 0.01 --rate 1e9 -o map.pgm", "--rate"},
+        {"--duration 1 --rate 1001 -o map.pgm", "up to 1000"},
+    };
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.arguments);
+        std::string theErrors;
+        EXPECT_NE(Luma(std::string("--size 64x48 ") + theCase.arguments, theErrors), 0) << theErrors;
+        EXPECT_EQ(theErrors.find('\n'), theErrors.size() - 1) << theErrors;
+        EXPECT_EQ(theErrors.rfind("glintweave luma: ", 0), 0u) << theErrors;
+        EXPECT_NE(theErrors.find(theCase.message), std::string::npos) << theErrors;
+    }
+    EXPECT_FALSE(std::filesystem::exists(mFolder / "map.pgm"));
 }
 
 TEST_F(LumaCommand, AnExistingFileIsReplacedOnlyWithY)

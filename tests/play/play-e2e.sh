@@ -5,7 +5,9 @@
 #   first sample to the last; without a sound device it plays silently and says so in one line;
 # - a larger movie gets a window that fits the screen at the movie's shape; space pauses, Right
 #   and Left step a frame, a resized window keeps the picture's shape with black bars, q quits
-#   at once with status 0;
+#   at once with status 0, and --stats counts the frames rendered and shown until then;
+# - SIGINT or SIGTERM once it plays stops it in order with the status the signal gives (130,
+#   143), as render, and --stats still counts;
 # - without a display: one line and status 1.
 # A screenshot of the playing window is kept.
 # Usage: play-e2e.sh <glintweave program> <artifact folder>
@@ -75,8 +77,17 @@ esac
 at_least "$took" 1.6 || fail "a movie of 1.668 s played silently in $took s"
 echo "ok: without a sound device it played silently in $took s and said so in one line"
 
+# What --stats says an early stop rendered and showed: some frames, none shown unrendered.
+stats_counted() { # stderr file
+  local counts rendered shown
+  counts=$(sed -n 's/^play: \([0-9]*\) frames rendered, \([0-9]*\) shown, .*/\1 \2/p' "$1")
+  read -r rendered shown <<<"$counts" || true
+  [ "${shown:-0}" -gt 0 ] && [ "$rendered" -ge "$shown" ] || fail "play --stats said: $(cat "$1")"
+  echo "$rendered frames rendered, $shown shown"
+}
+
 # 150 + 150 - 30 frames, 9 s, at 1280x720: the window fits the 1024x768 screen at 16:9.
-SDL_AUDIODRIVER=none-such "$glintweave" play --transition cross --frames 30 --size 1280x720 \
+SDL_AUDIODRIVER=none-such "$glintweave" play --stats --transition cross --frames 30 --size 1280x720 \
   "$work/long-a.mp4" "$work/long-b.mp4" >"$work/out" 2>"$work/err" &
 pid=$!
 wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^long-a\.mp4, long-b\.mp4 - ' | head -n 1)
@@ -138,8 +149,29 @@ status=0
 wait $pid || status=$?
 pid=
 [ "$status" = 0 ] || fail "play ended with $status after q: $(cat "$work/err")"
-[ -z "$(said "$work/err" | grep -v '^glintweave: note: no sound device')" ] || fail "play said: $(cat "$work/err")"
-echo "ok: q quit at once with status 0, at '$before_q'"
+[ -z "$(said "$work/err" | grep -v -e '^glintweave: note: no sound device' -e '^play: ')" ] ||
+  fail "play said: $(cat "$work/err")"
+echo "ok: q quit at once with status 0, at '$before_q', $(stats_counted "$work/err")"
+
+# Ctrl-C and SIGTERM while it plays: SDL's quit stops the player in order, then the signal ends it.
+# (A job the script starts in the background would ignore SIGINT, as a terminal's never does.)
+for signal in INT TERM; do
+  env --default-signal=INT SDL_AUDIODRIVER=none-such "$glintweave" play --stats --transition cross --frames 30 \
+    "$work/long-a.mp4" "$work/long-b.mp4" >"$work/out" 2>"$work/err" &
+  pid=$!
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^long-a\.mp4, long-b\.mp4 - ' | head -n 1)
+  [ -n "$wid" ] || fail "the window did not open: $(cat "$work/err")"
+  wait_title ' - 0:01'
+  kill -s "$signal" $pid
+  for _ in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  kill -0 $pid 2>/dev/null && fail "SIG$signal did not stop play within 5 s"
+  status=0
+  wait $pid || status=$?
+  pid=
+  expected=$((128 + $(kill -l "$signal")))
+  [ "$status" = "$expected" ] || fail "play ended with $status after SIG$signal, not $expected: $(cat "$work/err")"
+  echo "ok: SIG$signal stopped play with status $status, $(stats_counted "$work/err")"
+done
 
 # No display: one line, no window nobody can see.
 status=0

@@ -254,6 +254,42 @@ TEST(RenderBadInput, AReadOnlyOutputIsRefusedOrKeepsItsMode)
     EXPECT_NE(ReadFile(theFolder.PathOf("kept.mp4")), "a finished movie");
 }
 
+// A full disk is said to be one, naming the folder that is full: a tmpfs of two pages, mounted
+// in a mount namespace of the program's own.
+TEST(RenderBadInput, AFullDiskNamesTheFolderThatIsFull)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    std::filesystem::create_directory(theFolder.PathOf("full"));
+    const std::string thePrefix = "unshare -rm sh -c 'mount -t tmpfs -o size=8k none full && exec \"$0\" \"$@\"' ";
+    if (std::system(("cd " + theFolder.Path() + " && " + thePrefix + "true").c_str()) != 0)
+        GTEST_SKIP() << "no mount namespace of its own for a small tmpfs";
+    const std::string theFull = std::filesystem::canonical(theFolder.PathOf("full")).string();
+    const std::vector<std::string> theBefore = theFolder.Entries();
+    const struct {
+        const char* arguments;
+        const char* command;
+        const char* name; // of the file that could not be written, or its start
+    } theCases[] = {
+        {"render --transition out --speed 0 a.mp4 -o full/big.mkv", "render", "big.mkv"},
+        {"render --transition out --speed 0 a.mp4 -o full/f_%03d.png", "render", "f_0"},
+        {"luma --size 320x240 --frames 10 -o full/big.pgm", "luma", "big.pgm"},
+    };
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.arguments);
+        std::string theErrors;
+        EXPECT_EQ(RunProgram(theFolder, theCase.arguments, theErrors, thePrefix), 1);
+        // The last line; a .mkv's note comes before it.
+        const std::string theLine = theErrors.substr(theErrors.rfind('\n', theErrors.size() - 2) + 1);
+        EXPECT_EQ(theLine.rfind("glintweave " + std::string(theCase.command) + ": cannot write '" + theCase.name, 0), 0u)
+            << theErrors;
+        const std::string theEnd = "': no space left in '" + theFull + "'\n";
+        EXPECT_TRUE(theLine.size() > theEnd.size() && theLine.compare(theLine.size() - theEnd.size(), theEnd.size(), theEnd) == 0)
+            << theErrors;
+        EXPECT_EQ(theFolder.Entries(), theBefore);
+    }
+}
+
 TEST(RenderBadInput, ASequenceReplacesAllOfTheEarlierOneOrNone)
 {
     TemporaryFolder theFolder;
@@ -381,6 +417,47 @@ TEST(RenderBadInput, AnEndingSignalLeavesNothingInTheTemporaryFolder)
         ASSERT_EQ(waitpid(theChild, &theStatus, 0), theChild);
         EXPECT_TRUE(WIFSIGNALED(theStatus) && WTERMSIG(theStatus) == SIGINT) << theStatus;
         EXPECT_TRUE(std::filesystem::is_empty(theFolder.PathOf("tmp")));
+    }
+}
+
+// A signal as the finished movie is put in place: one before the rename gives it up (the earlier
+// movie stays, the render ends by the signal), one during it finds the movie whole (kept, and
+// status 0). Either way one line says which. strace delivers the signal at that system call; the
+// settings cannot be saved (their folder would be under a file), so the movie's is the only rename.
+TEST(RenderBadInput, ASignalAsTheMovieIsPutInPlaceSaysWhetherItIsKept)
+{
+    TemporaryFolder theFolder;
+    MakeClip(theFolder, "a.mp4");
+    const std::string theMovie = theFolder.PathOf("movie.mkv");
+    const int theUnnamed = open(theFolder.Path().c_str(), O_TMPFILE | O_RDWR, 0600);
+    if (theUnnamed >= 0) close(theUnnamed);
+    const struct {
+        const char* call;
+        int status;
+        const char* said;
+        bool kept; // the new movie, else the earlier one
+    } theCases[] = {
+        // Only an unnamed file is linked to a hidden name before the rename.
+        {"linkat", 128 + SIGINT, "the signal came before '" , false},
+        {"rename", 0, "the signal came as '", true},
+    };
+    for (const auto& theCase : theCases) {
+        SCOPED_TRACE(theCase.call);
+        if (!theCase.kept && theUnnamed < 0) continue;
+        WriteFile(theMovie, "an earlier movie");
+        std::string theErrors;
+        // LeakSanitizer cannot work under a tracer.
+        const std::string thePrefix = "ASAN_OPTIONS=detect_leaks=0 XDG_CONFIG_HOME='" + theFolder.PathOf("a.mp4/config") +
+                                      "' strace -f -qq -o /dev/null -e trace=" + theCase.call + " -e inject=" +
+                                      theCase.call + ":signal=SIGINT ";
+        EXPECT_EQ(RunProgram(theFolder, "render -y --transition out --speed 0 a.mp4 -o " + theMovie, theErrors, thePrefix),
+                  theCase.status)
+            << theErrors;
+        const std::string theLine = std::string("glintweave: note: ") + theCase.said + theMovie + "' was put in place: " +
+                                    (theCase.kept ? "it is complete, and kept\n" : "it is left as it was\n");
+        EXPECT_NE(theErrors.find(theLine), std::string::npos) << theErrors;
+        EXPECT_EQ(ReadFile(theMovie) == "an earlier movie", !theCase.kept);
+        EXPECT_EQ(theFolder.Entries(), (std::vector<std::string>{"a.mp4", "movie.mkv"}));
     }
 }
 

@@ -95,6 +95,7 @@ TEST(RenderPlan, SaysWhyEachClipIsEncoded)
         {theSame, "", "m.mov", "clip 2 is h264, not ProRes"},
         {theSame, "--size 320x240", "m.mp4", "--size 320x240: every frame is scaled"},
         {theSame, "--reencode", "m.mkv", "--reencode: every frame is encoded"},
+        {theSame, "--crf 0", "m.mp4", "--crf 0: lossless pictures cannot sit beside copied ones, so every frame is encoded"},
         {theSame, "", "m.y4m", "the output is .y4m, which takes no copied pictures"},
         {theSame, "", "m.mp4", "no transition touches them, and they lie between clean splits"},
     };

@@ -347,3 +347,27 @@ TEST(SmartRender, FaultyClipsAreCopiedSoundlyOrEncoded)
         EXPECT_EQ(DecodeErrors(theSmart), DecodeErrors(theRow.note[0] ? theFull : theFaulty));
     }
 }
+
+// x264's lossless pictures are of another profile than the clips': a lossless movie copies
+// nothing, says so in one line and in its plan, and shows the untouched frames as decoded.
+TEST(SmartRender, ALosslessMovieCopiesNothingAndSaysSo)
+{
+    TemporaryFolder theFolder;
+    const std::string theA = MakePatternClip(theFolder, "a.mp4", "testsrc2", "-c:v libx264 -g 25 -bf 2 -c:a aac", 2, true);
+    const std::string theB = MakePatternClip(theFolder, "b.mp4", "testsrc", "-c:v libx264 -g 25 -bf 2 -c:a aac", 2, true);
+    const std::string theMovie = theFolder.PathOf("lossless.mp4");
+    const std::string theJob = "--transition cross --frames 12 --crf 0 '" + theA + "' '" + theB + "' -o '" + theMovie + "'";
+    const char* const theNote = "glintweave: note: --crf 0: lossless pictures cannot sit beside copied ones, so every "
+                                "frame is encoded";
+    std::string thePrinted, theErrors;
+    ASSERT_EQ(RunGlintweave("render --plan " + theJob, &thePrinted, &theErrors), 0) << theErrors;
+    ExpectNote(theErrors, theNote);
+    EXPECT_NE(thePrinted.find("\nnothing is copied: --crf 0: "), std::string::npos) << thePrinted;
+    ASSERT_EQ(RunGlintweave("render --stats " + theJob, nullptr, &theErrors), 0) << theErrors;
+    ExpectNote(theErrors, theNote);
+    EXPECT_NE(theErrors.find("frames copied 0,"), std::string::npos) << theErrors;
+    EXPECT_EQ(Output("ffprobe -v error -select_streams v -show_entries stream=profile -of csv=p=0 '" + theMovie + "'"),
+              "High 4:4:4 Predictive\n");
+    const std::vector<std::string> theHashes = PictureHashes(theMovie, -1, 38), theClip = PictureHashes(theA, -1, 38);
+    EXPECT_EQ(theHashes, theClip);
+}

@@ -268,6 +268,10 @@ TEST(CopiedPictures, IntraOnlyClipsSplitAtEveryFrame)
                                 Case{"ProRes 4444", "c.mov", "-c:v prores_ks -profile:v 4 -pix_fmt yuv444p10le", "movie.mov",
                                      "is stored as yuv444p12le, not 10-bit 4:2:2"},
                                 Case{"ProRes into a .mkv", "c.mov", theProRes, "movie.mkv", "is prores, not UT Video"},
+                                // FFmpeg tags the track progressive, as its source frames are.
+                                Case{"ProRes interlaced in its frame headers only", "i.mov",
+                                     "-flags +ildct -c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le", "movie.mov",
+                                     "is interlaced"},
                                 Case{"UT Video with alpha", "c.mkv", "-c:v utvideo -pix_fmt gbrap", "movie.mkv",
                                      "is stored as gbrap, not 8-bit RGB"}}) {
         SCOPED_TRACE(theCase.name);
