@@ -76,11 +76,12 @@ bool ParseSeconds(const std::string& theText, double& outSeconds)
     return true;
 }
 
-bool ParseFrameRate(const std::string& theText, double theLeast, double theMost, SInt32& outNum, SInt32& outDen)
+bool ParseFrameRate(const std::string& theText, SInt32& outNum, SInt32& outDen)
 {
+    constexpr int64_t cHighest = 1000;
     AVRational theRate{0, 0};
     if (av_parse_video_rate(&theRate, theText.c_str()) < 0 || theRate.num <= 0 || theRate.den <= 0) return false;
-    if (av_cmp_q(theRate, av_d2q(theLeast, 1001000)) < 0 || av_cmp_q(theRate, av_d2q(theMost, 1001000)) > 0) return false;
+    if (theRate.num > cHighest * theRate.den) return false;
     outNum = theRate.num;
     outDen = theRate.den;
     return true;

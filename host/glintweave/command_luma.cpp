@@ -16,14 +16,13 @@ extern "C" {
 
 namespace {
 
-constexpr int cHighestLumaRate = 1000;
 
 struct LumaValues {
     LumaRequest request{0, 0, 0, 3, {0.0, 1.0, 0.0, 1.0}};
     bool hasRegion = false;
     double seconds = 0.0;
     std::string duration; // as given, for messages
-    AVRational rate{0, 1};
+    video::FrameRate rate{0, 1};
     std::string output;
     bool replace = false;
 };
@@ -42,7 +41,7 @@ bool ResolveLength(LumaValues& ioValues, std::string& outError)
         outError = "--frames N, or --duration S with --rate R, is missing";
         return false;
     }
-    theFrames = SecondsToFrames(ioValues.seconds, video::FrameRate{ioValues.rate.num, ioValues.rate.den});
+    theFrames = SecondsToFrames(ioValues.seconds, ioValues.rate);
     if (theFrames >= 1 && theFrames <= cLongestLumaFrames) return true;
     outError = "--duration " + ioValues.duration + " at that rate is " + std::to_string(theFrames) +
                " frames; a map takes 1 to 32768";
@@ -112,11 +111,8 @@ Command LumaCommand()
                }},
         Option{"--rate", "R", "frames a second, above 0 to 1000: 25, 29.97, 30000/1001, ntsc, ...",
                [theValues](const std::string& theValue, std::string& outError) {
-                   outError = "takes frames a second above 0 and up to 1000, such as 25, 29.97, 30000/1001 or ntsc";
-                   AVRational& theRate = theValues->rate;
-                   // libavutil makes any rate above about a million that million, without a word.
-                   return av_parse_video_rate(&theRate, theValue.c_str()) >= 0 && theRate.num > 0 && theRate.den > 0 &&
-                          theRate.num <= SInt64(cHighestLumaRate) * theRate.den;
+                   outError = cFrameRateForms;
+                   return ParseFrameRate(theValue, theValues->rate.num, theValues->rate.den);
                }},
         theTransition,
         Option{"--region", "L,R,T,B", "the part of the frame that dissolves, instead of the saved one",

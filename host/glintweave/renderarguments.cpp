@@ -133,9 +133,8 @@ void AddRenderOptions(Command& ioCommand, bool theWantsOutput, RenderRequest& io
                                      "frames a second (25, 29.97, 30000/1001, ntsc, ...), default the\n"
                                      "first moving clip's (a movie of stills only: 30); a clip of\n"
                                      "another rate plays at its own speed",
-                                     "takes frames a second from 1 to 1000, such as 25, 29.97, 30000/1001 or ntsc",
-                                     [&theJob](const std::string& theValue) {
-                                         return ParseFrameRate(theValue, 1, 1000, theJob.rate.num, theJob.rate.den);
+                                     cFrameRateForms, [&theJob](const std::string& theValue) {
+                                         return ParseFrameRate(theValue, theJob.rate.num, theJob.rate.den);
                                      }));
     theOptions.push_back(FlagOption("--proxy",
                                     "a quick proxy: half the size each way, quickly scaled and\n"

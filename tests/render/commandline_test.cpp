@@ -77,8 +77,8 @@ TEST(CommandLine, EveryCommandRefusesAFaultyCommandLineInOneLine)
         {"render --transition out --duration 0 a.mp4 -o out.mp4", "glintweave render: --duration takes"},
         {"render --transition out --at -1 a.mp4 -o out.mp4", "glintweave render: --at takes"},
         {"render --frames 5 --duration 1 a.mp4 b.mp4 -o out.mp4", "glintweave render: give one of --frames and --duration"},
-        {"render --rate 1e9 a.mp4 b.mp4 -o out.mp4", "glintweave render: --rate takes frames a second from 1 to 1000"},
-        {"render --rate 0.5 a.mp4 b.mp4 -o out.mp4", "glintweave render: --rate takes frames a second from 1 to 1000"},
+        {"render --rate 1e9 a.mp4 b.mp4 -o out.mp4", "glintweave render: --rate takes frames a second above 0 and up to 1000"},
+        {"render --rate 0 a.mp4 b.mp4 -o out.mp4", "glintweave render: --rate takes frames a second above 0 and up to 1000"},
         {"frobnicate", "glintweave: unknown command 'frobnicate'"},
     };
     for (const auto& theCase : theCases) {
