@@ -1,6 +1,6 @@
 # Blender's video sequencer plays a Glintweave matte: clip A on channel 1, clip B over it on
-# channel 2 from the transition's start, with a Mask modifier reading the matte (a muted strip
-# on channel 3) and Alpha Over; view transform Standard and no dither, so that pixels keep their
+# channel 2 from the transition's start, cut where the transition ends, its first part with a
+# Mask modifier reading the matte (a muted strip on channel 3) and Alpha Over; view transform Standard and no dither, so that pixels keep their
 # values. Renders every frame as a PNG.
 # Usage: blender -b --factory-startup --python blender_matte.py -- WIDTH HEIGHT L N A B MATTE OUT_PREFIX
 import sys
@@ -36,6 +36,8 @@ editor.sequences.new_movie("A", clip_a, channel=1, frame_start=1, fit_method="OR
 incoming = editor.sequences.new_movie("B", clip_b, channel=2, frame_start=start, fit_method="ORIGINAL")
 mask = editor.sequences.new_movie("Matte", matte, channel=3, frame_start=start, fit_method="ORIGINAL")
 mask.mute = True
+# The matte covers the transition only: B is cut where it ends, and the part after plays as it is.
+incoming.split(frame=start + frames, split_method="SOFT")
 incoming.blend_type = "ALPHA_OVER"
 modifier = incoming.modifiers.new("Glintweave", "MASK")
 modifier.input_mask_type = "STRIP"
