@@ -25,12 +25,14 @@ struct Row {
     Editor editor;
     const char* transition;
     const char* region; // nullptr: the saved settings' (the defaults here)
+    bool incomingOnTop = false; // OpenShot: B on the upper track, with an inverted matte
 };
 
 void PrintTo(const Row& theRow, std::ostream* theStream)
 {
     const char* theNames[] = {"openshot", "blender", "flowblade"};
-    *theStream << theNames[int(theRow.editor)] << " " << theRow.transition << (theRow.region ? " in a region" : "");
+    *theStream << theNames[int(theRow.editor)] << " " << theRow.transition << (theRow.region ? " in a region" : "")
+               << (theRow.incomingOnTop ? ", incoming clip on top" : "");
 }
 
 constexpr int cWidth = 160, cHeight = 90, cFrames = 25, cLength = cFrames + 3;
@@ -119,8 +121,12 @@ TEST_P(MatteEditors, EveryTransitionFrameShowsTheRendersNewPixels)
     std::string theOutput = "frames/f%04d.png";
     switch (theRow.editor) {
     case Editor::OpenShot:
-        ASSERT_TRUE(Run("'" + theProgram + "' matte" + theWipe + " -o matte.mkv")) << Log();
-        ASSERT_TRUE(Run("/usr/bin/python3 '" + theScripts + "/openshot_matte.py' " + theArguments)) << Log();
+        ASSERT_TRUE(Run("'" + theProgram + "' matte" + theWipe + (theRow.incomingOnTop ? " --invert" : "") +
+                        " -o matte.mkv"))
+            << Log();
+        ASSERT_TRUE(Run("/usr/bin/python3 '" + theScripts + "/openshot_matte.py' " + theArguments +
+                        (theRow.incomingOnTop ? " incoming-on-top" : "")))
+            << Log();
         break;
     case Editor::Blender:
         ASSERT_TRUE(Run("'" + theProgram + "' matte" + theWipe + " -o matte.mkv")) << Log();
@@ -172,7 +178,8 @@ constexpr const char* cRegion = "0.25,0.75,0.125,0.875";
 INSTANTIATE_TEST_SUITE_P(
     CrossOutAndRegion, MatteEditors,
     testing::Values(Row{Editor::OpenShot, "cross", nullptr}, Row{Editor::OpenShot, "out", nullptr},
-                    Row{Editor::OpenShot, "cross", cRegion}, Row{Editor::Blender, "cross", nullptr},
+                    Row{Editor::OpenShot, "cross", cRegion}, Row{Editor::OpenShot, "cross", nullptr, true},
+                    Row{Editor::Blender, "cross", nullptr},
                     Row{Editor::Blender, "out", nullptr}, Row{Editor::Blender, "cross", cRegion},
                     Row{Editor::Flowblade, "cross", nullptr}, Row{Editor::Flowblade, "out", nullptr},
                     Row{Editor::Flowblade, "cross", cRegion}));
