@@ -2,7 +2,7 @@
 # channel 2 from the transition's start, cut where the transition ends, its first part with a
 # Mask modifier reading the matte (a muted strip on channel 3) and Alpha Over; view transform Standard and no dither, so that pixels keep their
 # values. Renders every frame as a PNG.
-# Usage: blender -b --factory-startup --python blender_matte.py -- WIDTH HEIGHT L N A B MATTE OUT_PREFIX
+# Usage: blender -b --factory-startup -noaudio --python blender_matte.py -- WIDTH HEIGHT L N A B MATTE OUT_PREFIX
 import sys
 
 import bpy

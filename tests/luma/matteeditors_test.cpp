@@ -130,7 +130,7 @@ TEST_P(MatteEditors, EveryTransitionFrameShowsTheRendersNewPixels)
         break;
     case Editor::Blender:
         ASSERT_TRUE(Run("'" + theProgram + "' matte" + theWipe + " -o matte.mkv")) << Log();
-        ASSERT_TRUE(Run("blender -b --factory-startup --python-exit-code 1 --python '" + theScripts +
+        ASSERT_TRUE(Run("blender -b --factory-startup -noaudio --python-exit-code 1 --python '" + theScripts +
                         "/blender_matte.py' -- " + theArguments))
             << Log();
         // Numbered from 1, which FFmpeg's picture reader finds by itself.
