@@ -1,9 +1,14 @@
 #include "MatteMovie.h"
 
 #include "MovieWriter.h"
+#include "avsupport.h"
 #include "QuickDraw.h"
 
 #include <cstring>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
 #include <memory>
 #include <type_traits>
 #include <vector>
@@ -26,10 +31,15 @@ bool CheckMatteSize(const MatteRequest& theRequest, const std::string& thePath, 
     const video::OutputFormat* theFormat = video::OutputFormatFor(thePath, outError, video::OutputKind::kMatte);
     if (!theFormat) return false;
     const SInt32 theWidth = theRequest.map.width, theHeight = theRequest.map.height;
+    const std::string theSize = std::to_string(theWidth) + "x" + std::to_string(theHeight);
+    video::QuietFFmpegLog();
+    if (av_image_check_size2(unsigned(theWidth), unsigned(theHeight), INT64_MAX, AV_PIX_FMT_NONE, 0, nullptr) < 0) {
+        outError = "FFmpeg cannot write a picture of " + theSize + ": it has too many pixels for its encoders";
+        return false;
+    }
     // A matte must be exactly the project's size, so an odd one is refused rather than padded.
     if (std::strcmp(theFormat->extension, ".mov") == 0 && (theWidth % 2 || theHeight % 2)) {
-        outError = "a ProRes matte takes an even size, not " + std::to_string(theWidth) + "x" +
-                   std::to_string(theHeight) + "; use .mkv or .png for an odd one";
+        outError = "a ProRes matte takes an even size, not " + theSize + "; use .mkv or .png for an odd one";
         return false;
     }
     return true;

@@ -14,7 +14,8 @@ struct MatteRequest {
     bool invert = false; // black where the new picture shows
 };
 
-// The kinds of file take any size, but ProRes only even ones: false with the reason.
+// Sizes FFmpeg writes (at most some 268 million pixels with a margin), and even ones for ProRes:
+// false with the reason.
 bool CheckMatteSize(const MatteRequest& theRequest, const std::string& thePath, std::string& outError);
 
 // Writes the matte to thePath, its kind by the extension (.mkv, .mov, .png); the file, or the

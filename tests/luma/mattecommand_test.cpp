@@ -186,6 +186,7 @@ TEST_F(MatteCommand, BadInputIsOneLineAndWritesNothing)
     std::vector<std::string> theCases = {
         "--size 0x100 --frames 10 -o m.mkv",
         "--size 16386x100 --frames 10 -o m.mkv",
+        "--size 16384x16384 --frames 1 -o m.png", // more pixels than FFmpeg's pictures hold
         "--size 320x240 --frames 0 -o m.mkv",
         "--size 320x240 --frames 40000 -o m.mkv",
         "--size 320x240 --duration 0.01 --rate 25 -o m.mkv", // no whole frame
