@@ -3,6 +3,7 @@
 #include "MatteMovie.h"
 #include "MovieWriter.h"
 #include "WipeOptions.h"
+#include "avsupport.h"
 
 #include <cstdio>
 #include <memory>
@@ -47,7 +48,7 @@ Command MatteCommand()
             !CheckMatteSize(RequestOf(*theValues), thePath, outError))
             return false;
         if (!theValues->replace && video::MovieOutputExists(thePath)) {
-            outError = "'" + thePath + "' exists; give -y to replace it";
+            outError = video::Quoted(video::FirstFileOf(thePath)) + " exists; give -y to replace it";
             return false;
         }
         return true;
@@ -55,7 +56,7 @@ Command MatteCommand()
     theCommand.run = [theValues](const Arguments&, std::string& outError) {
         ResolveWipeRegion(*theValues);
         if (!WriteMatteMovie(RequestOf(*theValues), theValues->output, outError)) return false;
-        std::printf("%s\n", theValues->output.c_str());
+        std::printf("%s\n", video::FirstFileOf(theValues->output).c_str());
         return true;
     };
     return theCommand;
