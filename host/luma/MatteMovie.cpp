@@ -5,13 +5,13 @@
 #include "QuickDraw.h"
 
 #include <cstring>
+#include <memory>
+#include <type_traits>
+#include <vector>
 
 extern "C" {
 #include <libavutil/imgutils.h>
 }
-#include <memory>
-#include <type_traits>
-#include <vector>
 
 namespace {
 
@@ -49,13 +49,15 @@ bool WriteMatteMovie(const MatteRequest& theRequest, const std::string& thePath,
 {
     const LumaRequest& theMap = theRequest.map;
     const size_t theWidth = size_t(theMap.width), thePixels = theWidth * size_t(theMap.height);
+    const std::string theNoMemory =
+        "out of memory for a " + std::to_string(theMap.width) + "x" + std::to_string(theMap.height) + " matte";
     std::vector<UInt16> theLevels;
     theLevels.reserve(thePixels);
     if (!MakeLumaMap(theMap, [&](const UInt16* theRow) {
             theLevels.insert(theLevels.end(), theRow, theRow + theWidth);
             return true;
         })) {
-        outError = "out of memory for a " + std::to_string(theMap.width) + "x" + std::to_string(theMap.height) + " matte";
+        outError = theNoMemory;
         return false;
     }
 
@@ -74,7 +76,7 @@ bool WriteMatteMovie(const MatteRequest& theRequest, const std::string& thePath,
     if (NewGWorldFromPtr(&theWorld, k32ARGBPixelFormat, &theBounds, nullptr, nullptr, 0,
                          reinterpret_cast<Ptr>(thePicture.data()), SInt32(4 * theWidth)) != noErr ||
         !theWorld) {
-        outError = "out of memory for a " + std::to_string(theMap.width) + "x" + std::to_string(theMap.height) + " matte";
+        outError = theNoMemory;
         return false;
     }
     const std::unique_ptr<std::remove_pointer_t<GWorldPtr>, GWorldDisposer> theOwner(theWorld);
