@@ -16,6 +16,8 @@ Command DemoCommand();
 Command ConfigureCommand();
 // The transition's random order as a greyscale map for other editors' luma wipes.
 Command LumaCommand();
+// The same order as a black-and-white matte movie for editors' track mattes.
+Command MatteCommand();
 // Native builds only, beside the frei0r mixer.
 Command InstallCommand(bool theRemoving);
 

@@ -33,6 +33,7 @@ std::vector<Command> AllCommands()
     theCommands.push_back(DemoCommand());
     theCommands.push_back(ConfigureCommand());
     theCommands.push_back(LumaCommand());
+    theCommands.push_back(MatteCommand());
 #endif
 #ifdef GLINT_WITH_MIXER
     theCommands.push_back(InstallCommand(false));

@@ -41,6 +41,11 @@ UInt16 LumaLevel(SInt32 theFrame, SInt32 theFrames)
     return UInt16(std::clamp<SInt64>(theLevel, 0, 65535));
 }
 
+UInt16 WipeLevel(SInt32 theIndex, SInt32 theFrames)
+{
+    return UInt16(std::clamp<SInt64>(65536 * SInt64(theIndex) / theFrames, 0, 65535));
+}
+
 bool MakeLumaMap(const LumaRequest& theRequest, const std::function<bool(const UInt16* theLevels)>& theRow)
 {
     const SInt32 theWidth = theRequest.width, theHeight = theRequest.height;

@@ -25,6 +25,10 @@ struct LumaRequest {
 // start, 65535 when never within them. Half a frame's margin either side of the switch.
 UInt16 LumaLevel(SInt32 theFrame, SInt32 theFrames);
 
+// The level a hard wipe has reached on frame theIndex (from 0) of theFrames: trunc(65536 x
+// theIndex / theFrames). A pixel shows the new picture there when its level is at most this.
+UInt16 WipeLevel(SInt32 theIndex, SInt32 theFrames);
+
 // Hands the map's rows to theRow, top to bottom; stops and answers false when theRow does, or
 // without memory. The thresholds are the ones the render draws: the platform's generator from
 // seed 1, as at the start of the host program. The generator's seed is put back afterwards.

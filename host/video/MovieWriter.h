@@ -19,6 +19,7 @@
 #include "ClipCopyFacts.h"
 #include "QuickDraw.h"
 #include "VideoTypes.h"
+#include "outputformats.h"
 
 struct AVFrame;
 
@@ -49,6 +50,8 @@ struct MovieSettings {
     // (FitsWithCopiedClips). ProRes and UT Video pictures stand alone, and need only the
     // encoder's codec tag and private data.
     std::vector<ClipCopyFacts> copySources;
+    // A matte's kinds of file for the same extensions (see OutputFormatFor): no sound.
+    OutputKind kind = OutputKind::kMovie;
 };
 
 class MovieWriter {
@@ -110,7 +113,8 @@ bool MovieOutputExists(const std::string& thePath) noexcept;
 
 // The checks Create makes before any work (extension, folder, what stands under the name), for
 // a caller that wants to fail before opening its inputs.
-bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcept;
+bool CheckMovieOutput(const std::string& thePath, std::string& outError,
+                      OutputKind theKind = OutputKind::kMovie) noexcept;
 
 // False with the reason when writing thePath would replace one of theInputs: the same file by
 // device and inode, whatever the path or hard link, or for a picture sequence any picture of

@@ -67,8 +67,15 @@ int64_t SeekDescriptor(void* theOpaque, int64_t theOffset, int theWhence)
     return thePosition < 0 ? AVERROR(errno) : int64_t(thePosition);
 }
 
-std::string CodecLabel(const AVCodec* theCodec)
+bool HasAlpha(int theFormat)
 {
+    const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat));
+    return theLayout && (theLayout->flags & AV_PIX_FMT_FLAG_ALPHA);
+}
+
+std::string CodecLabel(const AVCodecContext* theContext)
+{
+    const AVCodec* theCodec = theContext->codec;
     switch (theCodec->id) {
     case AV_CODEC_ID_H264:
         return std::string("H.264 (") + theCodec->name + ")";
@@ -83,7 +90,9 @@ std::string CodecLabel(const AVCodec* theCodec)
     case AV_CODEC_ID_FLAC:
         return "FLAC";
     case AV_CODEC_ID_PRORES:
-        return "ProRes 422 HQ";
+        return HasAlpha(theContext->pix_fmt) ? "ProRes 4444 with alpha" : "ProRes 422 HQ";
+    case AV_CODEC_ID_FFV1:
+        return "FFV1 (lossless)";
     case AV_CODEC_ID_PCM_S24LE:
         return "PCM";
     default:
@@ -230,7 +239,7 @@ bool ContainerOutput::Open(const std::string& thePath, const OutputFormat& theFo
     if (!mWorker.Start(outError)) return false;
     std::string theContainer = theFormat.extension + 1;
     for (char& c : theContainer) c = char(std::toupper(static_cast<unsigned char>(c)));
-    mDescription = CodecLabel(mVideo->codec) + (mAudio ? " and " + CodecLabel(mAudio->codec) : "") + " in " + theContainer +
+    mDescription = CodecLabel(mVideo.get()) + (mAudio ? " and " + CodecLabel(mAudio.get()) : "") + " in " + theContainer +
                    (mAudio ? "" : ", no sound");
     return true;
 }
@@ -330,7 +339,8 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
     }
     AVCodecContext* theEncoder = mVideo.get();
     const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat.pixelFormat));
-    const bool theSubsampled = theLayout && theLayout->log2_chroma_w > 0;
+    const bool theYuv = theLayout && !(theLayout->flags & AV_PIX_FMT_FLAG_RGB) && theLayout->nb_components >= 3;
+    const bool theGrey = theLayout && theLayout->nb_components == 1;
     bool theNeedsEven = NeedsEvenSize(theFormat);
     theEncoder->width = theNeedsEven ? theSettings.width & ~1 : theSettings.width;
     theEncoder->height = theNeedsEven ? theSettings.height & ~1 : theSettings.height;
@@ -349,8 +359,9 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
     // Every movie says how to read its pixels back: a player guessing would shift the colours.
     theEncoder->color_primaries = AVColorPrimaries(SettledPrimaries(theSettings.primaries, theEncoder->height));
     theEncoder->color_trc = AVColorTransferCharacteristic(SettledTransfer(theSettings.transfer, theEncoder->height));
-    theEncoder->colorspace = theSubsampled ? ColorSpaceForHeight(theEncoder->height) : AVCOL_SPC_RGB;
-    theEncoder->color_range = theSubsampled ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
+    // Grey pictures have no matrix; they use every level, as the scaler writes them.
+    theEncoder->colorspace = theYuv ? ColorSpaceForHeight(theEncoder->height) : theGrey ? AVCOL_SPC_UNSPECIFIED : AVCOL_SPC_RGB;
+    theEncoder->color_range = theYuv ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
     mTrackColours = {theEncoder->color_primaries, theEncoder->color_trc, theEncoder->colorspace, theEncoder->color_range};
     if (mFormat->oformat->flags & AVFMT_GLOBALHEADER) theEncoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
@@ -382,6 +393,8 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
         break;
     case AV_CODEC_ID_PRORES:
         SetIntraEncoderOptions(theCodec->name, &theOptions);
+        // With alpha, 4444 and its lossless 16-bit alpha.
+        if (HasAlpha(theEncoder->pix_fmt)) av_dict_set(&theOptions, "profile", "4444", 0);
         break;
     case AV_CODEC_ID_UTVIDEO:
         theEncoder->gop_size = 1;

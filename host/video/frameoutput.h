@@ -42,8 +42,8 @@ public:
 
 std::unique_ptr<FrameOutput> OpenContainerOutput(const std::string& thePath, const OutputFormat& theFormat,
                                                  const MovieSettings& theSettings, std::string& outError);
-std::unique_ptr<FrameOutput> OpenPngSequence(const std::string& thePath, const MovieSettings& theSettings,
-                                             std::string& outError);
+std::unique_ptr<FrameOutput> OpenPngSequence(const std::string& thePath, const OutputFormat& theFormat,
+                                             const MovieSettings& theSettings, std::string& outError);
 
 // The names of the frames of a PNG sequence: "shot_%04d.png" gives shot_0000.png, shot_0001.png...
 struct FrameNamePattern {

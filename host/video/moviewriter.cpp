@@ -51,7 +51,7 @@ struct MovieWriter::Impl {
     }
 };
 
-bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcept
+bool CheckMovieOutput(const std::string& thePath, std::string& outError, OutputKind theKind) noexcept
 {
     try {
         // What the name is comes before what its extension says.
@@ -61,10 +61,11 @@ bool CheckMovieOutput(const std::string& thePath, std::string& outError) noexcep
             const bool theFolder = theFolderName || S_ISDIR(theStatus.st_mode);
             outError = "cannot write " + Quoted(thePath) + ": it is " +
                        (theFolder ? "a folder" : KindOfFile(theStatus.st_mode)) + "; give a file name such as " +
-                       (theFolder ? thePath + (theFolderName ? "" : "/") : std::string()) + "movie.mp4";
+                       (theFolder ? thePath + (theFolderName ? "" : "/") : std::string()) +
+                       (theKind == OutputKind::kMatte ? "matte.mkv" : "movie.mp4");
             return false;
         }
-        const OutputFormat* theFormat = OutputFormatFor(thePath, outError);
+        const OutputFormat* theFormat = OutputFormatFor(thePath, outError, theKind);
         if (!theFormat) return false;
         if (!theFormat->muxer) return CheckOutputFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);
         return CheckOutputFile(thePath, outError);
@@ -105,7 +106,7 @@ std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, con
 {
     try {
         QuietFFmpegLog();
-        if (!CheckMovieOutput(thePath, outError)) return nullptr;
+        if (!CheckMovieOutput(thePath, outError, theSettings.kind)) return nullptr;
         if (theSettings.width <= 0 || theSettings.height <= 0 || theSettings.width > 32767 || theSettings.height > 32767) {
             outError = "cannot write " + Quoted(FileNameOf(thePath)) + " at " + std::to_string(theSettings.width) + "x" +
                        std::to_string(theSettings.height);
@@ -116,11 +117,11 @@ std::unique_ptr<MovieWriter> MovieWriter::Create(const std::string& thePath, con
                        std::to_string(theSettings.rate.den) + " frames per second";
             return nullptr;
         }
-        const OutputFormat* theFormat = OutputFormatFor(thePath, outError);
+        const OutputFormat* theFormat = OutputFormatFor(thePath, outError, theSettings.kind);
         auto theImpl = std::make_unique<Impl>();
         theImpl->settings = theSettings;
         theImpl->output = theFormat->muxer ? OpenContainerOutput(thePath, *theFormat, theSettings, outError)
-                                           : OpenPngSequence(thePath, theSettings, outError);
+                                           : OpenPngSequence(thePath, *theFormat, theSettings, outError);
         if (!theImpl->output) return nullptr;
         if (!theSettings.copySources.empty() && !theImpl->output->CopiesPackets()) {
             outError = "only .mp4, .mov and .mkv movies take copied pictures, not " + Quoted(FileNameOf(thePath));

@@ -11,6 +11,7 @@ extern "C" {
 #include <cctype>
 #include <cstring>
 #include <iterator>
+#include <span>
 
 namespace video {
 
@@ -28,6 +29,16 @@ constexpr OutputFormat cFormats[] = {
     {".mov", "mov", "prores_ks", nullptr, AV_PIX_FMT_YUV422P10LE, "pcm_s24le"},
     {".y4m", "yuv4mpegpipe", "wrapped_avframe", nullptr, AV_PIX_FMT_YUV420P, nullptr},
     {".png", nullptr, "png", nullptr, AV_PIX_FMT_RGB24, nullptr},
+};
+
+// Mattes hold only full black and full white. .mkv: FFV1 grey, lossless and read by every
+// FFmpeg-based editor (qtrle's grey decodes as a palette, which OpenShot and Blender misread).
+// .mov: ProRes 4444, the matte in the picture and in alpha, for Final Cut and Resolve.
+// .png: grey pictures.
+constexpr OutputFormat cMatteFormats[] = {
+    {".mkv", "matroska", "ffv1", nullptr, AV_PIX_FMT_GRAY8, nullptr},
+    {".mov", "mov", "prores_ks", nullptr, AV_PIX_FMT_YUVA444P10LE, nullptr},
+    {".png", nullptr, "png", nullptr, AV_PIX_FMT_GRAY8, nullptr},
 };
 
 } // namespace
@@ -48,19 +59,21 @@ bool NeedsEvenSize(const OutputFormat& theFormat)
     return theLayout && theLayout->log2_chroma_w > 0 && std::string(theFormat.videoCodec) != "wrapped_avframe";
 }
 
-const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& outError)
+const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& outError, OutputKind theKind)
 {
     std::string theName = FileNameOf(thePath);
     size_t theDot = theName.find_last_of('.');
     std::string theExtension = theDot == std::string::npos ? "" : theName.substr(theDot);
     std::transform(theExtension.begin(), theExtension.end(), theExtension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    for (const OutputFormat& theFormat : cFormats) {
+    const bool theMatte = theKind == OutputKind::kMatte;
+    for (const OutputFormat& theFormat : theMatte ? std::span<const OutputFormat>(cMatteFormats)
+                                                  : std::span<const OutputFormat>(cFormats)) {
         if (theExtension == theFormat.extension) return &theFormat;
     }
     outError = "cannot write " + Quoted(theName) + ": " +
                (theExtension.empty() ? "it has no extension" : "unknown type " + Quoted(theExtension)) +
-               "; use .mp4, .mov, .mkv, .y4m or .png";
+               (theMatte ? "; use .mkv, .mov or .png" : "; use .mp4, .mov, .mkv, .y4m or .png");
     return nullptr;
 }
 

@@ -16,6 +16,9 @@ struct OutputFormat {
     const char* audioCodec; // null when the format carries no sound
 };
 
+// Movies of the render, or black-and-white mattes of the transition for editors' track mattes.
+enum class OutputKind { kMovie, kMatte };
+
 // The options of the intra-only encoders (.mov's ProRes profile, .mkv's UT Video prediction),
 // for the writer and for the check that a clip's pictures can sit among theirs. Others: none.
 void SetIntraEncoderOptions(const char* theEncoder, AVDictionary** ioOptions);
@@ -24,6 +27,7 @@ void SetIntraEncoderOptions(const char* theEncoder, AVDictionary** ioOptions);
 bool NeedsEvenSize(const OutputFormat& theFormat);
 
 // The format for thePath's extension (any case), or null with the reason in theError.
-const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& outError);
+const OutputFormat* OutputFormatFor(const std::string& thePath, std::string& outError,
+                                    OutputKind theKind = OutputKind::kMovie);
 
 } // namespace video

@@ -21,7 +21,8 @@ namespace {
 class PngSequence : public FrameOutput {
 public:
     ~PngSequence() override;
-    bool Open(const std::string& thePath, const MovieSettings& theSettings, std::string& outError);
+    bool Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
+              std::string& outError);
     bool WriteVideo(const ArgbPixels& thePicture, std::string& outError) override;
     bool WriteAudio(const AudioBlock&, std::string&) override { return true; }
     bool Finish(std::string& outError) override;
@@ -61,7 +62,8 @@ void PngSequence::RemoveStaging()
     mStaging.clear();
 }
 
-bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSettings, std::string& outError)
+bool PngSequence::Open(const std::string& thePath, const OutputFormat& theFormat, const MovieSettings& theSettings,
+                       std::string& outError)
 {
     mFolder = FolderOf(thePath);
     if (!ParseFrameNamePattern(FileNameOf(thePath), mPattern, outError)) return false;
@@ -92,11 +94,11 @@ bool PngSequence::Open(const std::string& thePath, const MovieSettings& theSetti
     }
     mEncoder->width = theSettings.width;
     mEncoder->height = theSettings.height;
-    mEncoder->pix_fmt = AV_PIX_FMT_RGB24;
+    mEncoder->pix_fmt = AVPixelFormat(theFormat.pixelFormat);
     mEncoder->time_base = AVRational{theSettings.rate.den, theSettings.rate.num};
     int theResult = avcodec_open2(mEncoder.get(), theCodec, nullptr);
     if (theResult >= 0) {
-        mFrame->format = AV_PIX_FMT_RGB24;
+        mFrame->format = AVPixelFormat(theFormat.pixelFormat);
         mFrame->width = theSettings.width;
         mFrame->height = theSettings.height;
         theResult = av_frame_get_buffer(mFrame.get(), 0);
@@ -239,11 +241,11 @@ bool CheckPngSequenceOutput(const std::string& thePath, std::string& outError)
     return true;
 }
 
-std::unique_ptr<FrameOutput> OpenPngSequence(const std::string& thePath, const MovieSettings& theSettings,
-                                             std::string& outError)
+std::unique_ptr<FrameOutput> OpenPngSequence(const std::string& thePath, const OutputFormat& theFormat,
+                                             const MovieSettings& theSettings, std::string& outError)
 {
     auto theOutput = std::make_unique<PngSequence>();
-    if (!theOutput->Open(thePath, theSettings, outError)) return nullptr;
+    if (!theOutput->Open(thePath, theFormat, theSettings, outError)) return nullptr;
     return theOutput;
 }
 

@@ -141,6 +141,33 @@ std::string KdenliveProject(const HostShot& theShot)
     return theXml;
 }
 
+std::string FlowbladeProject(const HostShot& theShot)
+{
+    const int theLength = theShot.length, theFrames = theShot.frames, theEnd = 2 * theLength - theFrames - 1;
+    // Track 0 is Flowblade's black background; V1 holds A, V2 holds B from the overlap on.
+    std::string theXml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<mlt LC_NUMERIC=\"C\" version=\"7.12.0\" "
+                         "title=\"Flowblade\" root=\".\">\n" +
+                         ProfileElement(theShot) + "<producer id=\"producer0\" in=\"0\" out=\"" + Num(theEnd) +
+                         "\">" + Property("length", Num(theEnd + 1)) + Property("eof", "pause") +
+                         Property("resource", "#000000ff") + Property("mlt_service", "colour") + "</producer>\n" +
+                         "<playlist id=\"playlist0\"><entry producer=\"producer0\" in=\"0\" out=\"" + Num(theEnd) +
+                         "\"/></playlist>\n" + Clip("producer", "producer1", "a.mkv", theLength) +
+                         "<playlist id=\"playlist1\"><entry producer=\"producer1\" in=\"0\" out=\"" +
+                         Num(theLength - 1) + "\"/></playlist>\n" + Clip("producer", "producer2", "b.mkv", theLength) +
+                         "<playlist id=\"playlist2\">";
+    if (theLength > theFrames) theXml += "<blank length=\"" + Num(theLength - theFrames) + "\"/>";
+    theXml += "<entry producer=\"producer2\" in=\"0\" out=\"" + Num(theLength - 1) + "\"/></playlist>\n" +
+              "<tractor id=\"tractor0\" in=\"0\" out=\"" + Num(theEnd) +
+              "\"><multitrack><track producer=\"playlist0\"/><track producer=\"playlist1\"/>"
+              "<track producer=\"playlist2\"/></multitrack>\n"
+              "<transition id=\"transition0\" in=\"" +
+              Num(theLength - theFrames) + "\" out=\"" + Num(theLength - 1) + "\">" + Property("a_track", "1") +
+              Property("b_track", "2") + Property("mlt_service", "luma") + Property("force_track", "0") +
+              Property("resource", theShot.map) + Property("invert", "0") + Property("softness", "0.0") +
+              "</transition>\n</tractor>\n</mlt>\n";
+    return theXml;
+}
+
 std::string FfmpegCommand(const HostShot& theShot)
 {
     const std::string theFrames = Num(theShot.frames), theStart = Num(theShot.length - theShot.frames);

@@ -20,6 +20,9 @@ std::string MeltCommand(const HostShot& theShot);
 std::string ShotcutProject(const HostShot& theShot);
 // A project as Kdenlive 22.12 saves its "Luma" composition between two tracks.
 std::string KdenliveProject(const HostShot& theShot);
+// A project as Flowblade 2.8 exports it to MLT XML with a "Wipe Clip Length" compositor (MLT's
+// luma transition) on clip B's track, its User Luma the map and softness 0.
+std::string FlowbladeProject(const HostShot& theShot);
 // melt rendering a project file.
 std::string MeltProjectCommand(const std::string& theProject);
 // FFmpeg alone: the map's levels against a level rising every frame, in the threshold filter.
