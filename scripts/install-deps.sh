@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building and testing need; skips what is present.
+# Installs the Debian packages a job needs; skips what is present.
+#   install-deps.sh program   what building and running the program needs (packages/program.txt)
+#   install-deps.sh           that and everything the tests, the cross targets and the benchmarks need
 set -euo pipefail
+lists=$(dirname "$0")/packages
+case "${1:-all}" in
+  program) files=("$lists/program.txt") ;;
+  all) files=("$lists"/*.txt) ;;
+  *) echo "usage: install-deps.sh [program]" >&2; exit 2 ;;
+esac
 
-# One list per concern in scripts/packages/, a package a line; '#' starts a comment.
-packages=($(cat "$(dirname "$0")"/packages/*.txt | sed 's/#.*//'))
+# A package a line; '#' starts a comment.
+packages=($(cat "${files[@]}" | sed 's/#.*//'))
 
 missing=()
 for p in "${packages[@]}"; do
@@ -16,12 +24,12 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "Installing: ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
-  echo "error: these packages are missing and installing them needs root: ${missing[*]}" >&2
-  echo "       run this script again as root (or with sudo)" >&2
+  echo "error: ${#missing[@]} packages are missing; install them as root, then run this again:" >&2
+  echo "  sudo apt-get install --no-install-recommends ${missing[*]}" >&2
   exit 1
 fi
+echo "installing ${#missing[@]} packages: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
