@@ -25,7 +25,7 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "error: ${#missing[@]} packages are missing; install them as root, then run this again:" >&2
+  echo "error: packages are missing; install them as root, then run this again:" >&2
   echo "  sudo apt-get install --no-install-recommends ${missing[*]}" >&2
   exit 1
 fi
