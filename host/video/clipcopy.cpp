@@ -32,7 +32,7 @@ struct CopyKind {
 
 constexpr CopyKind cCopyKinds[] = {
     {"libx264", "x264", AV_CODEC_ID_H264, "H.264", "8-bit 4:2:0", false},
-    {"prores_ks", "a ProRes encoder", AV_CODEC_ID_PRORES, "ProRes", "10-bit 4:2:2", true},
+    {"prores_aw", "a ProRes encoder", AV_CODEC_ID_PRORES, "ProRes", "10-bit 4:2:2", true},
     {"utvideo", "a UT Video encoder", AV_CODEC_ID_UTVIDEO, "UT Video", "8-bit RGB", true},
 };
 

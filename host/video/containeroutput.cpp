@@ -394,7 +394,7 @@ bool ContainerOutput::StartVideoEncoder(std::string& outError)
     case AV_CODEC_ID_PRORES:
         SetIntraEncoderOptions(theCodec->name, &theOptions);
         // With alpha, 4444 and its lossless 16-bit alpha.
-        if (HasAlpha(theEncoder->pix_fmt)) av_dict_set(&theOptions, "profile", "4444", 0);
+        if (HasAlpha(theEncoder->pix_fmt)) av_dict_set(&theOptions, "profile", "4", 0);
         break;
     case AV_CODEC_ID_UTVIDEO:
         theEncoder->gop_size = 1;

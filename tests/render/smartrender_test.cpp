@@ -265,7 +265,7 @@ TEST(SmartRender, CopiesWhatItCanAndTheMovieReadsAsAFullRender)
         // MLT, as Kdenlive and Shotcut would read it, plays every frame.
         if (theCopied > 0) {
             std::string theMeltErrors;
-            const std::string theMelt = "cd '" + theFolder.Path() + "' && HOME='" + theFolder.Path() + "' timeout 30 melt -silent -quiet '" +
+            const std::string theMelt = "cd '" + theFolder.Path() + "' && HOME='" + theFolder.Path() + "' timeout 90 melt -silent -quiet '" +
                                         theSmart + "' -consumer avformat:melt.nut vcodec=rawvideo pix_fmt=yuv420p an=1 real_time=-1";
             int theStatus = RunCommand(theMelt, nullptr, &theMeltErrors);
             // melt plays these in under a second, yet once in CI hung until the timeout; a movie
