@@ -83,8 +83,8 @@ int main(int argc, char** argv)
     }
     SetTestPicture("A", cWidth, cHeight, MakePicture(0));
     SetTestPicture("B", cWidth, cHeight, MakePicture(101));
-    obs_source_t* theA = CreatePictureScene("A");
-    obs_source_t* theB = CreatePictureScene("B");
+    obs_source_t* theA = CreatePicture("A");
+    obs_source_t* theB = CreatePicture("B");
     const char* const theIds[] = {"glintweave_dissolve", "fade_transition"};
     obs_source_t* theTransitions[2];
     for (int i = 0; i < 2; ++i) {

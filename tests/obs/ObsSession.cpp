@@ -25,7 +25,7 @@ void LogHandler(int theLevel, const char* theFormat, va_list theArguments, void*
 {
     char theLine[4096];
     std::vsnprintf(theLine, sizeof theLine, theFormat, theArguments);
-    if (theLevel <= LOG_ERROR) std::fprintf(stderr, "libobs: %s\n", theLine);
+    if (theLevel <= LOG_ERROR || getenv("GLINT_OBS_LOG")) std::fprintf(stderr, "libobs: %s\n", theLine);
     std::lock_guard<std::mutex> theLock(lgLogLock);
     lgLog.emplace_back(theLine);
 }
@@ -41,6 +41,7 @@ std::map<std::string, Picture> lgPictures;
 
 struct PictureSource {
     gs_texture_t* texture;
+    gs_samplerstate_t* sampler;
     uint32_t width;
     uint32_t height;
 };
@@ -57,8 +58,13 @@ void* CreatePictureHandler(obs_data_t* theSettings, obs_source_t*)
     const uint8_t* theData = thePicture.pixels.data();
     obs_enter_graphics();
     gs_texture_t* theTexture = gs_texture_create(thePicture.width, thePicture.height, GS_BGRA, 1, &theData, 0);
+    // Linear filtering misses texel centres by a rounding error at odd sizes.
+    gs_sampler_info theSampling{};
+    theSampling.filter = GS_FILTER_POINT;
+    theSampling.address_u = theSampling.address_v = theSampling.address_w = GS_ADDRESS_CLAMP;
+    gs_samplerstate_t* theSampler = gs_samplerstate_create(&theSampling);
     obs_leave_graphics();
-    return new PictureSource{theTexture, thePicture.width, thePicture.height};
+    return new PictureSource{theTexture, theSampler, thePicture.width, thePicture.height};
 }
 
 void DestroyPictureHandler(void* theData)
@@ -66,6 +72,7 @@ void DestroyPictureHandler(void* theData)
     PictureSource* theSource = static_cast<PictureSource*>(theData);
     obs_enter_graphics();
     gs_texture_destroy(theSource->texture);
+    gs_samplerstate_destroy(theSource->sampler);
     obs_leave_graphics();
     delete theSource;
 }
@@ -74,7 +81,9 @@ void RenderPictureHandler(void* theData, gs_effect_t*)
 {
     PictureSource* theSource = static_cast<PictureSource*>(theData);
     gs_effect_t* theEffect = obs_get_base_effect(OBS_EFFECT_DEFAULT);
-    gs_effect_set_texture(gs_effect_get_param_by_name(theEffect, "image"), theSource->texture);
+    gs_eparam_t* theImage = gs_effect_get_param_by_name(theEffect, "image");
+    gs_effect_set_texture(theImage, theSource->texture);
+    gs_effect_set_next_sampler(theImage, theSource->sampler);
     while (gs_effect_loop(theEffect, "Draw")) gs_draw_sprite(theSource->texture, 0, theSource->width, theSource->height);
 }
 
@@ -134,7 +143,7 @@ int StartServer(std::string& outDisplay)
     }
     close(thePipe[0]);
     if (thePid < 0 || theRead == 0) return -1;
-    outDisplay = ":" + std::string(theNumber, std::strcspn(theNumber, "\n"));
+    outDisplay.assign(1, ':').append(theNumber, std::strcspn(theNumber, "\n"));
     return thePid;
 }
 
@@ -164,6 +173,8 @@ bool ObsSession::Start(uint32_t theWidth, uint32_t theHeight, uint32_t theRateNu
         outError = "Xvfb did not start (package xvfb)";
         return false;
     }
+    // libobs's hotkeys open a connection of their own, to $DISPLAY.
+    setenv("DISPLAY", theDisplayName.c_str(), 1);
     mDisplay = XOpenDisplay(theDisplayName.c_str());
     if (!mDisplay) {
         outError = "no connection to Xvfb on " + theDisplayName;
@@ -172,10 +183,14 @@ bool ObsSession::Start(uint32_t theWidth, uint32_t theHeight, uint32_t theRateNu
     obs_set_nix_platform(OBS_NIX_PLATFORM_X11_EGL);
     obs_set_nix_platform_display(mDisplay);
     if (!obs_startup("en-US", nullptr, nullptr)) {
-        outError = "obs_startup failed";
+        outError = "obs_startup failed: " + (lgLog.empty() ? std::string("no log") : lgLog.back());
         return false;
     }
     mStarted = true;
+    // OBS's output is a multiple of 4 pixels wide and of 2 high: the canvas is the smallest such
+    // size that holds the pictures, which keep their own size, and so the transition's.
+    theWidth = (theWidth + 3) & ~3u;
+    theHeight = (theHeight + 1) & ~1u;
     obs_video_info theVideo{};
     theVideo.graphics_module = "libobs-opengl";
     theVideo.fps_num = theRateNum;
@@ -189,7 +204,7 @@ bool ObsSession::Start(uint32_t theWidth, uint32_t theHeight, uint32_t theRateNu
     theVideo.scale_type = OBS_SCALE_POINT;
     const int theResult = obs_reset_video(&theVideo);
     if (theResult != OBS_VIDEO_SUCCESS) {
-        outError = "obs_reset_video failed: " + std::to_string(theResult);
+        outError = "obs_reset_video failed (" + std::to_string(theResult) + "): " + (lgLog.empty() ? std::string() : lgLog.back());
         return false;
     }
     width = theWidth;
@@ -316,16 +331,11 @@ void SetTestPicture(const std::string& theName, uint32_t theWidth, uint32_t theH
     lgPictures[theName] = Picture{theWidth, theHeight, std::move(thePixels)};
 }
 
-obs_source_t* CreatePictureScene(const std::string& theName)
+obs_source_t* CreatePicture(const std::string& theName)
 {
     obs_data_t* theSettings = obs_data_create();
     obs_data_set_string(theSettings, "picture", theName.c_str());
     obs_source_t* thePicture = obs_source_create_private("glint_test_picture", theName.c_str(), theSettings);
     obs_data_release(theSettings);
-    obs_scene_t* theScene = obs_scene_create_private(theName.c_str());
-    obs_scene_add(theScene, thePicture);
-    obs_source_release(thePicture);
-    obs_source_t* theSource = obs_source_get_ref(obs_scene_get_source(theScene));
-    obs_scene_release(theScene);
-    return theSource;
+    return thePicture;
 }

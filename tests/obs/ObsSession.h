@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ public:
     ObsSession& operator=(const ObsSession&) = delete;
     ~ObsSession();
 
-    // Xvfb, libobs and the canvas; false with the reason.
+    // Xvfb, libobs and a canvas that holds theWidth x theHeight; false with the reason.
     bool Start(uint32_t theWidth, uint32_t theHeight, uint32_t theRateNum, uint32_t theRateDen, std::string& outError);
     // Finds glintweave in theConfig/obs-studio/plugins (OBS Studio's user plug-in folder, where
     // the folder named after the module holds bin/64bit and data) and loads it.
@@ -44,7 +45,7 @@ public:
     // libobs's log so far.
     std::vector<std::string> LogLines();
 
-    uint32_t width = 0;
+    uint32_t width = 0; // the canvas and its output frames
     uint32_t height = 0;
 
 private:
@@ -64,5 +65,6 @@ private:
 
 // A source of a picture given in BGRA, drawn texel for texel: "glint_test_picture", its
 // settings' "picture" naming a picture given to SetTestPicture. Registered by Start.
+// A transition between two of them is of their size, whatever the canvas's.
 void SetTestPicture(const std::string& theName, uint32_t theWidth, uint32_t theHeight, std::vector<uint8_t> thePixels);
-obs_source_t* CreatePictureScene(const std::string& theName);
+obs_source_t* CreatePicture(const std::string& theName);

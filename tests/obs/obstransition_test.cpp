@@ -129,11 +129,19 @@ private:
     std::vector<UInt16> mLevels[2];
 };
 
-size_t CountDifferentPixels(const std::vector<uint8_t>& theShown, const std::vector<uint8_t>& theExpected)
+// Pixels of the picture that differ from the top left of the frame shown (the canvas may be
+// larger: OBS's output is a multiple of 4 pixels wide and 2 high).
+size_t CountDifferentPixels(const ObsSession& theSession, const std::vector<uint8_t>& theShown,
+                            const std::vector<uint8_t>& theExpected, uint32_t theWidth, uint32_t theHeight)
 {
-    if (theShown.size() != theExpected.size()) return theExpected.size() / 4;
+    if (theShown.size() != size_t(theSession.width) * theSession.height * 4 || theWidth > theSession.width ||
+        theHeight > theSession.height)
+        return size_t(theWidth) * theHeight;
     size_t theCount = 0;
-    for (size_t i = 0; i < theShown.size(); i += 4) theCount += std::memcmp(&theShown[i], &theExpected[i], 4) != 0;
+    for (uint32_t y = 0; y < theHeight; ++y)
+        for (uint32_t x = 0; x < theWidth; ++x)
+            theCount += std::memcmp(&theShown[(size_t(y) * theSession.width + x) * 4],
+                                    &theExpected[(size_t(y) * theWidth + x) * 4], 4) != 0;
     return theCount;
 }
 
@@ -166,24 +174,29 @@ protected:
         std::string theError;
         ASSERT_TRUE(mSession->Start(theWidth, theHeight, theRateNum, theRateDen, theError)) << theError;
         const bool theLoaded = mSession->LoadUserModule(mConfig.string(), theError);
-        if (theModuleLoads) ASSERT_TRUE(theLoaded) << theError;
-        if (!theModuleLoads) ASSERT_FALSE(theLoaded);
+        ASSERT_EQ(theLoaded, theModuleLoads) << theError;
     }
 
     // The transition from scene A to scene B on the output, not yet started.
     obs_source_t* MakeTransition(const char* theId, obs_data_t* theSettings, const std::vector<uint8_t>& theA,
-                                 const std::vector<uint8_t>& theB)
+                                 const std::vector<uint8_t>& theB, uint32_t theWidth, uint32_t theHeight)
     {
-        SetTestPicture("A", mSession->width, mSession->height, theA);
-        SetTestPicture("B", mSession->width, mSession->height, theB);
-        mA = CreatePictureScene("A");
-        mB = CreatePictureScene("B");
+        SetTestPicture("A", theWidth, theHeight, theA);
+        SetTestPicture("B", theWidth, theHeight, theB);
+        mA = CreatePicture("A");
+        mB = CreatePicture("B");
         obs_source_t* theTransition = obs_source_create_private(theId, "Glintweave", theSettings);
         if (!theTransition) return nullptr;
         obs_set_output_source(0, theTransition);
         obs_transition_set(theTransition, mA);
         mSession->ReadFrames();
         return theTransition;
+    }
+
+    size_t CountDifferent(const std::vector<uint8_t>& theShown, const std::vector<uint8_t>& theExpected,
+                          const Dissolve& theCase)
+    {
+        return CountDifferentPixels(*mSession, theShown, theExpected, theCase.width, theCase.height);
     }
 
     // The picture some frames after the T-bar was moved to t: the output runs a few frames
@@ -232,15 +245,18 @@ TEST_P(ObsManualTime, EveryFrameIsTheMapsSelection)
     const std::vector<uint8_t> theB = MakePattern(theCase.width, theCase.height, true);
     const Expected theExpected(theCase, theA, theB);
     obs_data_t* theSettings = MakeSettings(theCase);
-    obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB);
+    obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB, theCase.width, theCase.height);
     obs_data_release(theSettings);
     ASSERT_NE(theTransition, nullptr);
     ASSERT_TRUE(obs_transition_start(theTransition, OBS_TRANSITION_MODE_MANUAL, 300, mB));
-    // At t = 1 OBS ends the transition on scene B: the last frame, j = N.
+    // Frame j at t = j / N, the latest time that shows it; the last frame, j = N, half a frame
+    // earlier, as at t = 1 OBS ends the transition and shows B itself.
     for (int32_t j = 0; j <= theCase.frames; ++j) {
-        const std::vector<uint8_t> theShown = ShowManualTime(theTransition, float(j) / float(theCase.frames));
-        EXPECT_EQ(CountDifferentPixels(theShown, theExpected.Frame(j)), 0u) << "frame " << j << " of " << theCase.frames;
+        const float theTime = (float(j) - (j == theCase.frames ? 0.5f : 0.0f)) / float(theCase.frames);
+        const std::vector<uint8_t> theShown = ShowManualTime(theTransition, theTime);
+        EXPECT_EQ(CountDifferent(theShown, theExpected.Frame(j), theCase), 0u) << "frame " << j << " of " << theCase.frames;
     }
+    EXPECT_EQ(CountDifferent(ShowManualTime(theTransition, 1.0f), theB, theCase), 0u) << "the end";
     obs_set_output_source(0, nullptr);
     obs_source_release(theTransition);
     ReleaseScenes();
@@ -264,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
 namespace {
 
 // Exit status of a shell command line.
-int Run(const std::string& theLine)
+int RunCommand(const std::string& theLine)
 {
     return std::system(theLine.c_str());
 }
@@ -276,7 +292,7 @@ void WritePng(const std::filesystem::path& thePath, uint32_t theWidth, uint32_t 
     std::ofstream(theRaw, std::ios::binary).write(reinterpret_cast<const char*>(thePixels.data()),
                                                    std::streamsize(thePixels.size()));
     const std::string theSize = std::to_string(theWidth) + "x" + std::to_string(theHeight);
-    ASSERT_EQ(Run("ffmpeg -v error -f rawvideo -pix_fmt bgra -s " + theSize + " -i '" + theRaw.string() +
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f rawvideo -pix_fmt bgra -s " + theSize + " -i '" + theRaw.string() +
                   "' -pix_fmt rgb24 '" + thePath.string() + "'"),
               0);
     std::filesystem::remove(theRaw);
@@ -286,7 +302,7 @@ void WritePng(const std::filesystem::path& thePath, uint32_t theWidth, uint32_t 
 std::vector<std::vector<uint8_t>> ReadFrames(const std::string& theInput, uint32_t theWidth, uint32_t theHeight)
 {
     const std::string theRaw = theInput.substr(0, theInput.rfind('/')) + "/frames.bgra";
-    EXPECT_EQ(Run("ffmpeg -v error -i '" + theInput + "' -f rawvideo -pix_fmt bgra '" + theRaw + "'"), 0);
+    EXPECT_EQ(RunCommand("ffmpeg -v error -i '" + theInput + "' -f rawvideo -pix_fmt bgra '" + theRaw + "'"), 0);
     std::ifstream theFile(theRaw, std::ios::binary);
     const std::vector<char> theBytes{std::istreambuf_iterator<char>(theFile), {}};
     std::filesystem::remove(theRaw);
@@ -311,7 +327,7 @@ TEST_F(ObsTransition, TheFramesAreGlintweaveRendersOwn)
     const auto Render = [&](const std::string& theName, const std::string& theArguments) {
         const std::filesystem::path theFolder = mHome / theName;
         std::filesystem::create_directory(theFolder);
-        EXPECT_EQ(Run("cd '" + mHome.string() + "' && '" GLINT_PROGRAM "' render --still-duration 2 " + theArguments +
+        EXPECT_EQ(RunCommand("cd '" + mHome.string() + "' && '" GLINT_PROGRAM "' render --still-duration 2 " + theArguments +
                       " -o '" + (theFolder / "f_%04d.png").string() + "' 2>/dev/null"),
                   0);
         return ReadFrames((theFolder / "f_%04d.png").string(), cWidth, cHeight);
@@ -328,7 +344,7 @@ TEST_F(ObsTransition, TheFramesAreGlintweaveRendersOwn)
     for (const char* theId : {cDissolve, cColour}) {
         const Dissolve theCase{theId, cWidth, cHeight, 25, 1, 1000, 25, {10, 75, 20, 90}, cOrange};
         obs_data_t* theSettings = MakeSettings(theCase);
-        obs_source_t* theTransition = MakeTransition(theId, theSettings, theA, theB);
+        obs_source_t* theTransition = MakeTransition(theId, theSettings, theA, theB, cWidth, cHeight);
         obs_data_release(theSettings);
         ASSERT_NE(theTransition, nullptr);
         ASSERT_TRUE(obs_transition_start(theTransition, OBS_TRANSITION_MODE_MANUAL, 300, mB));
@@ -339,7 +355,7 @@ TEST_F(ObsTransition, TheFramesAreGlintweaveRendersOwn)
                                                       : j <= 13           ? theOut[size_t(37 + j)]
                                                                           : theIn[size_t(j - 13)];
             const std::vector<uint8_t> theShown = ShowManualTime(theTransition, float(j) / 25.0f);
-            EXPECT_EQ(CountDifferentPixels(theShown, theRendered), 0u) << theId << ", frame " << j;
+            EXPECT_EQ(CountDifferent(theShown, theRendered, theCase), 0u) << theId << ", frame " << j;
         }
         obs_set_output_source(0, nullptr);
         obs_source_release(theTransition);
@@ -359,7 +375,7 @@ TEST_F(ObsTransition, ATimedRunShowsEveryFrameOnceInOrder)
     for (int32_t j = 0; j <= theCase.frames; ++j) theFrames.push_back(theExpected.Frame(j));
 
     obs_data_t* theSettings = MakeSettings(theCase);
-    obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB);
+    obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB, theCase.width, theCase.height);
     obs_data_release(theSettings);
     ASSERT_NE(theTransition, nullptr);
     ObsFrame theFrame;
@@ -376,7 +392,7 @@ TEST_F(ObsTransition, ATimedRunShowsEveryFrameOnceInOrder)
         const auto theMatch = std::find(theFrames.begin(), theFrames.end(), theOne.pixels);
         ASSERT_NE(theMatch, theFrames.end()) << "output frame " << theOne.number << " is none of the transition's";
         const int32_t j = int32_t(theMatch - theFrames.begin());
-        theOrder += " " + std::to_string(j);
+        theOrder.append(1, ' ').append(std::to_string(j));
         EXPECT_TRUE(j >= theLast && (j > theLast || j == 0 || j == theCase.frames)) << "frames shown:" << theOrder;
         theLast = j;
     }
@@ -412,13 +428,13 @@ TEST_F(ObsTransition, BadSettingsAreClampedToSoundOnes)
         const Expected theExpected(theCase.sound, theA, theB);
         obs_data_t* theSettings = obs_data_create_from_json(theCase.json);
         ASSERT_NE(theSettings, nullptr) << theCase.json;
-        obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB);
+        obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB, 64, 48);
         obs_data_release(theSettings);
         ASSERT_NE(theTransition, nullptr) << theCase.json;
         ASSERT_TRUE(obs_transition_start(theTransition, OBS_TRANSITION_MODE_MANUAL, 300, mB));
         const int32_t j = (theCase.sound.frames + 2) / 3; // t = 1/3: ceil(N / 3)
         const std::vector<uint8_t> theShown = ShowManualTime(theTransition, 1.0f / 3.0f);
-        EXPECT_EQ(CountDifferentPixels(theShown, theExpected.Frame(j)), 0u) << theCase.json;
+        EXPECT_EQ(CountDifferent(theShown, theExpected.Frame(j), theCase.sound), 0u) << theCase.json;
         obs_set_output_source(0, nullptr);
         obs_source_release(theTransition);
         ReleaseScenes();
@@ -436,12 +452,12 @@ TEST_P(ObsCanvasSize, TheFrameIsTheMapsSelection)
     const std::vector<uint8_t> theA = MakePattern(theWidth, theHeight, false);
     const std::vector<uint8_t> theB = MakePattern(theWidth, theHeight, true);
     obs_data_t* theSettings = MakeSettings(theCase);
-    obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB);
+    obs_source_t* theTransition = MakeTransition(theCase.id, theSettings, theA, theB, theCase.width, theCase.height);
     obs_data_release(theSettings);
     ASSERT_NE(theTransition, nullptr);
     ASSERT_TRUE(obs_transition_start(theTransition, OBS_TRANSITION_MODE_MANUAL, 300, mB));
     const std::vector<uint8_t> theShown = ShowManualTime(theTransition, 0.5f);
-    EXPECT_EQ(CountDifferentPixels(theShown, Expected(theCase, theA, theB).Frame(13)), 0u);
+    EXPECT_EQ(CountDifferent(theShown, Expected(theCase, theA, theB).Frame(13), theCase), 0u);
     obs_set_output_source(0, nullptr);
     obs_source_release(theTransition);
     ReleaseScenes();
