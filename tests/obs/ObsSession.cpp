@@ -125,6 +125,8 @@ int StartServer(std::string& outDisplay)
     const pid_t thePid = fork();
     if (thePid == 0) {
         close(thePipe[0]);
+        // It says so when a display number it tries is taken.
+        freopen("/dev/null", "w", stderr);
         const std::string theFd = std::to_string(thePipe[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", theFd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
                static_cast<char*>(nullptr));
@@ -166,6 +168,10 @@ ObsSession::~ObsSession()
 bool ObsSession::Start(uint32_t theWidth, uint32_t theHeight, uint32_t theRateNum, uint32_t theRateDen,
                        std::string& outError)
 {
+    {
+        std::lock_guard<std::mutex> theLock(lgLogLock);
+        lgLog.clear();
+    }
     base_set_log_handler(LogHandler, nullptr);
     std::string theDisplayName;
     mServerPid = StartServer(theDisplayName);
