@@ -169,10 +169,14 @@ void DrawDissolve(Dissolve* theDissolve, gs_texture_t* theA, gs_texture_t* theB,
 void RenderFrameHandler(void* theData, gs_texture_t* theA, gs_texture_t* theB, float theTime, uint32_t theWidth,
                         uint32_t theHeight)
 {
-    // Pixels are moved as they are: no conversion to linear light and back.
+    // Pixels are moved as they are: no conversion to linear light and back, and no blending,
+    // whose arithmetic some drivers do in 8 bits.
     const bool theSrgb = gs_framebuffer_srgb_enabled();
     gs_enable_framebuffer_srgb(false);
+    gs_blend_state_push();
+    gs_enable_blending(false);
     DrawDissolve(static_cast<Dissolve*>(theData), theA, theB, theTime, theWidth, theHeight);
+    gs_blend_state_pop();
     gs_enable_framebuffer_srgb(theSrgb);
 }
 

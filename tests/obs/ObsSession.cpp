@@ -25,7 +25,7 @@ void LogHandler(int theLevel, const char* theFormat, va_list theArguments, void*
 {
     char theLine[4096];
     std::vsnprintf(theLine, sizeof theLine, theFormat, theArguments);
-    if (theLevel <= LOG_ERROR || getenv("GLINT_OBS_LOG")) std::fprintf(stderr, "libobs: %s\n", theLine);
+    if (theLevel <= LOG_ERROR) std::fprintf(stderr, "libobs: %s\n", theLine);
     std::lock_guard<std::mutex> theLock(lgLogLock);
     lgLog.emplace_back(theLine);
 }
@@ -39,9 +39,40 @@ struct Picture {
 std::mutex lgPictureLock;
 std::map<std::string, Picture> lgPictures;
 
+// Texel for texel: llvmpipe interpolates coordinates in fixed point on large pictures, and a
+// filtered read there takes a little of the neighbours.
+constexpr const char* cPictureEffect = R"(
+uniform float4x4 ViewProj;
+uniform texture2d image;
+uniform float2 size;
+struct VertData {
+	float4 pos : POSITION;
+	float2 uv : TEXCOORD0;
+};
+VertData VSDefault(VertData v_in)
+{
+	VertData vert_out;
+	vert_out.pos = mul(float4(v_in.pos.xyz, 1.0), ViewProj);
+	vert_out.uv = v_in.uv;
+	return vert_out;
+}
+float4 PSLoad(VertData v_in) : TARGET
+{
+	return image.Load(int3(floor(v_in.uv * size), 0));
+}
+technique Draw
+{
+	pass
+	{
+		vertex_shader = VSDefault(v_in);
+		pixel_shader = PSLoad(v_in);
+	}
+}
+)";
+
 struct PictureSource {
     gs_texture_t* texture;
-    gs_samplerstate_t* sampler;
+    gs_effect_t* effect;
     uint32_t width;
     uint32_t height;
 };
@@ -58,13 +89,9 @@ void* CreatePictureHandler(obs_data_t* theSettings, obs_source_t*)
     const uint8_t* theData = thePicture.pixels.data();
     obs_enter_graphics();
     gs_texture_t* theTexture = gs_texture_create(thePicture.width, thePicture.height, GS_BGRA, 1, &theData, 0);
-    // Linear filtering misses texel centres by a rounding error at odd sizes.
-    gs_sampler_info theSampling{};
-    theSampling.filter = GS_FILTER_POINT;
-    theSampling.address_u = theSampling.address_v = theSampling.address_w = GS_ADDRESS_CLAMP;
-    gs_samplerstate_t* theSampler = gs_samplerstate_create(&theSampling);
+    gs_effect_t* theEffect = gs_effect_create(cPictureEffect, "glint_test_picture.effect", nullptr);
     obs_leave_graphics();
-    return new PictureSource{theTexture, theSampler, thePicture.width, thePicture.height};
+    return new PictureSource{theTexture, theEffect, thePicture.width, thePicture.height};
 }
 
 void DestroyPictureHandler(void* theData)
@@ -72,7 +99,7 @@ void DestroyPictureHandler(void* theData)
     PictureSource* theSource = static_cast<PictureSource*>(theData);
     obs_enter_graphics();
     gs_texture_destroy(theSource->texture);
-    gs_samplerstate_destroy(theSource->sampler);
+    gs_effect_destroy(theSource->effect);
     obs_leave_graphics();
     delete theSource;
 }
@@ -80,10 +107,10 @@ void DestroyPictureHandler(void* theData)
 void RenderPictureHandler(void* theData, gs_effect_t*)
 {
     PictureSource* theSource = static_cast<PictureSource*>(theData);
-    gs_effect_t* theEffect = obs_get_base_effect(OBS_EFFECT_DEFAULT);
-    gs_eparam_t* theImage = gs_effect_get_param_by_name(theEffect, "image");
-    gs_effect_set_texture(theImage, theSource->texture);
-    gs_effect_set_next_sampler(theImage, theSource->sampler);
+    gs_effect_t* theEffect = theSource->effect;
+    gs_effect_set_texture(gs_effect_get_param_by_name(theEffect, "image"), theSource->texture);
+    const vec2 theSize{{{float(theSource->width), float(theSource->height)}}};
+    gs_effect_set_vec2(gs_effect_get_param_by_name(theEffect, "size"), &theSize);
     while (gs_effect_loop(theEffect, "Draw")) gs_draw_sprite(theSource->texture, 0, theSource->width, theSource->height);
 }
 
@@ -153,7 +180,10 @@ int StartServer(std::string& outDisplay)
 
 ObsSession::~ObsSession()
 {
-    if (mReading) obs_remove_raw_video_callback(FrameHandler, this);
+    if (mReading) {
+        obs_remove_raw_video_callback(FrameHandler, this);
+        obs_remove_tick_callback(TickHandler, this);
+    }
     if (mStarted) {
         obs_set_output_source(0, nullptr);
         obs_shutdown();
@@ -285,8 +315,19 @@ void ObsSession::FrameHandler(void* theParam, video_data* theFrame)
         std::memcpy(&theCopy.pixels[y * theRow], theFrame->data[0] + size_t(y) * theFrame->linesize[0], theRow);
     std::lock_guard<std::mutex> theLock(theSession->mLock);
     theCopy.number = theSession->mCount++;
+    theCopy.timestamp = theFrame->timestamp;
     if (theSession->mKeepAll) theSession->mKept.push_back(theCopy);
     theSession->mLatest = std::move(theCopy);
+    theSession->mArrived.notify_all();
+}
+
+void ObsSession::TickHandler(void* theParam, float)
+{
+    ObsSession* theSession = static_cast<ObsSession*>(theParam);
+    std::lock_guard<std::mutex> theLock(theSession->mLock);
+    if (!theSession->mMarking) return;
+    theSession->mMarking = false;
+    theSession->mMarkedTime = obs_get_video_frame_time();
     theSession->mArrived.notify_all();
 }
 
@@ -294,7 +335,20 @@ void ObsSession::ReadFrames()
 {
     if (mReading) return;
     mReading = true;
+    obs_add_tick_callback(TickHandler, this);
     obs_add_raw_video_callback(nullptr, FrameHandler, this);
+}
+
+bool ObsSession::WaitNewFrame(double theSeconds, ObsFrame& outFrame)
+{
+    std::unique_lock<std::mutex> theLock(mLock);
+    mMarking = true;
+    const auto theEnd = std::chrono::steady_clock::now() + std::chrono::duration<double>(theSeconds);
+    // The marked tick may have come after the sources' own ticks: the frame after it is sure.
+    if (!mArrived.wait_until(theLock, theEnd, [&] { return !mMarking && mLatest.timestamp > mMarkedTime; }))
+        return false;
+    outFrame = mLatest;
+    return true;
 }
 
 bool ObsSession::WaitFrame(uint64_t theCount, double theSeconds, ObsFrame& outFrame)
@@ -344,4 +398,39 @@ obs_source_t* CreatePicture(const std::string& theName)
     obs_source_t* thePicture = obs_source_create_private("glint_test_picture", theName.c_str(), theSettings);
     obs_data_release(theSettings);
     return thePicture;
+}
+
+std::vector<uint8_t> ObsSession::RenderSource(obs_source_t* theSource, uint32_t theWidth, uint32_t theHeight)
+{
+    std::vector<uint8_t> thePixels;
+    obs_enter_graphics();
+    gs_texrender_t* theTarget = gs_texrender_create(GS_RGBA, GS_ZS_NONE);
+    gs_stagesurf_t* theStage = gs_stagesurface_create(theWidth, theHeight, GS_RGBA);
+    if (gs_texrender_begin(theTarget, theWidth, theHeight)) {
+        vec4 theClear{};
+        gs_clear(GS_CLEAR_COLOR, &theClear, 0.0f, 0);
+        gs_ortho(0.0f, float(theWidth), 0.0f, float(theHeight), -100.0f, 100.0f);
+        obs_source_video_render(theSource);
+        gs_texrender_end(theTarget);
+        gs_stage_texture(theStage, gs_texrender_get_texture(theTarget));
+        uint8_t* theData = nullptr;
+        uint32_t theLine = 0;
+        if (gs_stagesurface_map(theStage, &theData, &theLine)) {
+            thePixels.resize(size_t(theWidth) * theHeight * 4);
+            for (uint32_t y = 0; y < theHeight; ++y)
+                for (uint32_t x = 0; x < theWidth; ++x) {
+                    const uint8_t* theIn = theData + size_t(y) * theLine + x * 4;
+                    uint8_t* theOut = &thePixels[(size_t(y) * theWidth + x) * 4];
+                    theOut[0] = theIn[2];
+                    theOut[1] = theIn[1];
+                    theOut[2] = theIn[0];
+                    theOut[3] = theIn[3];
+                }
+            gs_stagesurface_unmap(theStage);
+        }
+    }
+    gs_stagesurface_destroy(theStage);
+    gs_texrender_destroy(theTarget);
+    obs_leave_graphics();
+    return thePixels;
 }

@@ -14,6 +14,7 @@
 
 struct ObsFrame {
     uint64_t number; // counted from the first frame read back
+    uint64_t timestamp; // of the canvas frame it shows
     std::vector<uint8_t> pixels; // BGRA, rows of width * 4 bytes
 };
 
@@ -36,11 +37,18 @@ public:
     void ReadFrames();
     // The first frame read back after theCount frames had been; waits at most theSeconds.
     bool WaitFrame(uint64_t theCount, double theSeconds, ObsFrame& outFrame);
+    // The first frame rendered wholly after this call: what was changed before it is in there.
+    // The output runs frames behind the canvas, more of them when rendering is slow.
+    bool WaitNewFrame(double theSeconds, ObsFrame& outFrame);
     uint64_t CountFrames();
     // Every frame read back since the last call, oldest first.
     std::vector<ObsFrame> TakeFrames();
     // Keeps every frame rather than the latest only, until TakeFrames.
     void KeepAllFrames(bool theKeep);
+
+    // theSource drawn into a texture of theWidth x theHeight in the graphics thread and read
+    // straight back, in BGRA, past OBS's output stage.
+    static std::vector<uint8_t> RenderSource(obs_source_t* theSource, uint32_t theWidth, uint32_t theHeight);
 
     // libobs's log so far.
     std::vector<std::string> LogLines();
@@ -50,6 +58,7 @@ public:
 
 private:
     static void FrameHandler(void* theParam, video_data* theFrame);
+    static void TickHandler(void* theParam, float theSeconds);
 
     int mServerPid = -1;
     void* mDisplay = nullptr;
@@ -58,6 +67,8 @@ private:
     std::mutex mLock;
     std::condition_variable mArrived;
     uint64_t mCount = 0;
+    bool mMarking = false;   // the next tick notes its frame's time
+    uint64_t mMarkedTime = 0;
     bool mKeepAll = false;
     ObsFrame mLatest;
     std::vector<ObsFrame> mKept;
