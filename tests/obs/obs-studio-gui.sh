@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # OBS Studio itself under Xvfb with the module in a private user plug-in folder: its log must
-# name the module as loaded and both transitions as registered. With a second argument, also
-# keeps screenshots of the Scene Transitions list and of a transition's properties (run by hand;
-# it clicks at places in OBS Studio 29's default layout on a 1280x800 screen):
+# name the module as loaded, and the module must not complain. With a second argument, also
+# keeps screenshots of the Scene Transitions list (that file) and of a transition's properties
+# (the same name ending in -properties.png). Run by hand for those; it clicks at places in OBS
+# Studio 29's default layout on a 1280x800 screen:
 #   tests/obs/obs-studio-gui.sh build/native/obs-plugins/glintweave docs/images/obs-transitions.png
 set -euo pipefail
 module=$(realpath "$1")
@@ -60,9 +61,22 @@ echo "OBS Studio's log names the module:"
 grep -n "glintweave" "$log"
 
 if [ -n "$screenshot" ]; then
-  xdotool windowactivate --sync "$wid" windowsize --sync "$wid" 1280 800 windowmove --sync "$wid" 0 0 || true
+  # No window manager: size the window by hand to fill the screen.
+  xdotool windowsize --sync "$wid" 1280 800 windowmove --sync "$wid" 0 0
+  sleep 3
+  # The Scene Transitions dock's list, opened.
+  xdotool mousemove 945 604 click 1
   sleep 2
-  import -window root "$work/main.png"
-  cp "$work/main.png" "$screenshot"
-  echo "screenshot: $screenshot"
+  import -window root "$screenshot"
+  xdotool key Escape
+  sleep 1
+  # Its menu, then Properties: the current transition's properties dialog.
+  xdotool mousemove 1008 635 click 1
+  sleep 2
+  xdotool mousemove 1050 686 click 1
+  dialog=$(timeout 30 xdotool search --sync --name 'Glintweave Dissolve Through Colour' | tail -n 1 || true)
+  [ -n "$dialog" ] || { echo "FAIL: no properties dialog" >&2; exit 1; }
+  sleep 3
+  import -window root "${screenshot%.png}-properties.png"
+  echo "screenshots: $screenshot ${screenshot%.png}-properties.png"
 fi
