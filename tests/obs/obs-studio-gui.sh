@@ -18,7 +18,7 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/glint-obs-gui.XXXXXX")
 pid=
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null && wait $pid 2>/dev/null; rm -rf "$work"' EXIT
+trap 'if [ -n "$pid" ]; then kill $pid 2>/dev/null; wait $pid 2>/dev/null || true; fi; rm -rf "$work"' EXIT
 export HOME="$work/home"
 unset XDG_CONFIG_HOME XDG_DATA_HOME
 config="$HOME/.config/obs-studio"
