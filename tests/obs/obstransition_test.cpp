@@ -459,6 +459,36 @@ TEST_F(ObsTransition, BadSettingsAreClampedToSoundOnes)
     }
 }
 
+// Settings changed while the transition is shown take effect on the next frame: a new length
+// brings a new map, a new region or colour a new selection.
+TEST_F(ObsTransition, ChangedSettingsShowAtOnce)
+{
+    const Dissolve theCases[] = {
+        {cColour, 64, 48, 25, 1, 1000, 25, {0, 100, 0, 100}, cBlack},
+        {cColour, 64, 48, 25, 1, 80, 2, {0, 100, 0, 100}, cBlack},
+        {cColour, 64, 48, 25, 1, 80, 2, {10, 75, 20, 90}, cOrange},
+    };
+    ASSERT_NO_FATAL_FAILURE(StartObs(64, 48, 25, 1));
+    const std::vector<uint8_t> theA = MakePattern(64, 48, false);
+    const std::vector<uint8_t> theB = MakePattern(64, 48, true);
+    obs_data_t* theSettings = MakeSettings(theCases[0]);
+    obs_source_t* theTransition = MakeTransition(cColour, theSettings, theA, theB, 64, 48);
+    obs_data_release(theSettings);
+    ASSERT_NE(theTransition, nullptr);
+    ASSERT_TRUE(obs_transition_start(theTransition, OBS_TRANSITION_MODE_MANUAL, 300, mB));
+    for (const Dissolve& theCase : theCases) {
+        theSettings = MakeSettings(theCase);
+        obs_source_update(theTransition, theSettings);
+        obs_data_release(theSettings);
+        const int32_t j = (theCase.frames + 3) / 4; // t = 1/4: ceil(N / 4)
+        EXPECT_EQ(CountDifferent(ShowManualTime(theTransition, 0.25f), Expected(theCase, theA, theB).Frame(j), theCase), 0u)
+            << theCase.durationMs << " ms, left " << theCase.region[0];
+    }
+    obs_set_output_source(0, nullptr);
+    obs_source_release(theTransition);
+    ReleaseScenes();
+}
+
 // Transitions too small or too large for a sensible dissolve still show one. OBS's canvas is at
 // least 2x2, so the smallest transition is a picture of 1x1 in it; the largest is shown by its
 // top left corner in a small canvas, as reading back its whole output would take gigabytes.
