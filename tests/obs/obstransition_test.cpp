@@ -199,10 +199,11 @@ protected:
     }
 
     // The frame shows exactly the expected picture, 0 pixels different: drawn into a texture,
-    // and in OBS's output. At a canvas 1920 or 1984 pixels wide (not 1856 or 2560) the output
-    // of a transition under llvmpipe has a few dark values one step off where the same
-    // transition drawn into a texture of that size, and the expected picture shown as a source,
-    // are exact: there the output's count is printed, not checked.
+    // and in OBS's output. With a canvas 1920 or 1984 pixels wide (not 1856 or 2560), OBS's
+    // output under llvmpipe has a few pixels one step off next to very different neighbours,
+    // even where OBS draws scene B itself at the end (a frame of one colour comes out exact),
+    // while the same frame drawn into a texture of that size is exact: there the output's
+    // count is printed, not checked.
     void ExpectFrame(obs_source_t* theTransition, const std::vector<uint8_t>& theShown,
                      const std::vector<uint8_t>& theExpected, const Dissolve& theCase, int32_t j)
     {
