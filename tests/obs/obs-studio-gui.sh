@@ -21,6 +21,9 @@ pid=
 trap 'if [ -n "$pid" ]; then kill $pid 2>/dev/null; wait $pid 2>/dev/null || true; fi; rm -rf "$work"' EXIT
 export HOME="$work/home"
 unset XDG_CONFIG_HOME XDG_DATA_HOME
+# Qt makes a runtime folder in TMPDIR when there is none.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 config="$HOME/.config/obs-studio"
 mkdir -p "$config/plugins" "$config/basic/scenes"
 cp -r "$module" "$config/plugins/glintweave"
