@@ -5,6 +5,7 @@
 #include "LumaMap.h"
 #include "TransitionSettings.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
