@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# OBS Studio itself under Xvfb with the module in a private user plug-in folder: its log must
+# OBS Studio itself under Xvfb after 'glintweave install --user' in a private HOME: its log must
 # name the module as loaded, and the module must not complain. With a second argument, also
 # keeps screenshots of the Scene Transitions list (that file) and of a transition's properties
 # (the same name ending in -properties.png). Run by hand for those; it clicks at places in OBS
 # Studio 29's default layout on a 1280x800 screen:
-#   tests/obs/obs-studio-gui.sh build/native/obs-plugins/glintweave docs/images/obs-transitions.png
+#   tests/obs/obs-studio-gui.sh build/native/glintweave docs/images/obs-transitions.png
 set -euo pipefail
-module=$(realpath "$1")
+glintweave=$(realpath "$1")
 screenshot=${2:+$(realpath -m "$2")}
 for tool in obs xvfb-run xdotool import convert timeout; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/install-deps.sh" >&2; exit 1; }
@@ -25,8 +25,8 @@ unset XDG_CONFIG_HOME XDG_DATA_HOME
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 config="$HOME/.config/obs-studio"
-mkdir -p "$config/plugins" "$config/basic/scenes"
-cp -r "$module" "$config/plugins/glintweave"
+mkdir -p "$config/basic/scenes"
+"$glintweave" install --user >"$work/install.out"
 # No first-run wizard; a scene collection holding both transitions, Through Colour current.
 printf '[General]\nFirstRun=true\nLastVersion=486539266\n[Basic]\nSceneCollection=Glintweave\nSceneCollectionFile=Glintweave\n' \
   >"$config/global.ini"
