@@ -1,5 +1,6 @@
-// install and uninstall: the frei0r mixer and its Kdenlive description files, put where MLT and
-// Kdenlive look for them, for one user or for everyone.
+// install and uninstall: the frei0r mixer and its Kdenlive description files, the luma maps and
+// the OBS Studio module, put where MLT, Kdenlive, Shotcut and OBS look for them, for one user or
+// for everyone.
 #include "commands.h"
 
 #include "InstallRecord.h"
@@ -24,7 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The folders install writes in, each for one user or for everyone.
-enum class Place { kFrei0r, kData };
+enum class Place { kFrei0r, kData, kObsModule, kObsData };
 
 // Everything install writes, a row a file: where it goes, where its bytes come from (a file the
 // build made, beside this program, or else the luma map of the size given), and text that every
@@ -39,6 +40,7 @@ struct TableRow {
 
 constexpr const char* cMixerMarker = "Glintweave Developers";
 constexpr const char* cDescriptionMarker = "tag=\"frei0r.glintweave\"";
+constexpr const char* cObsModuleMarker = "Glintweave: a random-pixel dissolve between scenes";
 // Shotcut lists maps by name; Kdenlive by the project's frame size, in HD, PAL and NTSC.
 constexpr TableRow cInstalledFiles[] = {
     {Place::kFrei0r, "glintweave.so", "frei0r-1/glintweave.so", cMixerMarker},
@@ -59,6 +61,9 @@ constexpr TableRow cInstalledFiles[] = {
     {Place::kData, "kdenlive/lumas/PAL/Glintweave 720x576.pgm", nullptr, cLumaFileMark, 720, 576},
     {Place::kData, "Meltytech/Shotcut/transitions/Glintweave 720x480.pgm", nullptr, cLumaFileMark, 720, 480},
     {Place::kData, "kdenlive/lumas/NTSC/Glintweave 720x480.pgm", nullptr, cLumaFileMark, 720, 480},
+    {Place::kObsModule, "glintweave.so", "obs-plugins/glintweave/bin/64bit/glintweave.so", cObsModuleMarker},
+    {Place::kObsData, "glintweave.effect", "obs-plugins/glintweave/data/glintweave.effect", "Glintweave's dissolve"},
+    {Place::kObsData, "locale/en-US.ini", "obs-plugins/glintweave/data/locale/en-US.ini", "GlintweaveDissolve="},
 };
 // Where the record of what install wrote goes, in the data folder.
 constexpr const char* cRecordPath = "glintweave/installed.txt";
@@ -85,13 +90,16 @@ fs::path ProgramFolder()
 bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, fs::path& outRecord, std::string& outRoot,
                std::string& outError)
 {
-    fs::path theFrei0rFolder, theDataFolder;
+    fs::path theFrei0rFolder, theDataFolder, theObsModuleFolder, theObsDataFolder;
     if (theSystem) {
         const char* theStage = std::getenv("DESTDIR");
         const fs::path theRoot = theStage && *theStage ? fs::path(theStage) : fs::path("/");
         if (theStage && *theStage) outRoot = theStage;
         theFrei0rFolder = theRoot / "usr/local/lib/frei0r-1";
         theDataFolder = theRoot / "usr/local/share";
+        // Debian's OBS Studio reads its own modules' folders only.
+        theObsModuleFolder = theRoot / "usr/lib/x86_64-linux-gnu/obs-plugins";
+        theObsDataFolder = theRoot / "usr/share/obs/obs-plugins/glintweave";
     } else {
         const char* theHome = std::getenv("HOME");
         if (!theHome || *theHome != '/') {
@@ -102,12 +110,18 @@ bool ListFiles(bool theSystem, std::vector<InstalledFile>& outFiles, fs::path& o
         // Kdenlive finds its data through XDG_DATA_HOME, as every KDE program does.
         const char* theData = std::getenv("XDG_DATA_HOME");
         theDataFolder = theData && *theData == '/' ? fs::path(theData) : fs::path(theHome) / ".local/share";
+        // OBS Studio's user plug-in folder: a folder a module, its library in bin/64bit.
+        const char* theConfig = std::getenv("XDG_CONFIG_HOME");
+        const fs::path theConfigHome = theConfig && *theConfig == '/' ? fs::path(theConfig) : fs::path(theHome) / ".config";
+        const fs::path theModule = theConfigHome / "obs-studio/plugins/glintweave";
+        theObsModuleFolder = theModule / "bin/64bit";
+        theObsDataFolder = theModule / "data";
     }
     const fs::path theBuild = ProgramFolder();
     for (const TableRow& theRow : cInstalledFiles) {
+        const fs::path theFolders[] = {theFrei0rFolder, theDataFolder, theObsModuleFolder, theObsDataFolder};
         InstalledFile theFile{theRow.built ? theBuild / theRow.built : fs::path(),
-                              (theRow.place == Place::kFrei0r ? theFrei0rFolder : theDataFolder) / theRow.path,
-                              theRow.marker};
+                              theFolders[static_cast<int>(theRow.place)] / theRow.path, theRow.marker};
         if (!theRow.built)
             theFile.map = LumaRequest{theRow.mapWidth, theRow.mapHeight, cMapFrames, 3, {0.0, 1.0, 0.0, 1.0}};
         outFiles.push_back(theFile);
@@ -301,26 +315,31 @@ Command InstallCommand(bool theRemoving)
     const auto theValues = std::make_shared<Values>();
     Command theCommand{theRemoving ? "uninstall" : "install",
                        theRemoving ? "takes them away again"
-                                   : "the frei0r mixer and its Kdenlive compositions, for MLT editors"};
+                                   : "the frei0r mixer, Kdenlive compositions, luma maps and the OBS Studio module"};
     theCommand.description =
         "Puts Glintweave's frei0r mixer (glintweave.so) and its two Kdenlive compositions,\n"
         "\"Glintweave\" and \"Glintweave (automatic)\", where MLT, melt and Kdenlive find them without\n"
         "FREI0R_PATH, and Glintweave's Cross as luma maps (\"Glintweave 1920x1080.pgm\", ...) where\n"
-        "Shotcut's Transition panel and Kdenlive's Luma composition list them; uninstall takes them\n"
+        "Shotcut's Transition panel and Kdenlive's Luma composition list them, and the OBS Studio\n"
+        "module with its two scene transitions where OBS Studio loads it; uninstall takes them\n"
         "away, with the folders install made once they are empty. A file of another's under their\n"
         "names stays, installing or not, and so does one edited since it was installed (install\n"
         "keeps a record of what it wrote: glintweave/installed.txt in the data folder). Restart\n"
-        "Kdenlive and Shotcut afterwards.";
+        "Kdenlive, Shotcut and OBS Studio afterwards.";
     theCommand.options = {
         FlagOption("--user",
                    "for you alone (the default): ~/.frei0r-1/lib/,\n"
                    "~/.local/share/kdenlive/transitions/ and lumas/, and\n"
                    "~/.local/share/Meltytech/Shotcut/transitions/ ($XDG_DATA_HOME\n"
-                   "instead of ~/.local/share when XDG_DATA_HOME is set)",
+                   "instead of ~/.local/share when XDG_DATA_HOME is set), and\n"
+                   "~/.config/obs-studio/plugins/glintweave/ ($XDG_CONFIG_HOME\n"
+                   "instead of ~/.config)",
                    theValues->user),
         FlagOption("--system",
-                   "for every user, as root: /usr/local/lib/frei0r-1/ and the\n"
-                   "same folders below /usr/local/share/ (below $DESTDIR when\n"
+                   "for every user, as root: /usr/local/lib/frei0r-1/, the\n"
+                   "same folders below /usr/local/share/, and OBS Studio's\n"
+                   "/usr/lib/x86_64-linux-gnu/obs-plugins/ and\n"
+                   "/usr/share/obs/obs-plugins/glintweave/ (below $DESTDIR when\n"
                    "it is set, for packaging)",
                    theValues->system)};
     theCommand.check = [theValues](const Arguments&, std::string& outError) {

@@ -21,19 +21,18 @@ SInt32 FirstNewFrame(SInt32 theWhich, UInt16 theThreshold)
     return theWhich == 1 ? SInt32(theThreshold) + 1 : SInt32(theThreshold);
 }
 
-// The region as the kernels clip it to the frame.
-struct Span {
-    SInt32 first;
-    SInt32 end;
-};
-
-Span ClipSpan(SInt16 theStart, SInt16 theEnd, SInt32 theLength)
-{
-    const SInt32 theFirst = std::clamp<SInt32>(theStart, 0, theLength);
-    return Span{theFirst, std::clamp<SInt32>(theEnd, theFirst, theLength)};
-}
-
 } // namespace
+
+LumaRegion ClipLumaRegion(const relRect& theRegion, SInt32 theWidth, SInt32 theHeight)
+{
+    Rect theFrame;
+    SetRect(&theFrame, 0, 0, SInt16(theWidth), SInt16(theHeight));
+    const Rect theRect = Rel2Rect(theRegion, theFrame);
+    const SInt32 theLeft = std::clamp<SInt32>(theRect.left, 0, theWidth);
+    const SInt32 theTop = std::clamp<SInt32>(theRect.top, 0, theHeight);
+    return LumaRegion{theLeft, std::clamp<SInt32>(theRect.right, theLeft, theWidth), theTop,
+                      std::clamp<SInt32>(theRect.bottom, theTop, theHeight)};
+}
 
 UInt16 LumaLevel(SInt32 theFrame, SInt32 theFrames)
 {
@@ -49,11 +48,7 @@ UInt16 WipeLevel(SInt32 theIndex, SInt32 theFrames)
 bool MakeLumaMap(const LumaRequest& theRequest, const std::function<bool(const UInt16* theLevels)>& theRow)
 {
     const SInt32 theWidth = theRequest.width, theHeight = theRequest.height;
-    Rect theFrame;
-    SetRect(&theFrame, 0, 0, SInt16(theWidth), SInt16(theHeight));
-    const Rect theRegion = Rel2Rect(theRequest.region, theFrame);
-    const Span theColumns = ClipSpan(theRegion.left, theRegion.right, theWidth);
-    const Span theRows = ClipSpan(theRegion.top, theRegion.bottom, theHeight);
+    const LumaRegion theRegion = ClipLumaRegion(theRequest.region, theWidth, theHeight);
     // Outside the region a Cross shows the new clip at once and In its clip from the start (the
     // fill colour is the old picture); Out leaves its clip, the old picture, alone.
     const UInt16 theOutside = theRequest.which == 1 ? 65535 : 0;
@@ -77,11 +72,11 @@ bool MakeLumaMap(const LumaRequest& theRequest, const std::function<bool(const U
         DisposeGWorld(theMap);
         for (SInt32 r = 0; r < theStrip && theGoingOn; ++r) {
             const SInt32 theY = theTop + r;
-            const bool theRowInside = theY >= theRows.first && theY < theRows.end;
+            const bool theRowInside = theY >= theRegion.top && theY < theRegion.bottom;
             for (SInt32 c = 0; c < theWidth; ++c) {
                 intRec theCell;
                 std::memcpy(&theCell, &theCells[size_t(r) * theWidth + c], sizeof theCell);
-                const bool theInside = theRowInside && c >= theColumns.first && c < theColumns.end;
+                const bool theInside = theRowInside && c >= theRegion.left && c < theRegion.right;
                 theLevels[c] = theInside ? LumaLevel(FirstNewFrame(theRequest.which, theCell.num1), theRequest.frames)
                                          : theOutside;
             }

@@ -21,6 +21,16 @@ struct LumaRequest {
     relRect region; // as the saved settings hold it
 };
 
+// The region's pixels as the kernels clip it to a frame: columns left to right, rows top to
+// bottom, ends excluded; empty when it has no area.
+struct LumaRegion {
+    SInt32 left;
+    SInt32 right;
+    SInt32 top;
+    SInt32 bottom;
+};
+LumaRegion ClipLumaRegion(const relRect& theRegion, SInt32 theWidth, SInt32 theHeight);
+
 // The level of a pixel first shown new on frame theFrame of theFrames: 0 when it is new from the
 // start, 65535 when never within them. Half a frame's margin either side of the switch.
 UInt16 LumaLevel(SInt32 theFrame, SInt32 theFrames);

@@ -53,7 +53,7 @@ protected:
     Outcome Glintweave(const std::string& theArguments, const std::string& theEnvironment = "",
                        const std::string& thePrefix = "")
     {
-        const std::string theLine = thePrefix + " env -u XDG_DATA_HOME -u DESTDIR HOME='" + (folder / "home").string() +
+        const std::string theLine = thePrefix + " env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u DESTDIR HOME='" + (folder / "home").string() +
                                     "' " + theEnvironment + " '" GLINT_PROGRAM "' " + theArguments + " >'" +
                                     (folder / "out.txt").string() + "' 2>'" + (folder / "err.txt").string() + "'";
         const int theStatus = std::system(theLine.c_str());
@@ -61,10 +61,24 @@ protected:
                 ReadText(folder / "err.txt")};
     }
 
-    // The lines for every file: the mixer, the descriptions, then each map for Shotcut and for
-    // Kdenlive, whose folders go by the projects' frame sizes.
-    std::string Report(const std::string& theMixerFolder, const std::string& theDataFolder, const std::string& theAction)
+    // OBS Studio's plug-in folders for the module and its data: the user's, or the system's below theStage.
+    std::pair<std::string, std::string> UserObsFolders(const std::string& theConfig = "")
     {
+        const std::string theModule =
+            (theConfig.empty() ? (folder / "home/.config").string() : theConfig) + "/obs-studio/plugins/glintweave";
+        return {theModule + "/bin/64bit", theModule + "/data"};
+    }
+    static std::pair<std::string, std::string> SystemObsFolders(const std::string& theStage)
+    {
+        return {theStage + "/usr/lib/x86_64-linux-gnu/obs-plugins", theStage + "/usr/share/obs/obs-plugins/glintweave"};
+    }
+
+    // The lines for every file: the mixer, the descriptions, then each map for Shotcut and for
+    // Kdenlive, whose folders go by the projects' frame sizes, then the OBS module and its data.
+    std::string Report(const std::string& theMixerFolder, const std::string& theDataFolder, const std::string& theAction,
+                       std::pair<std::string, std::string> theObs = {})
+    {
+        if (theObs.first.empty()) theObs = UserObsFolders();
         std::vector<std::string> thePaths = {theMixerFolder + "/glintweave.so",
                                              theDataFolder + "/kdenlive/transitions/glintweave.xml",
                                              theDataFolder + "/kdenlive/transitions/glintweave_automatic.xml"};
@@ -75,6 +89,9 @@ protected:
             thePaths.push_back(theDataFolder + "/Meltytech/Shotcut/transitions" + theName);
             thePaths.push_back(theDataFolder + "/kdenlive/lumas/" + theKdenlive + theName);
         }
+        thePaths.push_back(theObs.first + "/glintweave.so");
+        thePaths.push_back(theObs.second + "/glintweave.effect");
+        thePaths.push_back(theObs.second + "/locale/en-US.ini");
         std::string theReport;
         for (const std::string& thePath : thePaths)
             theReport += theAction + std::string(12 - theAction.size(), ' ') + thePath + "\n";
@@ -98,6 +115,11 @@ TEST_F(InstallCommand, InstallsReplacesAndRemovesForOneUser)
     for (const char* theName : {"glintweave.xml", "glintweave_automatic.xml"})
         EXPECT_EQ(ReadText(theDescriptions + "/" + theName), ReadText(theSources / theName)) << theName;
     EXPECT_EQ(fs::status(theMixers + "/glintweave.so").permissions(), fs::perms(0644));
+    const auto [theObsModule, theObsData] = UserObsFolders();
+    EXPECT_EQ(ReadText(theObsModule + "/glintweave.so"), ReadText(GLINT_OBS_MODULE_DIR "/bin/64bit/glintweave.so"));
+    for (const char* theName : {"glintweave.effect", "locale/en-US.ini"})
+        EXPECT_EQ(ReadText(theObsData + "/" + theName), ReadText(std::string(GLINT_OBS_MODULE_DIR "/data/") + theName))
+            << theName;
 
     EXPECT_EQ(Glintweave("install --user").out, Report(theMixers, theData, "up to date"));
 
@@ -121,23 +143,24 @@ TEST_F(InstallCommand, InstallsReplacesAndRemovesForOneUser)
 
 TEST_F(InstallCommand, FollowsXdgDataHomeAndDestdir)
 {
-    const std::string theData = (folder / "data").string();
-    Outcome theRun = Glintweave("install", "XDG_DATA_HOME='" + theData + "'");
+    const std::string theData = (folder / "data").string(), theConfig = (folder / "config").string();
+    Outcome theRun = Glintweave("install", "XDG_DATA_HOME='" + theData + "' XDG_CONFIG_HOME='" + theConfig + "'");
     EXPECT_EQ(theRun.out,
-              Report((folder / "home/.frei0r-1/lib").string(), theData, "installed"));
+              Report((folder / "home/.frei0r-1/lib").string(), theData, "installed", UserObsFolders(theConfig)));
 
     const std::string theStage = (folder / "stage").string();
     theRun = Glintweave("install --system", "DESTDIR='" + theStage + "'");
     ASSERT_EQ(theRun.status, 0) << theRun.err;
-    EXPECT_EQ(theRun.out,
-              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "installed"));
+    EXPECT_EQ(theRun.out, Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "installed",
+                                 SystemObsFolders(theStage)));
     // The record names the files where the package puts them.
     const std::string theRecord = ReadText(theStage + "/usr/local/share/glintweave/installed.txt");
     EXPECT_NE(theRecord.find(" /usr/local/lib/frei0r-1/glintweave.so\n"), std::string::npos) << theRecord;
+    EXPECT_NE(theRecord.find(" /usr/lib/x86_64-linux-gnu/obs-plugins/glintweave.so\n"), std::string::npos) << theRecord;
     EXPECT_EQ(theRecord.find(theStage), std::string::npos) << theRecord;
     theRun = Glintweave("uninstall --system", "DESTDIR='" + theStage + "'");
-    EXPECT_EQ(theRun.out,
-              Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "removed"));
+    EXPECT_EQ(theRun.out, Report(theStage + "/usr/local/lib/frei0r-1", theStage + "/usr/local/share", "removed",
+                                 SystemObsFolders(theStage)));
     EXPECT_TRUE(fs::is_empty(theStage));
 }
 
@@ -281,8 +304,9 @@ TEST_F(InstallCommand, UninstallLeavesFilesThatAreNotOurs)
                                         ? "left alone  " + (theDescriptions / "glintweave.xml").string() + theCase.outcome + "\n"
                                         : "removed     " + (theDescriptions / "glintweave.xml").string() + "\n";
         EXPECT_NE(theRun.out.find(theLine), std::string::npos) << theRun.out;
-        // A line a file: the mixer, two descriptions and seven maps each for Shotcut and Kdenlive.
-        EXPECT_EQ(std::count(theRun.out.begin(), theRun.out.end(), '\n'), 17) << theRun.out;
+        // A line a file: the mixer, two descriptions, seven maps each for Shotcut and Kdenlive, and
+        // the OBS module with its two data files.
+        EXPECT_EQ(std::count(theRun.out.begin(), theRun.out.end(), '\n'), 20) << theRun.out;
         fs::remove(theDescriptions / "glintweave.xml");
     }
     // A link to our own mixer is someone's set-up, not our file.
