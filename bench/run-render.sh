@@ -50,9 +50,9 @@ median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 
 compare() { # extension rounds target encoder-settings...
   local extension=$1 rounds=$2 target=$3
   shift 3
-  local glint_command=("$glintweave" render -y --stats --transition cross --speed $speed "$work/a.mp4" "$work/b.mp4" -o "$work/glint.$extension")
+  local glint_command=("$glintweave" render -y --stats --transition cross --speed "$speed" "$work/a.mp4" "$work/b.mp4" -o "$work/glint.$extension")
   local xfade_command=(ffmpeg -v error -y -i "$work/a.mp4" -i "$work/b.mp4" -filter_complex
-    "[0:v][1:v]xfade=transition=dissolve:duration=$duration:offset=$offset[v];[0:a][1:a]acrossfade=duration=$duration[a]"
+    "[0:v][1:v]xfade=transition=dissolve:duration=$duration:offset=${offset}[v];[0:a][1:a]acrossfade=duration=${duration}[a]"
     -map '[v]' -map '[a]' "$@" "$work/xfade.$extension")
   local glint_times=() xfade_times=() glint_peak=0 plugin_shares=() i wall rss xwall movie
   echo
