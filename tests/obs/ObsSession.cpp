@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdarg>
@@ -400,32 +401,30 @@ obs_source_t* CreatePicture(const std::string& theName)
     return thePicture;
 }
 
-std::vector<uint8_t> ObsSession::RenderSource(obs_source_t* theSource, uint32_t theWidth, uint32_t theHeight)
+namespace {
+
+// What theDraw draws into a BGRA texture of theWidth x theHeight, read back.
+template <typename Draw>
+std::vector<uint8_t> DrawIntoTexture(uint32_t theWidth, uint32_t theHeight, Draw theDraw)
 {
     std::vector<uint8_t> thePixels;
     obs_enter_graphics();
-    gs_texrender_t* theTarget = gs_texrender_create(GS_RGBA, GS_ZS_NONE);
-    gs_stagesurf_t* theStage = gs_stagesurface_create(theWidth, theHeight, GS_RGBA);
+    gs_texrender_t* theTarget = gs_texrender_create(GS_BGRA, GS_ZS_NONE);
+    gs_stagesurf_t* theStage = gs_stagesurface_create(theWidth, theHeight, GS_BGRA);
     if (gs_texrender_begin(theTarget, theWidth, theHeight)) {
         vec4 theClear{};
         gs_clear(GS_CLEAR_COLOR, &theClear, 0.0f, 0);
         gs_ortho(0.0f, float(theWidth), 0.0f, float(theHeight), -100.0f, 100.0f);
-        obs_source_video_render(theSource);
+        theDraw();
         gs_texrender_end(theTarget);
         gs_stage_texture(theStage, gs_texrender_get_texture(theTarget));
         uint8_t* theData = nullptr;
         uint32_t theLine = 0;
         if (gs_stagesurface_map(theStage, &theData, &theLine)) {
-            thePixels.resize(size_t(theWidth) * theHeight * 4);
+            const size_t theRow = size_t(theWidth) * 4;
+            thePixels.resize(theRow * theHeight);
             for (uint32_t y = 0; y < theHeight; ++y)
-                for (uint32_t x = 0; x < theWidth; ++x) {
-                    const uint8_t* theIn = theData + size_t(y) * theLine + x * 4;
-                    uint8_t* theOut = &thePixels[(size_t(y) * theWidth + x) * 4];
-                    theOut[0] = theIn[2];
-                    theOut[1] = theIn[1];
-                    theOut[2] = theIn[0];
-                    theOut[3] = theIn[3];
-                }
+                std::memcpy(&thePixels[y * theRow], theData + size_t(y) * theLine, theRow);
             gs_stagesurface_unmap(theStage);
         }
     }
@@ -433,4 +432,50 @@ std::vector<uint8_t> ObsSession::RenderSource(obs_source_t* theSource, uint32_t 
     gs_texrender_destroy(theTarget);
     obs_leave_graphics();
     return thePixels;
+}
+
+// The top left theWidth x theHeight of one BGRA picture onto another's, as far as both reach.
+void CopyCorner(const uint8_t* theFrom, uint32_t theFromWidth, uint8_t* theTo, uint32_t theToWidth, uint32_t theWidth,
+                uint32_t theHeight)
+{
+    const size_t theRow = size_t(std::min({theWidth, theFromWidth, theToWidth})) * 4;
+    for (uint32_t y = 0; y < theHeight; ++y)
+        std::memcpy(theTo + size_t(y) * theToWidth * 4, theFrom + size_t(y) * theFromWidth * 4, theRow);
+}
+
+} // namespace
+
+std::vector<uint8_t> ObsSession::RenderSource(obs_source_t* theSource, uint32_t theWidth, uint32_t theHeight)
+{
+    return DrawIntoTexture(theWidth, theHeight, [&] { obs_source_video_render(theSource); });
+}
+
+std::vector<uint8_t> ObsSession::PassOutputStage(const std::vector<uint8_t>& thePicture, uint32_t theWidth,
+                                                 uint32_t theHeight) const
+{
+    const uint32_t theRows = std::min(theHeight, height);
+    std::vector<uint8_t> theCanvas(size_t(width) * height * 4);
+    CopyCorner(thePicture.data(), theWidth, theCanvas.data(), width, theWidth, theRows);
+    const uint8_t* theData = theCanvas.data();
+    obs_enter_graphics();
+    gs_texture_t* theTexture = gs_texture_create(width, height, GS_BGRA, 1, &theData, 0);
+    obs_leave_graphics();
+    // As libobs draws its canvas into a BGRA output.
+    const std::vector<uint8_t> theShown = DrawIntoTexture(width, height, [&] {
+        gs_effect_t* theEffect = obs_get_base_effect(OBS_EFFECT_DEFAULT);
+        gs_effect_set_texture_srgb(gs_effect_get_param_by_name(theEffect, "image"), theTexture);
+        const bool theSrgb = gs_framebuffer_srgb_enabled();
+        gs_enable_framebuffer_srgb(true);
+        gs_blend_state_push();
+        gs_enable_blending(false);
+        while (gs_effect_loop(theEffect, "DrawAlphaDivide")) gs_draw_sprite(theTexture, 0, width, height);
+        gs_blend_state_pop();
+        gs_enable_framebuffer_srgb(theSrgb);
+    });
+    obs_enter_graphics();
+    gs_texture_destroy(theTexture);
+    obs_leave_graphics();
+    std::vector<uint8_t> thePart(size_t(theWidth) * theHeight * 4);
+    if (!theShown.empty()) CopyCorner(theShown.data(), width, thePart.data(), theWidth, theWidth, theRows);
+    return thePart;
 }

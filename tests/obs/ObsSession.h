@@ -49,6 +49,14 @@ public:
     // theSource drawn into a texture of theWidth x theHeight in the graphics thread and read
     // straight back, in BGRA, past OBS's output stage.
     static std::vector<uint8_t> RenderSource(obs_source_t* theSource, uint32_t theWidth, uint32_t theHeight);
+    // What OBS's output shows of a canvas holding thePicture (BGRA, theWidth x theHeight) at its
+    // top left. libobs 29.0 draws the canvas into a BGRA output through its default effect even
+    // at the canvas's own size: a filtered read in linear light. llvmpipe's texture coordinates
+    // there are a hair off the texel centres on canvases 1920 or 1984 wide (not 1856 or 2560), so
+    // a dark pixel beside a bright one comes out a step up. No output format avoids it: an RGBA
+    // or BGRX output of the canvas's size reads back a texture libobs never drew.
+    std::vector<uint8_t> PassOutputStage(const std::vector<uint8_t>& thePicture, uint32_t theWidth,
+                                         uint32_t theHeight) const;
 
     // libobs's log so far.
     std::vector<std::string> LogLines();
