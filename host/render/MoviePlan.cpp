@@ -27,7 +27,7 @@ void AddSegment(MoviePlan& ioPlan, const RenderJob& theJob, MovieSegment::Source
         if (theJob.which == 1) ++theSegment.movieEnd;
         theSegment.why = "the transition changes every picture";
     } else if (theSource == MovieSegment::Source::PassDecoded) {
-        theSegment.whyDrawn = WhyClipDrawn(theJob, ioPlan.render, theClip);
+        theSegment.whyDrawn = WhyClipDrawn(ioPlan.render, theClip);
         theSegment.drawn = !theSegment.whyDrawn.empty();
     }
     ioMovieFrame = theSegment.movieEnd;
@@ -51,7 +51,7 @@ void ChooseCopiedClips(const RenderJob& theJob, MoviePlan& ioPlan, std::vector<i
         video::ClipCopyFacts theFacts;
         std::string thePhrase;
         // A copied picture cannot be converted: one the movie would show otherwise is encoded.
-        const std::string theChange = WhyClipConverted(theJob, ioPlan.render, i);
+        const std::string theChange = WhyClipConverted(ioPlan.render, i);
         if (theWhy.empty() && !theChange.empty()) theWhy = WhyClipChanged(i, theChange);
         if (theWhy.empty() && (!video::ExamineClipForCopy(theJob.clips[i], theJob.output, theSettings, theFacts, thePhrase) ||
                                !video::FitsWithCopiedClips(theFacts, theSettings.copySources, thePhrase)))
@@ -173,8 +173,7 @@ std::string DescribeMoviePlan(const RenderJob& theJob, const MoviePlan& thePlan)
                       theClipFrames.c_str(), theWhy.c_str());
         theText += theLine;
     }
-    std::string theIgnored;
-    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    const video::OutputFormat* theFormat = thePlan.render.format;
     if (!theSettings.withAudio) theText += "sound: none; the clips have none\n";
     else if (theFormat && !theFormat->audioCodec) theText += std::string("sound: none; ") + theFormat->extension + " carries none\n";
     else theText += "sound: the clips' sound mixed into one track, faded by the plug-in, encoded\n";

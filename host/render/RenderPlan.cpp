@@ -116,9 +116,8 @@ std::string SizeText(SInt32 theWidth, SInt32 theHeight)
 bool CheckEvenSize(const RenderJob& theJob, const RenderPlan& thePlan, const std::vector<video::ClipInfo>& theInfos,
                    std::string& outError)
 {
-    std::string theIgnored;
-    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
-    if (theJob.output.empty() || !theFormat || !video::NeedsEvenSize(*theFormat)) return true;
+    const video::OutputFormat* theFormat = thePlan.format;
+    if (!theFormat || !video::NeedsEvenSize(*theFormat)) return true;
     const std::string theKind = theFormat->extension;
     if (theJob.width > 0) {
         if (theJob.width % 2 == 0 && theJob.height % 2 == 0) return true;
@@ -244,6 +243,8 @@ bool PlanRender(HYPluginMainProc theMain, const RenderJob& theJob, RenderPlan& o
     std::vector<video::ClipInfo> theInfos;
     if (!GatherClips(theJob, theStopped, outPlan, theInfos, outError)) return false;
     ChooseSettings(theJob, theInfos, outPlan);
+    std::string theIgnored; // a faulty name was refused before any clip was opened
+    if (!theJob.output.empty()) outPlan.format = video::OutputFormatFor(theJob.output, theIgnored);
     if (!CheckEvenSize(theJob, outPlan, theInfos, outError)) return false;
     if (outPlan.settings.width > cLargestSide || outPlan.settings.height > cLargestSide) {
         outError = "frames larger than " + std::to_string(cLargestSide) + " pixels a side are not supported";

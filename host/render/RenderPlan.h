@@ -26,6 +26,8 @@ struct RenderPlan {
     SInt32 firstOfA = 0;
     SInt32 endOfA = 0;
     SInt32 totalFrames = 0;       // the movie's, with Out's end state
+    // What the output's name asks for, chosen once; null for no output (play).
+    const video::OutputFormat* format = nullptr;
 };
 
 // Opens each clip once, in turn, and closes it again. False with one line: a clip that cannot

@@ -61,8 +61,7 @@ const char* MatrixName(int theSpace)
 
 std::string WhyMovieNotCopied(const RenderJob& theJob, const RenderPlan& thePlan)
 {
-    std::string theIgnored;
-    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    const video::OutputFormat* theFormat = thePlan.format;
     const std::string theKind = theFormat ? theFormat->extension : "";
     if (theKind != ".mp4" && theKind != ".mov" && theKind != ".mkv")
         return theKind.empty() ? "only a movie file takes copied pictures"
@@ -131,20 +130,18 @@ std::string WhyCopyEndsEarlier(size_t theIndex, SInt32 theEnd)
            std::to_string(theEnd);
 }
 
-std::string WhyClipDrawn(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex)
+std::string WhyClipDrawn(const RenderPlan& thePlan, size_t theIndex)
 {
-    std::string theIgnored;
-    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    const video::OutputFormat* theFormat = thePlan.format;
     if (!theFormat) return "the player shows drawn frames";
     const AVPixFmtDescriptor* theLayout = av_pix_fmt_desc_get(AVPixelFormat(theFormat->pixelFormat));
     if (!theLayout || (theLayout->flags & AV_PIX_FMT_FLAG_RGB)) return std::string(theFormat->extension) + " is encoded from RGB";
-    return WhyClipConverted(theJob, thePlan, theIndex);
+    return WhyClipConverted(thePlan, theIndex);
 }
 
-std::string WhyClipConverted(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex)
+std::string WhyClipConverted(const RenderPlan& thePlan, size_t theIndex)
 {
-    std::string theIgnored;
-    const video::OutputFormat* theFormat = video::OutputFormatFor(theJob.output, theIgnored);
+    const video::OutputFormat* theFormat = thePlan.format;
     const AVPixFmtDescriptor* theLayout = theFormat ? av_pix_fmt_desc_get(AVPixelFormat(theFormat->pixelFormat)) : nullptr;
     const bool theRgb = theLayout && (theLayout->flags & AV_PIX_FMT_FLAG_RGB);
     const video::ClipInfo& theInfo = thePlan.infos[theIndex];

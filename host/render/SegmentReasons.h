@@ -32,8 +32,8 @@ std::string WhyCopyEndsEarlier(size_t theIndex, SInt32 theEnd);
 
 // Why clip theIndex's frames are drawn on their way to the output; empty when they go as
 // decoded.
-std::string WhyClipDrawn(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex);
+std::string WhyClipDrawn(const RenderPlan& thePlan, size_t theIndex);
 
 // Why the movie shows clip theIndex's pictures other than as they are decoded (turned, fitted,
 // colours converted to the movie's); empty when it shows them unchanged.
-std::string WhyClipConverted(const RenderJob& theJob, const RenderPlan& thePlan, size_t theIndex);
+std::string WhyClipConverted(const RenderPlan& thePlan, size_t theIndex);
