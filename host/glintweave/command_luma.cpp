@@ -16,6 +16,7 @@ constexpr WipeWords cLumaWords{"map", "MAP.pgm", "the map; its name must end in 
 bool CheckLumaOutput(const WipeValues& theValues, std::string& outError)
 {
     const std::string& thePath = theValues.output;
+    if (!video::CheckOutputIsNoFolderOrDevice(thePath, "map.pgm", outError)) return false;
     // MLT reads a map as a PGM only by this name.
     if (thePath.size() < 5 || thePath.compare(thePath.size() - 4, 4, ".pgm") != 0) {
         outError = "the map's name must end in .pgm, not '" + thePath + "'";

@@ -54,17 +54,8 @@ struct MovieWriter::Impl {
 bool CheckMovieOutput(const std::string& thePath, std::string& outError, OutputKind theKind) noexcept
 {
     try {
-        // What the name is comes before what its extension says.
-        struct stat theStatus;
-        const bool theFolderName = !thePath.empty() && thePath.back() == '/';
-        if (theFolderName || (stat(thePath.c_str(), &theStatus) == 0 && !S_ISREG(theStatus.st_mode))) {
-            const bool theFolder = theFolderName || S_ISDIR(theStatus.st_mode);
-            outError = "cannot write " + Quoted(thePath) + ": it is " +
-                       (theFolder ? "a folder" : KindOfFile(theStatus.st_mode)) + "; give a file name such as " +
-                       (theFolder ? thePath + (theFolderName ? "" : "/") : std::string()) +
-                       (theKind == OutputKind::kMatte ? "matte.mkv" : "movie.mp4");
+        if (!CheckOutputIsNoFolderOrDevice(thePath, theKind == OutputKind::kMatte ? "matte.mkv" : "movie.mp4", outError))
             return false;
-        }
         const OutputFormat* theFormat = OutputFormatFor(thePath, outError, theKind);
         if (!theFormat) return false;
         if (!theFormat->muxer) return CheckOutputFolder(thePath, outError) && CheckPngSequenceOutput(thePath, outError);

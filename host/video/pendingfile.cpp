@@ -86,6 +86,18 @@ bool CheckOutputFolder(const std::string& thePath, std::string& outError)
     return true;
 }
 
+bool CheckOutputIsNoFolderOrDevice(const std::string& thePath, const std::string& theExample, std::string& outError)
+{
+    struct stat theStatus;
+    const bool theFolderName = !thePath.empty() && thePath.back() == '/';
+    if (!theFolderName && (stat(thePath.c_str(), &theStatus) != 0 || S_ISREG(theStatus.st_mode))) return true;
+    const bool theFolder = theFolderName || S_ISDIR(theStatus.st_mode);
+    outError = "cannot write " + Quoted(thePath) + ": it is " + (theFolder ? "a folder" : KindOfFile(theStatus.st_mode)) +
+               "; give a file name such as " + (theFolder ? thePath + (theFolderName ? "" : "/") : std::string()) +
+               theExample;
+    return false;
+}
+
 bool CheckOutputFile(const std::string& thePath, std::string& outError)
 {
     mode_t theMode;

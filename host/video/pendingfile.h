@@ -75,4 +75,8 @@ bool CheckOutputFolder(const std::string& thePath, std::string& outError);
 // takes a new file, and the name holds nothing or a regular file the user may write.
 bool CheckOutputFile(const std::string& thePath, std::string& outError);
 
+// False, saying what it is and to give a file name such as theExample instead, when thePath is a
+// folder (or ends in '/'), a device or a pipe: checked before what its name's extension says.
+bool CheckOutputIsNoFolderOrDevice(const std::string& thePath, const std::string& theExample, std::string& outError);
+
 } // namespace video

@@ -142,7 +142,7 @@ TEST_F(LumaCommand, SaysAtOnceWhatIsWrong)
         const char* arguments;
         const char* message;
     } theCases[] = {
-        {"--frames 10 -o folder.pgm", "it is a folder"},
+        {"--frames 10 -o folder.pgm", "it is a folder; give a file name such as folder.pgm/map.pgm"},
         {"--frames 10 -o folder.pgm -y", "it is a folder"},
         {"--frames 10 -o fifo.pgm", "it is a pipe"},
         {"--frames 10 -o fifo.pgm -y", "it is a pipe"},
